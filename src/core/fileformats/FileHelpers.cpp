@@ -1,0 +1,92 @@
+#include "fileformats/FileHelpers.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "fileformats/SafeFileWriter.h"
+#include "messages/MessageSink.h"
+#include "sample/SampleBuffer.h"
+#include "sample/SampleHeap.h"
+
+uint32_t ReadLong(BinaryFile& file, bool swap) {
+    uint8_t b[4] = {0, 0, 0, 0};
+    file.Read(b, 4);
+    if (swap) {
+        std::swap(b[0], b[3]);
+        std::swap(b[1], b[2]);
+    }
+    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+}
+
+void WriteLong(BinaryFile& file, uint32_t value, bool swap) {
+    uint8_t b[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                    static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    if (swap) {
+        std::swap(b[0], b[3]);
+        std::swap(b[1], b[2]);
+    }
+    file.Write(b, 4);
+}
+
+bool ReadFileIntoSample(SampleBuffer& sample, const std::string& path, uint32_t offset,
+                        uint32_t length) {
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::Read)) {
+        return false;
+    }
+    const uint64_t fileLength = file.Length();
+    const uint64_t available = fileLength > offset ? fileLength - offset : 0;
+    if (offset != 0) file.Seek(offset);
+    // A length of 0 takes the rest of the file; a promised length is never taken beyond what
+    // the file holds, so a lying header cannot make us allocate more than the file supplies.
+    uint64_t wanted = length == 0 ? available : std::min<uint64_t>(length, available);
+    uint8_t* block = wanted <= std::numeric_limits<uint32_t>::max()
+                         ? SampleHeap::Instance().Allocate(static_cast<size_t>(wanted))
+                         : nullptr;
+    if (block == nullptr) {
+        ShowUntitledMessage("Error manipulating memory!");
+        return false;
+    }
+    const size_t got = file.Read(block, static_cast<size_t>(wanted));
+    sample.AdoptBlock(block, static_cast<uint32_t>(wanted));
+    if (got < wanted) sample.ResizeBytes(static_cast<uint32_t>(got));
+    return true;
+}
+
+bool WriteSampleFile(const SampleBuffer& sample, const std::string& path) {
+    SafeFileWriter writer(path);
+    if (!writer.Open()) {
+        return false;
+    }
+    if (sample.GetByteLength() != 0) {
+        writer.File().Write(sample.Data(), sample.GetByteLength());
+    }
+    return writer.Commit();
+}
+
+bool LoadRawFallback(SampleBuffer& sample, const std::string& path) {
+    if (sample.IsPlaying()) {
+        return false;
+    }
+    sample.SetFormat(11025, false, false);
+    return ReadFileIntoSample(sample, path, 0, 0);
+}
+
+extern "C" {
+
+__attribute__((visibility("default"), used)) int32_t FLT_rblong(std::FILE* file) {
+    uint8_t b[4] = {0, 0, 0, 0};
+    if (file != nullptr) std::fread(b, 1, 4, file);
+    return static_cast<int32_t>((static_cast<uint32_t>(b[0]) << 24) |
+                                (static_cast<uint32_t>(b[1]) << 16) |
+                                (static_cast<uint32_t>(b[2]) << 8) | b[3]);
+}
+
+__attribute__((visibility("default"), used)) int32_t FLT_rbshort(std::FILE* file) {
+    uint8_t b[2] = {0, 0};
+    if (file != nullptr) std::fread(b, 1, 2, file);
+    return static_cast<int16_t>(static_cast<uint16_t>((b[0] << 8) | b[1]));
+}
+
+}  // extern "C"

@@ -1,0 +1,38 @@
+#include "fileformats/RawFileFormat.h"
+
+#include <cstdio>
+
+#include "fileformats/BinaryFile.h"
+#include "fileformats/FileHelpers.h"
+#include "sample/SampleBuffer.h"
+
+bool RawFileFormat::Load(const std::string& path, SampleBuffer& sample) {
+    m_sample = &sample;
+    sample.SetFormat(11025, false, false);
+    return ReadFileIntoSample(sample, path, 0, 0);
+}
+
+bool RawFileFormat::Save(const std::string& path, SampleBuffer& sample) {
+    m_sample = &sample;
+    return WriteSampleFile(sample, path);
+}
+
+void RawFileFormat::AppendFilter(std::string& filter) const { filter += "Raw Data (*.*)|*.*|"; }
+
+bool RawFileFormat::Describe(const std::string& path, std::string& fileType,
+                             std::string& sampleFormat, std::string& size) {
+    fileType = "Raw Binary";
+    sampleFormat = "Unknown";
+    size = "Unknown";
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::Read)) {
+        return true;
+    }
+    const uint64_t length = file.Length();
+    const float perByte = 1.0f / 11025.0f;
+    char text[96];
+    std::snprintf(text, sizeof text, "%d Bytes; %.2f secs @ 11kHz mono", static_cast<int>(length),
+                  static_cast<double>(static_cast<float>(length) * perByte));
+    size = text;
+    return true;
+}

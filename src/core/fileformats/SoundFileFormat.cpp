@@ -1,0 +1,36 @@
+#include "fileformats/SoundFileFormat.h"
+
+#include "messages/MessageSink.h"
+#include "sample/SampleBuffer.h"
+#include "sample/SampleHeap.h"
+
+namespace {
+uint32_t g_handlerCounter = 0;
+}
+
+SoundFileFormat::SoundFileFormat() : m_id(++g_handlerCounter) {}
+
+bool SoundFileFormat::Describe(const std::string&, std::string&, std::string&, std::string&) {
+    return false;
+}
+
+uint16_t SoundFileFormat::GetStoredOptions() const {
+    if (m_sample == nullptr) return 0;
+    const uint32_t options = m_sample->GetFormatOptions();
+    return (options >> 16) == m_id ? static_cast<uint16_t>(options & 0xFFFF) : 0;
+}
+
+void SoundFileFormat::StoreOptions(uint16_t bits) {
+    if (m_sample != nullptr) m_sample->SetFormatOptions((m_id << 16) | bits);
+}
+
+bool SoundFileFormat::AllocateSampleData(uint32_t size) {
+    m_sample->FreeBlock();
+    uint8_t* block = SampleHeap::Instance().Allocate(size);
+    if (block == nullptr) {
+        ShowMessage("Error manipulating memory!");
+        return false;
+    }
+    m_sample->AdoptBlock(block, size);
+    return true;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class SampleBuffer;
+
+// One sound-file format. Each handler takes the next number of a process-wide counter as its
+// id, so the registry's handlers are WAV 1, Creative Voice 2, Sun/NeXT 3 and raw 4.
+class SoundFileFormat {
+public:
+    SoundFileFormat();
+    virtual ~SoundFileFormat() = default;
+    SoundFileFormat(const SoundFileFormat&) = delete;
+    SoundFileFormat& operator=(const SoundFileFormat&) = delete;
+
+    virtual bool Load(const std::string& path, SampleBuffer& sample) = 0;
+    virtual bool Save(const std::string& path, SampleBuffer& sample) = 0;
+    // Appends "description|patterns|" to a file-dialog filter under construction.
+    virtual void AppendFilter(std::string& filter) const = 0;
+    // Three one-line texts for the file dialog's information panel.
+    virtual bool Describe(const std::string& path, std::string& fileType,
+                          std::string& sampleFormat, std::string& size);
+    virtual bool HasOptions() const { return false; }
+    virtual void ShowOptions() {}
+
+    uint32_t GetId() const { return m_id; }
+    void SetSample(SampleBuffer* sample) { m_sample = sample; }
+    SampleBuffer* GetSample() const { return m_sample; }
+
+    // The low half of the sample's options word when this handler stored it, else 0.
+    uint16_t GetStoredOptions() const;
+    void StoreOptions(uint16_t bits);
+
+protected:
+    // Replaces the sample's block by a new one of `size` bytes; "Error manipulating memory!"
+    // (titled) when the heap refuses.
+    bool AllocateSampleData(uint32_t size);
+
+    SampleBuffer* m_sample = nullptr;
+
+private:
+    uint32_t m_id;
+};

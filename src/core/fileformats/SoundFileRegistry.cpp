@@ -1,0 +1,107 @@
+#include "fileformats/SoundFileRegistry.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "fileformats/AuFileFormat.h"
+#include "fileformats/FileHelpers.h"
+#include "fileformats/RawFileFormat.h"
+#include "fileformats/VocFileFormat.h"
+#include "fileformats/WavFileFormat.h"
+#include "messages/MessageSink.h"
+#include "sample/SampleBuffer.h"
+
+namespace {
+
+constexpr const char* kAllSupportedPair = "All Supported Formats|*.au;*.snd;*.voc;*.wav|";
+
+bool EndsWith(const std::string& upper, const char* suffix) {
+    const std::string s(suffix);
+    // A name shorter than the suffix is compared whole (and so cannot match).
+    return upper.size() >= s.size() && upper.compare(upper.size() - s.size(), s.size(), s) == 0;
+}
+
+}  // namespace
+
+SoundFileRegistry::SoundFileRegistry() {
+    m_handlers[kWav] = std::make_unique<WavFileFormat>();
+    m_handlers[kVoc] = std::make_unique<VocFileFormat>();
+    m_handlers[kAu] = std::make_unique<AuFileFormat>();
+    m_handlers[kRaw] = std::make_unique<RawFileFormat>();
+    std::string pairs;
+    for (const auto& handler : m_handlers) handler->AppendFilter(pairs);
+    pairs += "|";
+    m_filter = kAllSupportedPair + pairs;
+    m_saveFilterOffset = std::string(kAllSupportedPair).size();
+}
+
+SoundFileRegistry::~SoundFileRegistry() = default;
+
+SoundFileFormat& SoundFileRegistry::HandlerForName(const std::string& name) const {
+    std::string upper(name);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (EndsWith(upper, ".AU") || EndsWith(upper, ".SND")) return Handler(kAu);
+    if (EndsWith(upper, ".VOC")) return Handler(kVoc);
+    if (EndsWith(upper, ".WAV")) return Handler(kWav);
+    return Handler(kRaw);
+}
+
+bool SoundFileRegistry::Open(const std::string& path, SampleBuffer& sample) {
+    if (sample.IsPlaying()) {
+        return false;
+    }
+    if (HandlerForName(path).Load(path, sample)) {
+        return true;
+    }
+    if (LoadRawFallback(sample, path)) {
+        return true;
+    }
+    ShowMessage("Couldn't open file");
+    return false;
+}
+
+bool SoundFileRegistry::Save(const std::string& path, SampleBuffer& sample) {
+    return HandlerForName(path).Save(path, sample);
+}
+
+bool SoundFileRegistry::Describe(const std::string& path, std::string& fileType,
+                                 std::string& sampleFormat, std::string& size) {
+    fileType.clear();
+    sampleFormat.clear();
+    size.clear();
+    if (path.empty()) {
+        return true;
+    }
+    return HandlerForName(path).Describe(path, fileType, sampleFormat, size);
+}
+
+void SoundFileRegistry::ShowOptions(int index, SampleBuffer& sample) {
+    if (index < 0 || index >= kHandlerCount) {
+        ShowMessage("This format has no options");
+        return;
+    }
+    SoundFileFormat& handler = Handler(index);
+    handler.SetSample(&sample);
+    if (!handler.HasOptions()) {
+        ShowMessage("This format has no options");
+        return;
+    }
+    handler.ShowOptions();
+}
+
+SoundFileRegistry& Registry() {
+    static SoundFileRegistry registry;
+    return registry;
+}
+
+// The registry is made before anything else runs, so that its handlers take ids 1 to 4.
+static SoundFileRegistry& g_registryAtStartUp = Registry();
+
+std::string FolderForLoadPath(const std::string& path) {
+    // Search from the end down to the second character, as the dialogs have always done.
+    for (size_t i = path.size(); i > 1; --i) {
+        if (path[i - 1] == '/' || path[i - 1] == '\\') return path.substr(0, i);
+    }
+    return path;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "fileformats/SoundFileFormat.h"
+
+// RIFF WAVE files with linear PCM data and a LIST "INFO" chunk of the information strings.
+class WavFileFormat : public SoundFileFormat {
+public:
+    bool Load(const std::string& path, SampleBuffer& sample) override;
+    bool Save(const std::string& path, SampleBuffer& sample) override;
+    void AppendFilter(std::string& filter) const override;
+    bool Describe(const std::string& path, std::string& fileType, std::string& sampleFormat,
+                  std::string& size) override;
+};
+
+// The version text that every saved file carries in its "ISFT" string.
+inline constexpr const char* kSoftwareText = "Orvex v1.5.1";

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+// How a message box is titled: with the application's name "Orvex", or with no title and the
+// exclamation icon, or with a title of its own (and the exclamation icon).
+enum class MessageTitle { Application, Untitled, Custom };
+
+struct UserMessage {
+    std::string text;
+    MessageTitle title = MessageTitle::Application;
+    std::string customTitle;  // only for MessageTitle::Custom
+};
+
+// Where the core reports what the user must be told. The editor shows message boxes, the
+// command-line tool prints lines on standard error, tests record and assert them.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void Show(const UserMessage& message) = 0;
+    // The short warning sound of a refused mouse action.
+    virtual void Beep() {}
+};
+
+// The process-wide sink; a sink that drops everything until one is installed.
+MessageSink& Messages();
+// Installs `sink` (not owned) and returns the one it replaces; nullptr restores the silent one.
+MessageSink* SetMessageSink(MessageSink* sink);
+
+// Shorthands for the three kinds of box.
+void ShowMessage(const std::string& text);           // titled "Orvex"
+void ShowUntitledMessage(const std::string& text);   // no title, exclamation icon
+void ShowTitledMessage(const std::string& text, const std::string& title);
+
+// The one-line text of a message as the command-line tool prints it.
+std::string FormatMessageLine(const UserMessage& message);

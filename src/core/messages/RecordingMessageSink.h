@@ -1,0 +1,35 @@
+#pragma once
+
+#include <vector>
+
+#include "messages/MessageSink.h"
+
+// Keeps every message and beep; installs itself for its lifetime. Used by tests and by callers
+// that want to look at what an operation reported.
+class RecordingMessageSink : public MessageSink {
+public:
+    RecordingMessageSink() : m_previous(SetMessageSink(this)) {}
+    ~RecordingMessageSink() override { SetMessageSink(m_previous); }
+    RecordingMessageSink(const RecordingMessageSink&) = delete;
+    RecordingMessageSink& operator=(const RecordingMessageSink&) = delete;
+
+    void Show(const UserMessage& message) override { m_messages.push_back(message); }
+    void Beep() override { ++m_beeps; }
+
+    const std::vector<UserMessage>& Shown() const { return m_messages; }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : m_messages) texts.push_back(m.text);
+        return texts;
+    }
+    int Beeps() const { return m_beeps; }
+    void Clear() {
+        m_messages.clear();
+        m_beeps = 0;
+    }
+
+private:
+    MessageSink* m_previous;
+    std::vector<UserMessage> m_messages;
+    int m_beeps = 0;
+};

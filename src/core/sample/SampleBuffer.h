@@ -1,0 +1,105 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "sample/SampleFormat.h"
+
+// One frame passed by value: slot 0 the left (or only) channel, slot 1 the right. A 16-bit value
+// fills its slot; an 8-bit value sits in the low byte of its slot (bytes 0 and 2 of the record).
+struct FrameValue {
+    int16_t slot[2] = {0, 0};
+
+    uint8_t Byte(int channel) const { return static_cast<uint8_t>(slot[channel] & 0xFF); }
+    void SetByte(int channel, uint8_t value) {
+        slot[channel] = static_cast<int16_t>((slot[channel] & ~0xFF) | value);
+    }
+};
+
+enum InfoIndex : int {
+    kInfoArtist = 0,
+    kInfoComments = 1,
+    kInfoCopyright = 2,
+    kInfoCreationDate = 3,
+    kInfoName = 4,
+    kInfoSoftware = 5,
+    kInfoCount = 6,
+};
+
+// A whole sound in memory: one contiguous block of PCM in the sample heap, its format, six
+// information strings and the options word of the file handlers.
+class SampleBuffer {
+public:
+    SampleBuffer();
+    virtual ~SampleBuffer();
+    SampleBuffer(const SampleBuffer&) = delete;
+    SampleBuffer& operator=(const SampleBuffer&) = delete;
+
+    SampleFormat& FormatRef() { return m_format; }
+    const SampleFormat& FormatRef() const { return m_format; }
+    void GetFormat(SampleFormat& out) const { out = m_format; }
+    // A relabel: the bytes are not touched.
+    void SetFormat(const SampleFormat& format) { m_format = format; }
+    // Stores the frequency as given, without the 50000 Hz cap.
+    void SetFormat(uint32_t frequency, bool isStereo, bool is16Bit) {
+        m_format = SampleFormat(frequency, isStereo, is16Bit);
+    }
+    // Converts the bytes to the target layout and rate, then adopts the target.
+    bool ChangeFormat(const SampleFormat& target);
+
+    uint32_t GetFrequency() const { return m_format.GetFrequency(); }
+    uint32_t GetBits() const { return m_format.GetBits(); }
+    uint32_t GetChannels() const { return m_format.GetChannels(); }
+    uint32_t GetBytesPerValue() const { return m_format.GetBytesPerValue(); }
+    uint32_t GetBytesPerFrame() const { return m_format.GetBytesPerFrame(); }
+    uint32_t GetFrameCount() const { return m_lengthBytes / GetBytesPerFrame(); }
+    uint32_t GetByteLength() const { return m_lengthBytes; }
+
+    // Frame `index` converted to the layout code asked for; an index at or past the frame count
+    // or an unknown layout code leaves `out` unchanged.
+    void GetFrame(uint32_t index, uint32_t layoutCode, FrameValue& out) const;
+    // Writes frame `index` in the buffer's own layout. The caller keeps index in range.
+    void SetFrame(uint32_t index, const FrameValue& value);
+
+    // Makes the block hold exactly `frames` frames (new bytes are not cleared). lengthBytes is
+    // set before the block is asked for, so after a failure the bytes must not be used.
+    bool ResizeFrames(uint32_t frames);
+
+    bool GetInfo(int index, std::string& text) const;
+    bool SetInfo(int index, const std::string& text);
+    const std::string& Info(int index) const { return m_info[static_cast<size_t>(index)]; }
+
+    // Direct access for the effects, the file handlers and the editing operations.
+    uint8_t* Data() { return m_data; }
+    const uint8_t* Data() const { return m_data; }
+    bool HasBlock() const { return m_data != nullptr; }
+    // Frees any block held before and takes `block` (from the sample heap) of `lengthBytes`.
+    void AdoptBlock(uint8_t* block, uint32_t lengthBytes);
+    // Frees the block; the buffer then holds none and has lengthBytes 0.
+    void FreeBlock();
+    // Sets lengthBytes without touching the block (callers that trim or fill the block).
+    void SetByteLength(uint32_t lengthBytes) { m_lengthBytes = lengthBytes; }
+    // Reallocates the block to `lengthBytes` (allocating one if none is held). On failure the
+    // buffer is unchanged and false is returned.
+    bool ResizeBytes(uint32_t lengthBytes);
+
+    uint32_t GetFormatOptions() const { return m_formatOptions; }
+    void SetFormatOptions(uint32_t options) { m_formatOptions = options; }
+
+    // The audio engines' state lives here too (whether the block is lent to a device); until
+    // a device can hold the block, a sound is never playing or recording.
+    bool IsPlaying() const { return m_isPlaying; }
+    bool IsRecording() const { return m_isRecording; }
+
+protected:
+    bool m_isPlaying = false;
+    bool m_isRecording = false;
+
+private:
+    SampleFormat m_format;
+    std::array<std::string, kInfoCount> m_info;
+    uint32_t m_lengthBytes = 0;
+    uint8_t* m_data = nullptr;
+    uint32_t m_formatOptions = 0;
+};

@@ -1,0 +1,8 @@
+#include "batch/BatchOperations.h"
+
+BatchOperationTable AllBatchOperations() {
+    BatchOperationTable table;
+    AddInformationOperations(table);
+    AddSavingOperations(table);
+    return table;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "batch/BatchContext.h"
+
+// Each area adds its operations to the table, in the order of the usage text.
+void AddInformationOperations(BatchOperationTable& table);
+void AddSavingOperations(BatchOperationTable& table);
+
+// The whole table of the tool.
+BatchOperationTable AllBatchOperations();
