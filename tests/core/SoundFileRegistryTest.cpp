@@ -45,7 +45,8 @@ TEST_F(SoundFileRegistryTest, ChoosesHandlerByExtensionOnly) {
     SoundFileRegistry& r = Registry();
     auto position = [&r](const std::string& name) {
         for (int i = 0; i < SoundFileRegistry::kHandlerCount; ++i) {
-            if (&r.Handler(i) == &r.HandlerForName(name)) return i;
+            if (&r.Handler(i) == &r.HandlerForName(name))
+                return i;
         }
         return -1;
     };
@@ -73,8 +74,8 @@ TEST_F(SoundFileRegistryTest, RejectedFileOpensAsRawAfterTheHandlersMessage) {
 
 TEST_F(SoundFileRegistryTest, UnopenableFilesSayCouldNotOpen) {
     // A missing file, and a folder given as a file.
-    for (const std::string& path : {dir.File("none.wav"), dir.File("none.raw"),
-                                    dir.Path().string()}) {
+    for (const std::string& path :
+         {dir.File("none.wav"), dir.File("none.raw"), dir.Path().string()}) {
         messages.Clear();
         EXPECT_FALSE(Registry().Open(path, sample)) << path;
         ASSERT_FALSE(messages.Texts().empty());

@@ -33,26 +33,27 @@ std::vector<uint8_t> Ramp(size_t count) {
 
 TEST_F(WavFileFormatTest, LoadsFormatBytesAndInformation) {
     const auto data = Ramp(176400);
-    const auto info = WaveBytes::Chunk(
-        "LIST", [] {
-            std::vector<uint8_t> list;
-            PutTag(list, "INFO");
-            const std::string name = "Bell\0junk";
-            for (auto c : WaveBytes::Chunk("INAM", {'B', 'e', 'l', 'l', 0, 'x', 'y'})) list.push_back(c);
-            for (auto c : WaveBytes::Chunk("ICOP", {'(', 'c', ')'})) list.push_back(c);
-            return list;
-        }());
+    const auto info = WaveBytes::Chunk("LIST", [] {
+        std::vector<uint8_t> list;
+        PutTag(list, "INFO");
+        const std::string name = "Bell\0junk";
+        for (auto c : WaveBytes::Chunk("INAM", {'B', 'e', 'l', 'l', 0, 'x', 'y'}))
+            list.push_back(c);
+        for (auto c : WaveBytes::Chunk("ICOP", {'(', 'c', ')'})) list.push_back(c);
+        return list;
+    }());
     const std::string path =
-        Write("a.wav", WaveBytes::Riff({info, WaveBytes::Chunk("fmt ", WaveBytes::FmtContents(2, 44100, 16)),
-                                        WaveBytes::Chunk("data", data)}));
+        Write("a.wav",
+              WaveBytes::Riff({info, WaveBytes::Chunk("fmt ", WaveBytes::FmtContents(2, 44100, 16)),
+                               WaveBytes::Chunk("data", data)}));
     sample.SetInfo(kInfoArtist, "kept");
     ASSERT_TRUE(Wav().Load(path, sample));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(44100, true, true));
     ASSERT_EQ(sample.GetByteLength(), data.size());
     EXPECT_TRUE(std::equal(data.begin(), data.end(), sample.Data()));
-    EXPECT_EQ(sample.Info(kInfoName), "Bell");        // ends at the first zero byte
-    EXPECT_EQ(sample.Info(kInfoCopyright), "(c)");    // odd size, padded
-    EXPECT_EQ(sample.Info(kInfoArtist), "kept");      // missing tags keep their value
+    EXPECT_EQ(sample.Info(kInfoName), "Bell");      // ends at the first zero byte
+    EXPECT_EQ(sample.Info(kInfoCopyright), "(c)");  // odd size, padded
+    EXPECT_EQ(sample.Info(kInfoArtist), "kept");    // missing tags keep their value
     EXPECT_TRUE(messages.Shown().empty());
 
     std::string type, format, size;
@@ -133,10 +134,10 @@ TEST_F(WavFileFormatTest, DataPromisedButMissingIsNotInvented) {
 }
 
 TEST_F(WavFileFormatTest, SkipsUnknownAndOddChunks) {
-    const auto bytes = WaveBytes::Riff({WaveBytes::Chunk("junk", Ramp(3)),
-                                        WaveBytes::Chunk("fmt ", WaveBytes::FmtContents(1, 11025, 16, 18)),
-                                        WaveBytes::Chunk("fact", Ramp(5)),
-                                        WaveBytes::Chunk("data", Ramp(7))});
+    const auto bytes =
+        WaveBytes::Riff({WaveBytes::Chunk("junk", Ramp(3)),
+                         WaveBytes::Chunk("fmt ", WaveBytes::FmtContents(1, 11025, 16, 18)),
+                         WaveBytes::Chunk("fact", Ramp(5)), WaveBytes::Chunk("data", Ramp(7))});
     ASSERT_TRUE(Wav().Load(Write("odd.wav", bytes), sample));
     EXPECT_EQ(sample.GetByteLength(), 7u);
     EXPECT_EQ(sample.GetFrameCount(), 3u);
@@ -147,7 +148,7 @@ TEST_F(WavFileFormatTest, SaveWritesTheLayoutAndLoadsBack) {
     ASSERT_TRUE(sample.ResizeBytes(9));  // odd: the data chunk gets a pad byte
     const auto ramp = Ramp(9);
     std::copy(ramp.begin(), ramp.end(), sample.Data());
-    sample.SetInfo(kInfoName, "abc");  // size 4: no pad
+    sample.SetInfo(kInfoName, "abc");     // size 4: no pad
     sample.SetInfo(kInfoComments, "ab");  // size 3: padded
     const std::string path = dir.File("out.wav");
     ASSERT_TRUE(Registry().Save(path, sample));

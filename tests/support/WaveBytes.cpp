@@ -9,7 +9,8 @@ std::vector<uint8_t> WaveBytes::Chunk(const char* id, const std::vector<uint8_t>
     Put32(out, static_cast<uint32_t>(declaredSize < 0 ? static_cast<int64_t>(contents.size())
                                                       : declaredSize));
     out.insert(out.end(), contents.begin(), contents.end());
-    if (contents.size() % 2 != 0) out.push_back(0);
+    if (contents.size() % 2 != 0)
+        out.push_back(0);
     return out;
 }
 

@@ -10,4 +10,6 @@ bool AuFileFormat::Save(const std::string&, SampleBuffer& sample) {
     return false;
 }
 
-void AuFileFormat::AppendFilter(std::string& filter) const { filter += "Sun/NeXT (.au;.snd)|*.au;*.snd|"; }
+void AuFileFormat::AppendFilter(std::string& filter) const {
+    filter += "Sun/NeXT (.au;.snd)|*.au;*.snd|";
+}

@@ -10,7 +10,9 @@ namespace {
 std::atomic<uint64_t> g_writeBudget{std::numeric_limits<uint64_t>::max()};
 }  // namespace
 
-BinaryFile::~BinaryFile() { Close(); }
+BinaryFile::~BinaryFile() {
+    Close();
+}
 
 bool BinaryFile::Open(const std::string& path, Mode mode) {
     Close();
@@ -82,20 +84,25 @@ bool BinaryFile::Seek(uint64_t offset) {
 }
 
 uint64_t BinaryFile::Tell() const {
-    if (m_file == nullptr) return 0;
+    if (m_file == nullptr)
+        return 0;
     const off_t at = ::ftello(m_file);
     return at < 0 ? 0 : static_cast<uint64_t>(at);
 }
 
 uint64_t BinaryFile::Length() const {
-    if (m_file == nullptr) return 0;
+    if (m_file == nullptr)
+        return 0;
     struct stat info {};
     std::fflush(m_file);
-    if (::fstat(::fileno(m_file), &info) != 0 || info.st_size < 0) return 0;
+    if (::fstat(::fileno(m_file), &info) != 0 || info.st_size < 0)
+        return 0;
     return static_cast<uint64_t>(info.st_size);
 }
 
-void BinaryFile::FailWritesAfterForTesting(uint64_t bytes) { g_writeBudget = bytes; }
+void BinaryFile::FailWritesAfterForTesting(uint64_t bytes) {
+    g_writeBudget = bytes;
+}
 
 void BinaryFile::ClearWriteFailureForTesting() {
     g_writeBudget = std::numeric_limits<uint64_t>::max();

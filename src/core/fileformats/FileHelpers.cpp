@@ -37,7 +37,8 @@ bool ReadFileIntoSample(SampleBuffer& sample, const std::string& path, uint32_t 
     }
     const uint64_t fileLength = file.Length();
     const uint64_t available = fileLength > offset ? fileLength - offset : 0;
-    if (offset != 0) file.Seek(offset);
+    if (offset != 0)
+        file.Seek(offset);
     // A length of 0 takes the rest of the file; a promised length is never taken beyond what
     // the file holds, so a lying header cannot make us allocate more than the file supplies.
     uint64_t wanted = length == 0 ? available : std::min<uint64_t>(length, available);
@@ -50,7 +51,8 @@ bool ReadFileIntoSample(SampleBuffer& sample, const std::string& path, uint32_t 
     }
     const size_t got = file.Read(block, static_cast<size_t>(wanted));
     sample.AdoptBlock(block, static_cast<uint32_t>(wanted));
-    if (got < wanted) sample.ResizeBytes(static_cast<uint32_t>(got));
+    if (got < wanted)
+        sample.ResizeBytes(static_cast<uint32_t>(got));
     return true;
 }
 
@@ -77,7 +79,8 @@ extern "C" {
 
 __attribute__((visibility("default"), used)) int32_t FLT_rblong(std::FILE* file) {
     uint8_t b[4] = {0, 0, 0, 0};
-    if (file != nullptr) std::fread(b, 1, 4, file);
+    if (file != nullptr)
+        std::fread(b, 1, 4, file);
     return static_cast<int32_t>((static_cast<uint32_t>(b[0]) << 24) |
                                 (static_cast<uint32_t>(b[1]) << 16) |
                                 (static_cast<uint32_t>(b[2]) << 8) | b[3]);
@@ -85,7 +88,8 @@ __attribute__((visibility("default"), used)) int32_t FLT_rblong(std::FILE* file)
 
 __attribute__((visibility("default"), used)) int32_t FLT_rbshort(std::FILE* file) {
     uint8_t b[2] = {0, 0};
-    if (file != nullptr) std::fread(b, 1, 2, file);
+    if (file != nullptr)
+        std::fread(b, 1, 2, file);
     return static_cast<int16_t>(static_cast<uint16_t>((b[0] << 8) | b[1]));
 }
 

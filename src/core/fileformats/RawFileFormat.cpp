@@ -17,7 +17,9 @@ bool RawFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     return WriteSampleFile(sample, path);
 }
 
-void RawFileFormat::AppendFilter(std::string& filter) const { filter += "Raw Data (*.*)|*.*|"; }
+void RawFileFormat::AppendFilter(std::string& filter) const {
+    filter += "Raw Data (*.*)|*.*|";
+}
 
 bool RawFileFormat::Describe(const std::string& path, std::string& fileType,
                              std::string& sampleFormat, std::string& size) {

@@ -14,9 +14,9 @@ constexpr uint32_t FourCC(const char (&code)[5]) {
 
 struct RiffChunk {
     uint32_t id = 0;
-    uint32_t size = 0;        // contents without the pad byte
-    uint32_t type = 0;        // the form or list type of "RIFF" and "LIST" chunks
-    uint64_t dataOffset = 0;  // first byte of the contents (behind the type for RIFF and LIST)
+    uint32_t size = 0;           // contents without the pad byte
+    uint32_t type = 0;           // the form or list type of "RIFF" and "LIST" chunks
+    uint64_t dataOffset = 0;     // first byte of the contents (behind the type for RIFF and LIST)
     uint64_t EndOffset() const;  // one past the contents and the pad byte
 };
 

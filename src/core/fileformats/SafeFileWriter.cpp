@@ -11,7 +11,8 @@
 SafeFileWriter::SafeFileWriter(std::string targetPath) : m_target(std::move(targetPath)) {}
 
 SafeFileWriter::~SafeFileWriter() {
-    if (!m_committed) Discard();
+    if (!m_committed)
+        Discard();
 }
 
 bool SafeFileWriter::Open() {
@@ -30,8 +31,8 @@ bool SafeFileWriter::Open() {
     // The new file keeps the permissions of the one it replaces, else the usual ones.
     const mode_t umaskNow = ::umask(0);
     ::umask(umaskNow);
-    const mode_t mode = ::stat(m_target.c_str(), &info) == 0 ? (info.st_mode & 07777)
-                                                             : (0666 & ~umaskNow);
+    const mode_t mode =
+        ::stat(m_target.c_str(), &info) == 0 ? (info.st_mode & 07777) : (0666 & ~umaskNow);
     ::fchmod(fd, mode);
     std::FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) {
@@ -44,7 +45,8 @@ bool SafeFileWriter::Open() {
 }
 
 bool SafeFileWriter::Commit() {
-    if (m_temporary.empty()) return false;
+    if (m_temporary.empty())
+        return false;
     const bool written = !m_file.Failed() && m_file.Close();
     if (!written || std::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
         Discard();

@@ -15,13 +15,15 @@ bool SoundFileFormat::Describe(const std::string&, std::string&, std::string&, s
 }
 
 uint16_t SoundFileFormat::GetStoredOptions() const {
-    if (m_sample == nullptr) return 0;
+    if (m_sample == nullptr)
+        return 0;
     const uint32_t options = m_sample->GetFormatOptions();
     return (options >> 16) == m_id ? static_cast<uint16_t>(options & 0xFFFF) : 0;
 }
 
 void SoundFileFormat::StoreOptions(uint16_t bits) {
-    if (m_sample != nullptr) m_sample->SetFormatOptions((m_id << 16) | bits);
+    if (m_sample != nullptr)
+        m_sample->SetFormatOptions((m_id << 16) | bits);
 }
 
 bool SoundFileFormat::AllocateSampleData(uint32_t size) {

@@ -19,8 +19,8 @@ public:
     // Appends "description|patterns|" to a file-dialog filter under construction.
     virtual void AppendFilter(std::string& filter) const = 0;
     // Three one-line texts for the file dialog's information panel.
-    virtual bool Describe(const std::string& path, std::string& fileType,
-                          std::string& sampleFormat, std::string& size);
+    virtual bool Describe(const std::string& path, std::string& fileType, std::string& sampleFormat,
+                          std::string& size);
     virtual bool HasOptions() const { return false; }
     virtual void ShowOptions() {}
 

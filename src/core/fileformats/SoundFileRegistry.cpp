@@ -41,9 +41,12 @@ SoundFileFormat& SoundFileRegistry::HandlerForName(const std::string& name) cons
     std::string upper(name);
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    if (EndsWith(upper, ".AU") || EndsWith(upper, ".SND")) return Handler(kAu);
-    if (EndsWith(upper, ".VOC")) return Handler(kVoc);
-    if (EndsWith(upper, ".WAV")) return Handler(kWav);
+    if (EndsWith(upper, ".AU") || EndsWith(upper, ".SND"))
+        return Handler(kAu);
+    if (EndsWith(upper, ".VOC"))
+        return Handler(kVoc);
+    if (EndsWith(upper, ".WAV"))
+        return Handler(kWav);
     return Handler(kRaw);
 }
 
@@ -101,7 +104,8 @@ static SoundFileRegistry& g_registryAtStartUp = Registry();
 std::string FolderForLoadPath(const std::string& path) {
     // Search from the end down to the second character, as the dialogs have always done.
     for (size_t i = path.size(); i > 1; --i) {
-        if (path[i - 1] == '/' || path[i - 1] == '\\') return path.substr(0, i);
+        if (path[i - 1] == '/' || path[i - 1] == '\\')
+            return path.substr(0, i);
     }
     return path;
 }

@@ -18,7 +18,9 @@ public:
     SoundFileRegistry();
     ~SoundFileRegistry();
 
-    SoundFileFormat& Handler(int position) const { return *m_handlers[static_cast<size_t>(position)]; }
+    SoundFileFormat& Handler(int position) const {
+        return *m_handlers[static_cast<size_t>(position)];
+    }
     SoundFileFormat& HandlerForName(const std::string& name) const;
 
     // "All Supported Formats|*.au;*.snd;*.voc;*.wav|" followed by the four pairs and a "|".

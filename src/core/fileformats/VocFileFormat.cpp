@@ -10,4 +10,6 @@ bool VocFileFormat::Save(const std::string&, SampleBuffer& sample) {
     return false;
 }
 
-void VocFileFormat::AppendFilter(std::string& filter) const { filter += "Creative Voice Files (*.voc)|*.voc|"; }
+void VocFileFormat::AppendFilter(std::string& filter) const {
+    filter += "Creative Voice Files (*.voc)|*.voc|";
+}

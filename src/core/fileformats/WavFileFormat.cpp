@@ -75,13 +75,17 @@ struct OpenedWave {
 FmtResult ReadFormat(BinaryFile& file, OpenedWave& wave) {
     RiffReader reader(file);
     reader.SeekTo(0);
-    if (!reader.FindRiff(kWave, wave.riff)) return FmtResult::NoRiff;
+    if (!reader.FindRiff(kWave, wave.riff))
+        return FmtResult::NoRiff;
     RiffChunk fmt;
-    if (!reader.FindChunk(wave.riff, kFmt, fmt)) return FmtResult::NoFmt;
-    if (fmt.size < 16) return FmtResult::TooSmall;
+    if (!reader.FindChunk(wave.riff, kFmt, fmt))
+        return FmtResult::NoFmt;
+    if (fmt.size < 16)
+        return FmtResult::TooSmall;
     const size_t want = std::min<uint32_t>(fmt.size, 18);
     uint8_t bytes[18] = {};
-    if (!file.ReadExact(bytes, want)) return FmtResult::ReadFailed;
+    if (!file.ReadExact(bytes, want))
+        return FmtResult::ReadFailed;
     wave.format.Decode(bytes);
     wave.afterFormat = fmt.dataOffset + want;
     return FmtResult::Ok;
@@ -97,11 +101,13 @@ void ReadInfoStrings(BinaryFile& file, const RiffChunk& riff, SampleBuffer& samp
     RiffReader reader(file);
     reader.SeekTo(riff.dataOffset);
     RiffChunk list;
-    if (!reader.FindChunk(riff, kList, list, kInfo)) return;
+    if (!reader.FindChunk(riff, kList, list, kInfo))
+        return;
     for (int index = 0; index < kInfoCount; ++index) {
         reader.SeekTo(list.dataOffset);
         RiffChunk tag;
-        if (!reader.FindChunk(list, kInfoTags[index], tag)) continue;
+        if (!reader.FindChunk(list, kInfoTags[index], tag))
+            continue;
         // Never more than the file holds, whatever the chunk claims.
         const uint64_t available = file.Length() - std::min(file.Length(), tag.dataOffset);
         std::vector<char> text(static_cast<size_t>(std::min<uint64_t>(tag.size, available)));
@@ -138,13 +144,20 @@ bool WavFileFormat::Load(const std::string& path, SampleBuffer& sample) {
 
     OpenedWave wave;
     switch (ReadFormat(file, wave)) {
-        case FmtResult::NoRiff: ShowMessage("This File is NOT a wave file"); return false;
-        case FmtResult::NoFmt: ShowMessage("Cannot find Format information"); return false;
-        case FmtResult::TooSmall: ShowUntitledMessage("Format information too small"); return false;
+        case FmtResult::NoRiff:
+            ShowMessage("This File is NOT a wave file");
+            return false;
+        case FmtResult::NoFmt:
+            ShowMessage("Cannot find Format information");
+            return false;
+        case FmtResult::TooSmall:
+            ShowUntitledMessage("Format information too small");
+            return false;
         case FmtResult::ReadFailed:
             ShowTitledMessage("Error reading format information", "Error Opening Wave");
             return false;
-        case FmtResult::Ok: break;
+        case FmtResult::Ok:
+            break;
     }
     RiffChunk data;
     if (!FindData(file, wave, data)) {
@@ -156,7 +169,8 @@ bool WavFileFormat::Load(const std::string& path, SampleBuffer& sample) {
         return false;
     }
     const size_t got = file.Read(sample.Data(), size);
-    if (got < size) sample.ResizeBytes(static_cast<uint32_t>(got));
+    if (got < size)
+        sample.ResizeBytes(static_cast<uint32_t>(got));
     sample.SetFormat(wave.format.samplesPerSec, wave.format.channels == 2,
                      wave.format.bitsPerSample == 16);
     return true;
@@ -179,14 +193,16 @@ bool WavFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     sample.SetInfo(kInfoSoftware, kSoftwareText);
     for (int index = 0; index < kInfoCount; ++index) {
         const std::string& text = sample.Info(index);
-        if (text.empty()) continue;
+        if (text.empty())
+            continue;
         RiffChunk tag;
         if (!riffWriter.CreateChunk(kInfoTags[index], tag) ||
             !file.Write(text.c_str(), text.size() + 1) || !riffWriter.Ascend(tag)) {
             return false;
         }
     }
-    if (!riffWriter.Ascend(list)) return false;
+    if (!riffWriter.Ascend(list))
+        return false;
 
     const SampleFormat& format = sample.FormatRef();
     WaveFormatRecord record;
@@ -227,11 +243,20 @@ bool WavFileFormat::Describe(const std::string& path, std::string& fileType,
     }
     OpenedWave wave;
     switch (ReadFormat(file, wave)) {
-        case FmtResult::NoRiff: sampleFormat = "No WAVE Subchunk"; return true;
-        case FmtResult::NoFmt: ShowMessage("No format information included"); return true;
-        case FmtResult::TooSmall: sampleFormat = "Format information too small"; return true;
-        case FmtResult::ReadFailed: sampleFormat = "Invalid format information"; return true;
-        case FmtResult::Ok: break;
+        case FmtResult::NoRiff:
+            sampleFormat = "No WAVE Subchunk";
+            return true;
+        case FmtResult::NoFmt:
+            ShowMessage("No format information included");
+            return true;
+        case FmtResult::TooSmall:
+            sampleFormat = "Format information too small";
+            return true;
+        case FmtResult::ReadFailed:
+            sampleFormat = "Invalid format information";
+            return true;
+        case FmtResult::Ok:
+            break;
     }
     RiffChunk data;
     if (!FindData(file, wave, data)) {

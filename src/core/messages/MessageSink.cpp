@@ -12,7 +12,9 @@ MessageSink* g_sink = &g_silentSink;
 
 }  // namespace
 
-MessageSink& Messages() { return *g_sink; }
+MessageSink& Messages() {
+    return *g_sink;
+}
 
 MessageSink* SetMessageSink(MessageSink* sink) {
     MessageSink* previous = g_sink == &g_silentSink ? nullptr : g_sink;
@@ -34,9 +36,12 @@ void ShowTitledMessage(const std::string& text, const std::string& title) {
 
 std::string FormatMessageLine(const UserMessage& message) {
     switch (message.title) {
-        case MessageTitle::Application: return "Orvex: " + message.text;
-        case MessageTitle::Custom: return message.customTitle + ": " + message.text;
-        case MessageTitle::Untitled: break;
+        case MessageTitle::Application:
+            return "Orvex: " + message.text;
+        case MessageTitle::Custom:
+            return message.customTitle + ": " + message.text;
+        case MessageTitle::Untitled:
+            break;
     }
     return message.text;
 }

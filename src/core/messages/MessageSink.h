@@ -28,8 +28,8 @@ MessageSink& Messages();
 MessageSink* SetMessageSink(MessageSink* sink);
 
 // Shorthands for the three kinds of box.
-void ShowMessage(const std::string& text);           // titled "Orvex"
-void ShowUntitledMessage(const std::string& text);   // no title, exclamation icon
+void ShowMessage(const std::string& text);          // titled "Orvex"
+void ShowUntitledMessage(const std::string& text);  // no title, exclamation icon
 void ShowTitledMessage(const std::string& text, const std::string& title);
 
 // The one-line text of a message as the command-line tool prints it.

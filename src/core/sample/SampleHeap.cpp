@@ -24,4 +24,6 @@ uint8_t* SampleHeap::Reallocate(uint8_t* block, size_t size) {
     return static_cast<uint8_t*>(std::realloc(block, size == 0 ? 1 : size));
 }
 
-void SampleHeap::Free(uint8_t* block) { std::free(block); }
+void SampleHeap::Free(uint8_t* block) {
+    std::free(block);
+}

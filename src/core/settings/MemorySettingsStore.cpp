@@ -14,7 +14,8 @@ MemorySettingsStore::Node* MemorySettingsStore::Find(const std::string& keyPath)
     Node* node = m_root.get();
     for (const auto& name : SplitKeyPath(keyPath)) {
         auto it = node->children.find(name);
-        if (it == node->children.end()) return nullptr;
+        if (it == node->children.end())
+            return nullptr;
         node = it->second.get();
     }
     return node;
@@ -24,7 +25,8 @@ bool MemorySettingsStore::CreateKey(const std::string& keyPath) {
     Node* node = m_root.get();
     for (const auto& name : SplitKeyPath(keyPath)) {
         auto& child = node->children[name];
-        if (!child) child = std::make_unique<Node>();
+        if (!child)
+            child = std::make_unique<Node>();
         node = child.get();
     }
     return true;
@@ -44,13 +46,15 @@ std::vector<std::string> MemorySettingsStore::SubKeys(const std::string& keyPath
 
 bool MemorySettingsStore::DeleteKey(const std::string& keyPath) {
     auto names = SplitKeyPath(keyPath);
-    if (names.empty()) return false;
+    if (names.empty())
+        return false;
     const std::string last = names.back();
     names.pop_back();
     Node* parent = m_root.get();
     for (const auto& name : names) {
         auto it = parent->children.find(name);
-        if (it == parent->children.end()) return false;
+        if (it == parent->children.end())
+            return false;
         parent = it->second.get();
     }
     return parent->children.erase(last) > 0;
@@ -66,9 +70,11 @@ bool MemorySettingsStore::SetValue(const std::string& keyPath, const std::string
 std::optional<SettingsValue> MemorySettingsStore::GetValue(const std::string& keyPath,
                                                            const std::string& name) const {
     const Node* node = Find(keyPath);
-    if (node == nullptr) return std::nullopt;
+    if (node == nullptr)
+        return std::nullopt;
     auto it = node->values.find(name);
-    if (it == node->values.end()) return std::nullopt;
+    if (it == node->values.end())
+        return std::nullopt;
     return it->second;
 }
 

@@ -8,13 +8,15 @@ std::vector<std::string> SplitKeyPath(const std::string& keyPath) {
     std::string current;
     for (char c : keyPath) {
         if (c == '\\' || c == '/') {
-            if (!current.empty()) names.push_back(current);
+            if (!current.empty())
+                names.push_back(current);
             current.clear();
         } else {
             current += c;
         }
     }
-    if (!current.empty()) names.push_back(current);
+    if (!current.empty())
+        names.push_back(current);
     return names;
 }
 

@@ -43,14 +43,16 @@ bool SettingsStore::SetBytes(const std::string& keyPath, const std::string& name
 std::optional<std::vector<uint8_t>> SettingsStore::GetBytes(const std::string& keyPath,
                                                             const std::string& name) const {
     auto value = GetValue(keyPath, name);
-    if (!value) return std::nullopt;
+    if (!value)
+        return std::nullopt;
     return value->bytes;
 }
 
 std::optional<std::string> SettingsStore::EnumSubKey(const std::string& keyPath,
                                                      size_t index) const {
     const auto names = SubKeys(keyPath);
-    if (index >= names.size()) return std::nullopt;
+    if (index >= names.size())
+        return std::nullopt;
     return names[index];
 }
 
@@ -66,7 +68,9 @@ MemorySettingsStore& FallbackStore() {
 SettingsStore* g_store = nullptr;
 }  // namespace
 
-SettingsStore& Settings() { return g_store != nullptr ? *g_store : FallbackStore(); }
+SettingsStore& Settings() {
+    return g_store != nullptr ? *g_store : FallbackStore();
+}
 
 SettingsStore* SetSettingsStore(SettingsStore* store) {
     SettingsStore* previous = g_store;

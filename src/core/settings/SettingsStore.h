@@ -37,8 +37,7 @@ public:
 
     // Typed shorthands over SetValue/GetValue. Setters create the key when needed.
     bool SetString(const std::string& keyPath, const std::string& name, const std::string& text);
-    std::optional<std::string> GetString(const std::string& keyPath,
-                                         const std::string& name) const;
+    std::optional<std::string> GetString(const std::string& keyPath, const std::string& name) const;
     bool SetNumber(const std::string& keyPath, const std::string& name, uint32_t number);
     std::optional<uint32_t> GetNumber(const std::string& keyPath, const std::string& name) const;
     bool SetBytes(const std::string& keyPath, const std::string& name,

@@ -22,7 +22,8 @@ QByteArray Encode(const SettingsValue& value) {
 }
 
 std::optional<SettingsValue> Decode(const QByteArray& bytes) {
-    if (bytes.isEmpty() || static_cast<uint8_t>(bytes[0]) > static_cast<uint8_t>(SettingsValueType::None)) {
+    if (bytes.isEmpty() ||
+        static_cast<uint8_t>(bytes[0]) > static_cast<uint8_t>(SettingsValueType::None)) {
         return std::nullopt;
     }
     SettingsValue value;
@@ -44,10 +45,11 @@ QSettingsStore::QSettingsStore(const QString& filePath)
 
 QString QSettingsStore::DefaultFilePath() {
     const QByteArray overrideDir = qgetenv("ORVEX_SETTINGS_DIR");
-    const QString dir = !overrideDir.isEmpty()
-                            ? QString::fromLocal8Bit(overrideDir)
-                            : QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                                  QStringLiteral("/Orvex");
+    const QString dir =
+        !overrideDir.isEmpty()
+            ? QString::fromLocal8Bit(overrideDir)
+            : QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                  QStringLiteral("/Orvex");
     return QDir(dir).filePath(QStringLiteral("orvex.conf"));
 }
 
@@ -61,7 +63,8 @@ std::optional<QString> QSettingsStore::Resolve(const std::string& keyPath) const
         auto it = std::find_if(children.begin(), children.end(), [&](const QString& child) {
             return child.compare(wanted, Qt::CaseInsensitive) == 0;
         });
-        if (it == children.end()) return std::nullopt;
+        if (it == children.end())
+            return std::nullopt;
         group = Join(group, *it);
     }
     return group;
@@ -91,7 +94,8 @@ bool QSettingsStore::CreateKey(const std::string& keyPath) {
     for (const auto& name : SplitKeyPath(keyPath)) {
         const auto existing = Resolve(JoinKey(group.toStdString(), name));
         group = existing ? *existing : Join(group, QString::fromStdString(name));
-        if (!existing) m_settings->setValue(Join(group, kKeyMarker), 1);
+        if (!existing)
+            m_settings->setValue(Join(group, kKeyMarker), 1);
     }
     return Sync();
 }
@@ -103,7 +107,8 @@ bool QSettingsStore::KeyExists(const std::string& keyPath) const {
 std::vector<std::string> QSettingsStore::SubKeys(const std::string& keyPath) const {
     std::vector<std::string> names;
     const auto group = Resolve(keyPath);
-    if (!group) return names;
+    if (!group)
+        return names;
     m_settings->beginGroup(*group);
     for (const QString& child : m_settings->childGroups()) names.push_back(child.toStdString());
     m_settings->endGroup();
@@ -113,14 +118,16 @@ std::vector<std::string> QSettingsStore::SubKeys(const std::string& keyPath) con
 
 bool QSettingsStore::DeleteKey(const std::string& keyPath) {
     const auto group = Resolve(keyPath);
-    if (!group || group->isEmpty()) return false;
+    if (!group || group->isEmpty())
+        return false;
     m_settings->remove(*group);
     return Sync();
 }
 
 bool QSettingsStore::SetValue(const std::string& keyPath, const std::string& name,
                               const SettingsValue& value) {
-    if (!CreateKey(keyPath)) return false;
+    if (!CreateKey(keyPath))
+        return false;
     const QString group = Resolve(keyPath).value_or(QString());
     const auto existing = ResolveValue(group, name);
     m_settings->setValue(existing ? *existing : Join(group, QString::fromStdString(name)),
@@ -131,17 +138,21 @@ bool QSettingsStore::SetValue(const std::string& keyPath, const std::string& nam
 std::optional<SettingsValue> QSettingsStore::GetValue(const std::string& keyPath,
                                                       const std::string& name) const {
     const auto group = Resolve(keyPath);
-    if (!group) return std::nullopt;
+    if (!group)
+        return std::nullopt;
     const auto key = ResolveValue(*group, name);
-    if (!key) return std::nullopt;
+    if (!key)
+        return std::nullopt;
     return Decode(m_settings->value(*key).toByteArray());
 }
 
 bool QSettingsStore::DeleteValue(const std::string& keyPath, const std::string& name) {
     const auto group = Resolve(keyPath);
-    if (!group) return false;
+    if (!group)
+        return false;
     const auto key = ResolveValue(*group, name);
-    if (!key) return false;
+    if (!key)
+        return false;
     m_settings->remove(*key);
     return Sync();
 }

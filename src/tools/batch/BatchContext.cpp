@@ -4,15 +4,18 @@
 #include <cstdlib>
 
 uint32_t BatchContext::RangeFirst() const {
-    if (wholeRange) return 0;
+    if (wholeRange)
+        return 0;
     const uint32_t frames = sample.GetFrameCount();
     return frames == 0 ? 0 : (first < frames ? first : frames - 1);
 }
 
 uint32_t BatchContext::RangeLast() const {
     const uint32_t frames = sample.GetFrameCount();
-    if (frames == 0) return 0;
-    if (wholeRange) return frames - 1;
+    if (frames == 0)
+        return 0;
+    if (wholeRange)
+        return frames - 1;
     return last < frames ? last : frames - 1;
 }
 
@@ -29,19 +32,23 @@ std::vector<std::string> SplitFields(const std::string& text, char separator) {
 }
 
 bool ParseUnsigned(const std::string& text, uint32_t& value) {
-    if (text.empty() || text.size() > 10) return false;
+    if (text.empty() || text.size() > 10)
+        return false;
     uint64_t result = 0;
     for (char c : text) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
         result = result * 10 + static_cast<uint64_t>(c - '0');
     }
-    if (result > UINT32_MAX) return false;
+    if (result > UINT32_MAX)
+        return false;
     value = static_cast<uint32_t>(result);
     return true;
 }
 
 bool ParseNumber(const std::string& text, double& value) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     char* end = nullptr;
     errno = 0;
     value = std::strtod(text.c_str(), &end);

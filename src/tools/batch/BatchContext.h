@@ -37,10 +37,10 @@ struct BatchContext {
 using BatchStep = std::function<int(BatchContext&)>;
 
 struct BatchOperation {
-    std::string name;       // "--stat", "-o"
-    std::string alias;      // "--output" for "-o", else empty
-    std::string argument;   // the argument's name in the usage ("FILE"), empty when none
-    std::string help;       // one line of the usage
+    std::string name;      // "--stat", "-o"
+    std::string alias;     // "--output" for "-o", else empty
+    std::string argument;  // the argument's name in the usage ("FILE"), empty when none
+    std::string help;      // one line of the usage
     // Reads the argument; returns the step, or nothing with `error` set for a malformed one.
     std::function<std::optional<BatchStep>(const std::string& arg, std::string& error)> parse;
 };

@@ -33,8 +33,10 @@ void PrintUsage(const BatchOperationTable& table) {
     std::fputs(kUsageHead, stdout);
     for (const auto& op : table) {
         std::string names = op.name;
-        if (!op.alias.empty()) names += ", " + op.alias;
-        if (!op.argument.empty()) names += " " + op.argument;
+        if (!op.alias.empty())
+            names += ", " + op.alias;
+        if (!op.argument.empty())
+            names += " " + op.argument;
         std::printf("  %-32s %s\n", names.c_str(), op.help.c_str());
     }
     std::printf("  %-32s %s\n", "--help", "print this text and exit");
@@ -49,7 +51,8 @@ int UsageError(const std::string& line) {
 
 const BatchOperation* FindOperation(const BatchOperationTable& table, const std::string& name) {
     for (const auto& op : table) {
-        if (op.name == name || (!op.alias.empty() && op.alias == name)) return &op;
+        if (op.name == name || (!op.alias.empty() && op.alias == name))
+            return &op;
     }
     return nullptr;
 }
@@ -73,23 +76,28 @@ int main(int argc, char** argv) {
         }
         if (word.size() > 1 && word[0] == '-') {
             const BatchOperation* op = FindOperation(table, word);
-            if (op == nullptr) return UsageError("unknown option '" + word + "'");
+            if (op == nullptr)
+                return UsageError("unknown option '" + word + "'");
             std::string arg;
             if (!op->argument.empty()) {
-                if (i + 1 >= argc) return UsageError(word + " needs " + op->argument);
+                if (i + 1 >= argc)
+                    return UsageError(word + " needs " + op->argument);
                 arg = argv[++i];
             }
             std::string error;
             auto step = op->parse(arg, error);
-            if (!step) return UsageError(error);
+            if (!step)
+                return UsageError(error);
             steps.push_back(std::move(*step));
             continue;
         }
-        if (haveInput) return UsageError("more than one INPUT: '" + input + "' and '" + word + "'");
+        if (haveInput)
+            return UsageError("more than one INPUT: '" + input + "' and '" + word + "'");
         input = word;
         haveInput = true;
     }
-    if (!haveInput) return UsageError("no INPUT file given");
+    if (!haveInput)
+        return UsageError("no INPUT file given");
 
     StandardErrorSink sink;
     SetMessageSink(&sink);
@@ -101,8 +109,10 @@ int main(int argc, char** argv) {
     int status = kBatchOk;
     for (auto& step : steps) {
         const int result = step(context);
-        if (result == kBatchUsage) return result;
-        if (result != kBatchOk) status = result;
+        if (result == kBatchUsage)
+            return result;
+        if (result != kBatchOk)
+            status = result;
     }
     SetMessageSink(nullptr);
     return status;

@@ -24,7 +24,8 @@ std::optional<BatchStep> ParseSelect(const std::string& arg, std::string& error)
         error = "--select takes FIRST:LAST[:CH] with CH 0, 1 or 2, or 'all'";
         return std::nullopt;
     }
-    if (first > last) std::swap(first, last);  // a range dragged right to left is the same
+    if (first > last)
+        std::swap(first, last);  // a range dragged right to left is the same
     return BatchStep([first, last, channel](BatchContext& context) {
         context.wholeRange = false;
         context.first = first;
@@ -65,8 +66,8 @@ void AddInformationOperations(BatchOperationTable& table) {
                      "set the range (frames, both inclusive) and channel (0 both, 1 left, "
                      "2 right) for the operations after it",
                      ParseSelect});
-    table.push_back(Plain("--info", "print the file type, sample format and size of INPUT",
-                          PrintInfo));
-    table.push_back(Plain("--stat", "print frames, bytes, rate, bits and channels of the sound",
-                          PrintStat));
+    table.push_back(
+        Plain("--info", "print the file type, sample format and size of INPUT", PrintInfo));
+    table.push_back(
+        Plain("--stat", "print frames, bytes, rate, bits and channels of the sound", PrintStat));
 }

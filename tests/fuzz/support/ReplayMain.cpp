@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         const std::filesystem::path root(argv[i]);
         if (std::filesystem::is_directory(root)) {
             for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-                if (entry.is_regular_file()) inputs += RunOne(entry.path());
+                if (entry.is_regular_file())
+                    inputs += RunOne(entry.path());
             }
         } else if (std::filesystem::is_regular_file(root)) {
             inputs += RunOne(root);
