@@ -2,40 +2,8 @@
 
 #include <cstring>
 
+#include "sample/FrameConversion.h"
 #include "sample/SampleHeap.h"
-
-namespace {
-
-// 8-bit unsigned to 16-bit signed: (b * 256) XOR 0x8000.
-int16_t Widen(uint8_t b) {
-    return static_cast<int16_t>(static_cast<uint16_t>((b << 8) ^ 0x8000));
-}
-
-// 16-bit signed to 8-bit unsigned: the high byte XOR 0x80.
-uint8_t Narrow(int16_t s) {
-    return static_cast<uint8_t>((static_cast<uint16_t>(s) >> 8) ^ 0x80);
-}
-
-int16_t ReadInt16(const uint8_t* p) {
-    return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
-}
-
-void WriteInt16(uint8_t* p, int16_t value) {
-    const auto u = static_cast<uint16_t>(value);
-    p[0] = static_cast<uint8_t>(u & 0xFF);
-    p[1] = static_cast<uint8_t>(u >> 8);
-}
-
-void SetMono8(FrameValue& out, uint8_t b) {
-    out.SetByte(0, b);
-}
-
-void SetStereo8(FrameValue& out, uint8_t left, uint8_t right) {
-    out.SetByte(0, left);
-    out.SetByte(1, right);
-}
-
-}  // namespace
 
 SampleBuffer::SampleBuffer() {
     SampleHeap::Instance();
@@ -49,107 +17,13 @@ void SampleBuffer::GetFrame(uint32_t index, uint32_t layoutCode, FrameValue& out
     if (index >= GetFrameCount() || !IsValidLayoutCode(layoutCode) || m_data == nullptr) {
         return;
     }
-    const uint8_t* p = m_data + static_cast<size_t>(index) * GetBytesPerFrame();
-    switch (m_format.GetLayoutCode()) {
-        case kLayoutMono8: {
-            const uint8_t b = p[0];
-            switch (layoutCode) {
-                case kLayoutMono8:
-                    SetMono8(out, b);
-                    break;
-                case kLayoutMono16:
-                    out.slot[0] = Widen(b);
-                    break;
-                case kLayoutStereo8:
-                    SetStereo8(out, b, b);
-                    break;
-                default:
-                    out.slot[0] = out.slot[1] = Widen(b);
-                    break;
-            }
-            break;
-        }
-        case kLayoutMono16: {
-            const int16_t s = ReadInt16(p);
-            switch (layoutCode) {
-                case kLayoutMono8:
-                    SetMono8(out, Narrow(s));
-                    break;
-                case kLayoutMono16:
-                    out.slot[0] = s;
-                    break;
-                case kLayoutStereo8:
-                    SetStereo8(out, Narrow(s), Narrow(s));
-                    break;
-                default:
-                    out.slot[0] = out.slot[1] = s;
-                    break;
-            }
-            break;
-        }
-        case kLayoutStereo8: {
-            const uint8_t left = p[0];
-            const uint8_t right = p[1];
-            const uint32_t sum = static_cast<uint32_t>(left) + right;
-            switch (layoutCode) {
-                case kLayoutMono8:
-                    SetMono8(out, static_cast<uint8_t>(sum >> 1));
-                    break;
-                case kLayoutMono16:
-                    out.slot[0] = static_cast<int16_t>(static_cast<uint16_t>((sum * 128) ^ 0x8000));
-                    break;
-                case kLayoutStereo8:
-                    SetStereo8(out, left, right);
-                    break;
-                default:
-                    out.slot[0] = Widen(left);
-                    out.slot[1] = Widen(right);
-                    break;
-            }
-            break;
-        }
-        default: {
-            const int16_t left = ReadInt16(p);
-            const int16_t right = ReadInt16(p + 2);
-            const auto mean = static_cast<int16_t>((int32_t{left} + int32_t{right}) / 2);
-            switch (layoutCode) {
-                case kLayoutMono8:
-                    SetMono8(out, Narrow(mean));
-                    break;
-                case kLayoutMono16:
-                    out.slot[0] = mean;
-                    break;
-                case kLayoutStereo8:
-                    SetStereo8(out, Narrow(left), Narrow(right));
-                    break;
-                default:
-                    out.slot[0] = left;
-                    out.slot[1] = right;
-                    break;
-            }
-            break;
-        }
-    }
+    frames::ReadFrame(m_data, m_format.GetLayoutCode(), index, layoutCode, out);
 }
 
 void SampleBuffer::SetFrame(uint32_t index, const FrameValue& value) {
-    uint8_t* p = m_data + static_cast<size_t>(index) * GetBytesPerFrame();
-    switch (m_format.GetLayoutCode()) {
-        case kLayoutMono8:
-            p[0] = value.Byte(0);
-            break;
-        case kLayoutMono16:
-            WriteInt16(p, value.slot[0]);
-            break;
-        case kLayoutStereo8:
-            p[0] = value.Byte(0);
-            p[1] = value.Byte(1);
-            break;
-        default:
-            WriteInt16(p, value.slot[0]);
-            WriteInt16(p + 2, value.slot[1]);
-            break;
-    }
+    frames::WithLayout(m_format.GetLayoutCode(), [&]<uint32_t Own>() {
+        frames::Store<Own>(m_data + static_cast<size_t>(index) * frames::BytesPerFrame(Own), value);
+    });
 }
 
 bool SampleBuffer::ResizeFrames(uint32_t frames) {

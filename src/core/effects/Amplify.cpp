@@ -1,0 +1,121 @@
+#include "effects/Amplify.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cmath>
+#include <vector>
+
+#include "effects/EffectRange.h"
+#include "sample/SampleBuffer.h"
+
+namespace {
+
+// Replaces every sample of the walk by its table entry; 8-bit samples index by their byte,
+// 16-bit samples by their unsigned 16-bit pattern.
+void ApplyWalk8(SampleBuffer& sample, const ByteWalk& walk, const std::array<uint8_t, 256>& table) {
+    uint8_t* data = sample.Data();
+    for (size_t at = walk.begin; at < walk.end; at += walk.step) data[at] = table[data[at]];
+}
+
+void ApplyWalk16(SampleBuffer& sample, const ByteWalk& walk, const std::vector<int16_t>& table) {
+    uint8_t* data = sample.Data();
+    // Walks start on a value and end on a frame boundary, so both bytes are inside the block.
+    for (size_t at = walk.begin; at < walk.end; at += walk.step) {
+        const auto u = static_cast<uint16_t>(data[at] | (data[at + 1] << 8));
+        const auto v = static_cast<uint16_t>(table[u]);
+        data[at] = static_cast<uint8_t>(v);
+        data[at + 1] = static_cast<uint8_t>(v >> 8);
+    }
+}
+
+template <typename T>
+T Clamp(T v, T low, T high) {
+    return v < low ? low : (v > high ? high : v);
+}
+
+// Magnitude of an 8-bit sample as the peak measures it: 0 gives 127, 127 gives 0, 255 gives 128.
+int Magnitude8(uint8_t b) { return b < 128 ? 127 - b : b - 127; }
+
+ByteWalk WalkSigned(const SampleBuffer& sample, int32_t start, int32_t end, uint32_t channel) {
+    return WalkFrames(sample, static_cast<uint32_t>(start), static_cast<uint32_t>(end), channel);
+}
+
+}  // namespace
+
+void Amplify(SampleBuffer& sample, float factor, uint32_t start, uint32_t end, uint32_t channel) {
+    const ByteWalk walk = WalkFrames(sample, start, end, channel);
+    if (walk.Empty()) return;
+    if (walk.valueBytes == 1) {
+        std::array<uint8_t, 256> table{};
+        for (int b = 0; b < 256; ++b) {
+            float v = static_cast<float>(static_cast<int8_t>(b ^ 0x80)) * factor;
+            v = Clamp(v, -128.0f, 127.0f);
+            table[static_cast<size_t>(b)] = static_cast<uint8_t>(static_cast<int>(v) ^ 0x80);
+        }
+        ApplyWalk8(sample, walk, table);
+        return;
+    }
+    std::vector<int16_t> table(65536);
+    for (int s = -32768; s <= 32767; ++s) {
+        const float v = Clamp(static_cast<float>(s) * factor, -32768.0f, 32767.0f);
+        table[static_cast<uint16_t>(s)] = static_cast<int16_t>(v);
+    }
+    ApplyWalk16(sample, walk, table);
+}
+
+float PeakGain(const SampleBuffer& sample, int32_t start, int32_t end, uint32_t channel) {
+    const ByteWalk walk = WalkSigned(sample, start, end, channel);
+    const uint8_t* data = sample.Data();
+    if (walk.valueBytes == 1) {
+        int peak = 0;
+        for (size_t at = walk.begin; at < walk.end; at += walk.step) {
+            peak = std::max(peak, Magnitude8(data[at]));
+        }
+        if (peak == 128) peak = 127;
+        return peak == 0 ? 1.0f : 127.0f / static_cast<float>(peak);
+    }
+    int32_t peak = 0;
+    for (size_t at = walk.begin; at < walk.end; at += walk.step) {
+        const auto s = static_cast<int16_t>(static_cast<uint16_t>(data[at] | (data[at + 1] << 8)));
+        peak = std::max(peak, std::abs(int32_t{s}));
+    }
+    return peak == 0 ? 1.0f : 32768.0f / static_cast<float>(peak);
+}
+
+void AdjustDcBias(SampleBuffer& sample, float percent, uint32_t channel) {
+    const ByteWalk walk = WalkFrames(sample, 0xFFFFFFFFu, 0xFFFFFFFFu, channel);
+    if (walk.Empty()) return;
+    const uint8_t* data = sample.Data();
+    const bool eightBit = walk.valueBytes == 1;
+    // Every counted value, by its stored pattern. Walking with the selector counts exactly the
+    // values a stereo reading of every frame would count (a mono frame's one value once, which
+    // leaves the mean as it would be counted twice).
+    std::vector<uint32_t> histogram(eightBit ? 256 : 65536, 0);
+    uint64_t counted = 0;
+    for (size_t at = walk.begin; at < walk.end; at += walk.step, ++counted) {
+        ++histogram[eightBit ? data[at] : static_cast<uint16_t>(data[at] | (data[at + 1] << 8))];
+    }
+    double sum = 0.0;
+    for (size_t v = 0; v < histogram.size(); ++v) {
+        const double value = eightBit ? static_cast<double>(static_cast<int>(v) - 128)
+                                      : static_cast<double>(static_cast<int16_t>(v));
+        sum += static_cast<double>(histogram[v]) * value;
+    }
+    const double mean = sum / static_cast<double>(counted);
+    const double offset = mean + percent * (eightBit ? 127.0 : 32767.0) * 0.01;
+    if (eightBit) {
+        std::array<uint8_t, 256> table{};
+        for (int b = 0; b < 256; ++b) {
+            const double v = Clamp((b - 128) - offset, -128.0, 127.0);
+            table[static_cast<size_t>(b)] = static_cast<uint8_t>(static_cast<int>(v) ^ 0x80);
+        }
+        ApplyWalk8(sample, walk, table);
+        return;
+    }
+    std::vector<int16_t> table(65536);
+    for (int s = -32768; s <= 32767; ++s) {
+        table[static_cast<uint16_t>(s)] = static_cast<int16_t>(Clamp(s - offset, -32768.0, 32767.0));
+    }
+    ApplyWalk16(sample, walk, table);
+}

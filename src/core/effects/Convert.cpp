@@ -1,0 +1,174 @@
+#include "effects/Convert.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "messages/MessageSink.h"
+#include "sample/FrameConversion.h"
+#include "sample/SampleBuffer.h"
+
+namespace {
+
+template <uint32_t From, uint32_t To>
+void ConvertFramesUp(uint8_t* data, uint32_t frameCount) {
+    constexpr size_t in = frames::BytesPerFrame(From);
+    constexpr size_t out = frames::BytesPerFrame(To);
+    FrameValue value;
+    for (uint32_t i = frameCount; i-- > 0;) {
+        frames::Convert<From, To>(data + i * in, value);
+        frames::Store<To>(data + i * out, value);
+    }
+}
+
+template <uint32_t From, uint32_t To>
+void ConvertFramesDown(uint8_t* data, uint32_t frameCount) {
+    constexpr size_t in = frames::BytesPerFrame(From);
+    constexpr size_t out = frames::BytesPerFrame(To);
+    FrameValue value;
+    for (size_t i = 0; i < frameCount; ++i) {
+        frames::Convert<From, To>(data + i * in, value);
+        frames::Store<To>(data + i * out, value);
+    }
+}
+
+// One channel value of frame `k` as the interpolation reads it: 8-bit values unsigned, 16-bit
+// values signed.
+template <bool Is16>
+inline int Value(const uint8_t* data, size_t frameBytes, size_t k, size_t channel) {
+    const uint8_t* p = data + k * frameBytes + channel * (Is16 ? 2 : 1);
+    if constexpr (Is16) return frames::Load16(p);
+    return p[0];
+}
+
+template <bool Is16>
+inline void Put(uint8_t* data, size_t frameBytes, size_t i, size_t channel, int value) {
+    uint8_t* p = data + i * frameBytes + channel * (Is16 ? 2 : 1);
+    if constexpr (Is16) {
+        frames::Store16(p, static_cast<int16_t>(value));
+    } else {
+        p[0] = static_cast<uint8_t>(value);
+    }
+}
+
+template <bool Is16, size_t Channels>
+inline void InterpolateFrame(uint8_t* data, size_t i, double ratio, size_t lastIn) {
+    constexpr size_t frameBytes = Channels * (Is16 ? 2 : 1);
+    const double pos = static_cast<double>(i) * ratio;
+    size_t k = static_cast<size_t>(pos);
+    const double f = pos - static_cast<double>(k);
+    if (k > lastIn) k = lastIn;  // never read past the input, whatever rounding does
+    const size_t next = k < lastIn ? k + 1 : lastIn;
+    int out[Channels];
+    for (size_t c = 0; c < Channels; ++c) {
+        const int a = Value<Is16>(data, frameBytes, k, c);
+        const int b = Value<Is16>(data, frameBytes, next, c);
+        out[c] = static_cast<int>(static_cast<double>(b - a) * f + a);
+    }
+    for (size_t c = 0; c < Channels; ++c) Put<Is16>(data, frameBytes, i, c, out[c]);
+}
+
+// Writes the output frames in the order that keeps the in-place rewrite safe: from the last
+// down when growing (an output frame reads only input frames at or below it), from the first up
+// when shrinking.
+template <bool Is16, size_t Channels>
+void Interpolate(uint8_t* data, uint32_t outFrames, uint32_t inFrames, double ratio, bool growing) {
+    const size_t lastIn = inFrames - 1;
+    if (growing) {
+        for (size_t i = outFrames; i-- > 0;) InterpolateFrame<Is16, Channels>(data, i, ratio, lastIn);
+    } else {
+        for (size_t i = 0; i < outFrames; ++i) InterpolateFrame<Is16, Channels>(data, i, ratio, lastIn);
+    }
+}
+
+}  // namespace
+
+bool IsConvertibleRate(uint32_t rate) { return rate >= 1 && rate <= 50000; }
+
+bool ConvertLayout(SampleBuffer& sample, uint32_t oldCode, uint32_t newCode) {
+    if (oldCode == newCode || !sample.HasBlock() || sample.GetByteLength() == 0 ||
+        !IsValidLayoutCode(oldCode) || !IsValidLayoutCode(newCode)) {
+        return true;
+    }
+    const uint32_t frameCount = sample.GetByteLength() / frames::BytesPerFrame(oldCode);
+    const uint64_t newLength = uint64_t{frameCount} * frames::BytesPerFrame(newCode);
+    const bool growing = frames::BytesPerFrame(newCode) >= frames::BytesPerFrame(oldCode);
+    if (newLength > UINT32_MAX) {
+        ShowMessage("Error manipulating memory!");
+        return false;
+    }
+    if (growing && !sample.ResizeBytes(static_cast<uint32_t>(newLength))) {
+        ShowMessage("Error manipulating memory!");
+        return false;
+    }
+    uint8_t* data = sample.Data();
+    frames::WithLayout(oldCode, [&]<uint32_t From>() {
+        frames::WithLayout(newCode, [&]<uint32_t To>() {
+            if (growing) {
+                ConvertFramesUp<From, To>(data, frameCount);
+            } else {
+                ConvertFramesDown<From, To>(data, frameCount);
+            }
+        });
+    });
+    if (!growing) sample.ResizeBytes(static_cast<uint32_t>(newLength));
+    sample.SetByteLength(static_cast<uint32_t>(newLength));
+    sample.FormatRef().SetStereo((newCode & 8) != 0);
+    sample.FormatRef().Set16Bit((newCode & 2) != 0);
+    return true;
+}
+
+bool Resample(SampleBuffer& sample, uint32_t oldRate, uint32_t newRate) {
+    if (oldRate == newRate || !sample.HasBlock() || sample.GetFrameCount() == 0) return true;
+    if (oldRate == 0 || newRate == 0) {
+        ShowMessage(kBadRateMessage);
+        return false;
+    }
+    const uint32_t length = sample.GetByteLength();
+    const uint32_t bytesPerFrame = sample.GetBytesPerFrame();
+    const uint32_t inFrames = sample.GetFrameCount();
+    const double ratio = static_cast<double>(oldRate) / static_cast<double>(newRate);
+    const double scaled = static_cast<double>(newRate) / static_cast<double>(oldRate) * length;
+    if (scaled >= 4294967296.0) {
+        ShowMessage("Error manipulating memory!");
+        return false;
+    }
+    const auto newLength = static_cast<uint32_t>(scaled);
+    const bool growing = newRate > oldRate;
+    if (growing && !sample.ResizeBytes(newLength)) {
+        ShowMessage("Error manipulating memory!");
+        return false;
+    }
+    sample.SetByteLength(newLength);
+    const uint32_t outFrames = newLength / bytesPerFrame;
+    uint8_t* data = sample.Data();
+    const bool is16 = sample.FormatRef().Is16Bit();
+    if (sample.FormatRef().IsStereo()) {
+        is16 ? Interpolate<true, 2>(data, outFrames, inFrames, ratio, growing)
+             : Interpolate<false, 2>(data, outFrames, inFrames, ratio, growing);
+    } else {
+        is16 ? Interpolate<true, 1>(data, outFrames, inFrames, ratio, growing)
+             : Interpolate<false, 1>(data, outFrames, inFrames, ratio, growing);
+    }
+    // The byte length is scaled, not the frame count, so a partial frame may trail the last
+    // whole one; it is silence rather than what the memory held.
+    const uint32_t tail = outFrames * bytesPerFrame;
+    if (tail < newLength) {
+        std::memset(data + tail, is16 ? 0 : 0x80, newLength - tail);
+    }
+    if (!growing) sample.ResizeBytes(newLength);
+    return true;
+}
+
+bool SampleBuffer::ChangeFormat(const SampleFormat& target) {
+    // A rate of 0 cannot be converted from or to, and the format record never holds more than
+    // 50000 Hz: such a request is refused before anything changes, so the sound stays whole.
+    if (!IsConvertibleRate(target.GetFrequency()) ||
+        (!IsConvertibleRate(GetFrequency()) && GetFrequency() != target.GetFrequency())) {
+        ShowMessage(kBadRateMessage);
+        return false;
+    }
+    if (!ConvertLayout(*this, m_format.GetLayoutCode(), target.GetLayoutCode())) return false;
+    if (!Resample(*this, GetFrequency(), target.GetFrequency())) return false;
+    m_format = target;
+    return true;
+}

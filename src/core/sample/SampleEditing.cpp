@@ -1,0 +1,217 @@
+#include "sample/SampleEditing.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "clipboard/ClipboardBlock.h"
+#include "clipboard/ClipboardService.h"
+#include "effects/EffectRange.h"
+#include "messages/MessageSink.h"
+#include "sample/FrameConversion.h"
+#include "sample/SampleBuffer.h"
+#include "sample/SampleHeap.h"
+
+namespace {
+
+// Writes the fill value of the sample's width into one value slot.
+void Fill(uint8_t* p, size_t valueBytes) {
+    if (valueBytes == 1) {
+        p[0] = kFill8;
+    } else {
+        p[0] = kFill16[0];
+        p[1] = kFill16[1];
+    }
+}
+
+// Copies the selected channel's values of frames first..last, or the whole frames for mode 0.
+void CopyBytes(const SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode,
+               uint8_t* out) {
+    const size_t frameBytes = sample.GetBytesPerFrame();
+    const uint8_t* data = sample.Data();
+    if (mode == kBothChannels) {
+        std::memcpy(out, data + first * frameBytes, (size_t{last} - first + 1) * frameBytes);
+        return;
+    }
+    const size_t valueBytes = sample.GetBytesPerValue();
+    const size_t offset = mode == kRightChannel ? valueBytes : 0;
+    for (size_t f = first; f <= last; ++f, out += valueBytes) {
+        std::memcpy(out, data + f * frameBytes + offset, valueBytes);
+    }
+}
+
+// Opens the clipboard and reads its sound; false (with the message where one is due) when
+// there is none to read.
+bool ReadClipboard(std::vector<uint8_t>& block, ClipboardSound& sound) {
+    ClipboardService& clipboard = Clipboard();
+    if (!clipboard.HasSample()) return false;
+    if (!clipboard.Open()) {
+        ShowMessage("Error opening clipboard!");
+        return false;
+    }
+    auto got = clipboard.GetSample();
+    clipboard.Close();
+    if (!got) return false;
+    block = std::move(*got);
+    return ReadClipboardBlock(block, sound);
+}
+
+// Gives the sample a new block holding the clipboard's bytes in the clipboard's format.
+bool TakeClipboardSound(SampleBuffer& sample, const ClipboardSound& sound) {
+    sample.SetFormat(sound.format);
+    uint8_t* block = SampleHeap::Instance().Allocate(sound.count);
+    if (block == nullptr) {
+        sample.FreeBlock();
+        return false;
+    }
+    if (sound.count != 0) std::memcpy(block, sound.bytes, sound.count);
+    sample.AdoptBlock(block, sound.count);
+    return true;
+}
+
+}  // namespace
+
+bool Copy(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
+    mode = EffectiveSelector(sample, mode);
+    const bool hasRange = ResolveFrames(sample, first, last);
+    const size_t frameBytes = sample.GetBytesPerFrame();
+    const size_t byteCount = hasRange ? (size_t{last} - first + 1) * frameBytes : 0;
+    const size_t n = mode == kBothChannels ? byteCount : byteCount / 2;
+    std::vector<uint8_t> block;
+    try {
+        block.resize(n + kClipboardHeaderSize);
+    } catch (const std::bad_alloc&) {
+        ShowMessage("Error - Out of Memory!");
+        return false;
+    }
+    if (!sample.HasBlock()) {
+        ShowMessage("Error manipulating memory!");
+        return false;
+    }
+    ClipboardService& clipboard = Clipboard();
+    if (!clipboard.Open()) {
+        ShowMessage("Error opening clipboard!");
+        return false;
+    }
+    SampleFormat format = sample.FormatRef();
+    if (mode != kBothChannels) format.SetStereo(false);  // one channel is a mono sound
+    WriteClipboardHeader(block, format, static_cast<uint32_t>(n));
+    if (hasRange) CopyBytes(sample, first, last, mode, block.data() + kClipboardHeaderSize);
+    clipboard.SetSample(std::move(block));
+    clipboard.Close();
+    return true;
+}
+
+bool Delete(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
+    mode = EffectiveSelector(sample, mode);
+    if (!ResolveFrames(sample, first, last)) return true;
+    const size_t frameBytes = sample.GetBytesPerFrame();
+    const size_t length = sample.GetByteLength();
+    const size_t byteStart = first * frameBytes;
+    const size_t byteEnd = (size_t{last} + 1) * frameBytes;
+    uint8_t* data = sample.Data();
+    if (mode == kBothChannels) {
+        std::memmove(data + byteStart, data + byteEnd, length - byteEnd);
+        const size_t newLength = length - (byteEnd - byteStart);
+        if (newLength == 0) {
+            sample.FreeBlock();
+        } else if (!sample.ResizeBytes(static_cast<uint32_t>(newLength))) {
+            sample.SetByteLength(static_cast<uint32_t>(newLength));  // keep the larger block
+        }
+        return true;
+    }
+    const size_t valueBytes = sample.GetBytesPerValue();
+    const size_t offset = mode == kRightChannel ? valueBytes : 0;
+    size_t to = byteStart + offset;
+    for (size_t from = byteEnd + offset; from < length; from += frameBytes, to += frameBytes) {
+        std::memcpy(data + to, data + from, valueBytes);
+    }
+    for (; to < length; to += frameBytes) Fill(data + to, valueBytes);
+    return true;
+}
+
+bool Cut(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
+    return Copy(sample, first, last, mode) && Delete(sample, first, last, mode);
+}
+
+bool InsertSpace(SampleBuffer& sample, uint32_t at, uint32_t count, uint32_t mode) {
+    mode = EffectiveSelector(sample, mode);
+    const size_t frameBytes = sample.GetBytesPerFrame();
+    const uint32_t frames = sample.GetFrameCount();
+    const size_t oldLength = size_t{frames} * frameBytes;
+    const uint64_t newLength = uint64_t{sample.GetByteLength()} + uint64_t{count} * frameBytes;
+    if (newLength > UINT32_MAX || !sample.ResizeBytes(static_cast<uint32_t>(newLength))) {
+        ShowMessage("Not enough memory while resizing sample (Inserting space)");
+        return false;
+    }
+    if (at > frames) at = frames;
+    uint8_t* data = sample.Data();
+    const size_t insertByte = size_t{at} * frameBytes;
+    const size_t shift = size_t{count} * frameBytes;
+    if (mode == kBothChannels) {
+        std::memmove(data + insertByte + shift, data + insertByte, oldLength - insertByte);
+        return true;
+    }
+    const size_t valueBytes = sample.GetBytesPerValue();
+    const size_t offset = mode == kRightChannel ? valueBytes : 0;
+    const size_t other = mode == kRightChannel ? 0 : valueBytes;
+    for (size_t f = frames; f-- > at;) {
+        std::memcpy(data + (f + count) * frameBytes + offset, data + f * frameBytes + offset,
+                    valueBytes);
+    }
+    // The other channel of the new frames at the end has no value of its own: it takes the same
+    // fill as a one-channel delete leaves, in both widths.
+    for (size_t f = frames; f < size_t{frames} + count; ++f) {
+        Fill(data + f * frameBytes + other, valueBytes);
+    }
+    return true;
+}
+
+uint32_t Paste(SampleBuffer& sample, uint32_t at, uint32_t mode) {
+    std::vector<uint8_t> block;
+    ClipboardSound sound;
+    if (!ReadClipboard(block, sound)) return 0;
+    const uint32_t clipLayout = sound.format.GetLayoutCode();
+    const uint32_t clipFrames = sound.count / sound.format.GetBytesPerFrame();
+    if (!sample.HasBlock()) {
+        if (!TakeClipboardSound(sample, sound)) {
+            ShowUntitledMessage("Error manipulating memory!");
+            return 0;
+        }
+        return clipFrames;
+    }
+    mode = EffectiveSelector(sample, mode);
+    if (at > sample.GetFrameCount()) at = 0;
+    if (!InsertSpace(sample, at, clipFrames, mode)) return 0;
+    const uint32_t targetLayout = sample.FormatRef().GetLayoutCode();
+    FrameValue value;
+    if (mode == kBothChannels) {
+        for (uint32_t i = 0; i < clipFrames; ++i) {
+            frames::ReadFrame(sound.bytes, clipLayout, i, targetLayout, value);
+            sample.SetFrame(at + i, value);
+        }
+        return clipFrames;
+    }
+    const bool is16 = sample.FormatRef().Is16Bit();
+    const size_t frameBytes = sample.GetBytesPerFrame();
+    const size_t offset = mode == kRightChannel ? sample.GetBytesPerValue() : 0;
+    uint8_t* data = sample.Data();
+    for (uint32_t i = 0; i < clipFrames; ++i) {
+        frames::ReadFrame(sound.bytes, clipLayout, i, is16 ? kLayoutMono16 : kLayoutMono8, value);
+        uint8_t* p = data + (size_t{at} + i) * frameBytes + offset;
+        if (is16) {
+            frames::Store16(p, value.slot[0]);
+        } else {
+            p[0] = value.Byte(0);
+        }
+    }
+    return clipFrames;
+}
+
+bool ReplaceFromClipboard(SampleBuffer& sample) {
+    std::vector<uint8_t> block;
+    ClipboardSound sound;
+    if (!ReadClipboard(block, sound)) return false;
+    if (!TakeClipboardSound(sample, sound)) ShowMessage("Error manipulating memory!");
+    return true;
+}
