@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "clipboard/ClipboardBlock.h"
+#include "clipboard/ClipboardService.h"
+#include "messages/RecordingMessageSink.h"
+#include "sample/SampleEditing.h"
+#include "sample/SampleHeap.h"
+#include "support/SampleMaker.h"
+
+namespace {
+
+class SampleEditingTest : public ::testing::Test {
+protected:
+    SampleEditingTest() { previous = SetClipboardService(&clipboard); }
+    ~SampleEditingTest() override { SetClipboardService(previous); }
+
+    std::vector<uint8_t> Block() { return *clipboard.GetSample(); }
+
+    MemoryClipboardService clipboard;
+    ClipboardService* previous;
+    RecordingMessageSink messages;
+    SampleBuffer sample;
+};
+
+std::vector<uint8_t> Ramp(size_t n, int from = 0) {
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(from + static_cast<int>(i));
+    return v;
+}
+
+TEST_F(SampleEditingTest, CopyWholeSampleWritesTheBlockLayout) {
+    SetBytes(sample, kLayoutStereo16, Ramp(400), 44100);
+    ASSERT_TRUE(Copy(sample, 0xFFFFFFFF, 0xFFFFFFFF, 0));
+    const auto block = Block();
+    ASSERT_EQ(block.size(), 416u);
+    const std::vector<uint8_t> header = {0x44, 0xAC, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0x90, 1, 0, 0};
+    EXPECT_EQ(std::vector<uint8_t>(block.begin(), block.begin() + 16), header);
+    EXPECT_EQ(std::vector<uint8_t>(block.begin() + 16, block.end()), Ramp(400));
+}
+
+TEST_F(SampleEditingTest, CopyOneChannelGivesAMonoSound) {
+    SetBytes(sample, kLayoutStereo16, Ramp(400));
+    ASSERT_TRUE(Copy(sample, 10, 19, 1));
+    auto block = Block();
+    ClipboardSound sound;
+    ASSERT_TRUE(ReadClipboardBlock(block, sound));
+    EXPECT_EQ(sound.count, 20u);
+    EXPECT_EQ(sound.format, SampleFormat(22050, false, true));
+    EXPECT_EQ(sound.bytes[0], 40);  // frame 10 left: bytes 40, 41
+    EXPECT_EQ(sound.bytes[2], 44);
+    SetBytes(sample, kLayoutStereo8, {1, 2, 3, 4, 5, 6});
+    ASSERT_TRUE(Copy(sample, 1, 2, 2));
+    block = Block();
+    EXPECT_EQ(std::vector<uint8_t>(block.begin() + 16, block.end()), (std::vector<uint8_t>{4, 6}));
+}
+
+TEST_F(SampleEditingTest, CopyFailuresLeaveTheClipboardAlone) {
+    SetBytes(sample, kLayoutMono8, {1, 2, 3});
+    ASSERT_TRUE(Copy(sample, 0, 0, 0));
+    const auto before = Block();
+    clipboard.RefuseOpenForTesting(true);
+    EXPECT_FALSE(Copy(sample, 0, 2, 0));
+    EXPECT_FALSE(Cut(sample, 0, 2, 0));
+    EXPECT_EQ(sample.GetByteLength(), 3u);  // Cut deleted nothing
+    clipboard.RefuseOpenForTesting(false);
+    SampleBuffer empty;
+    EXPECT_FALSE(Copy(empty, 0, 0, 0));
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Error opening clipboard!",
+                                                         "Error opening clipboard!",
+                                                         "Error manipulating memory!"}));
+    EXPECT_EQ(Block(), before);
+}
+
+TEST_F(SampleEditingTest, DeleteWholeFramesAndEmptying) {
+    SetBytes(sample, kLayoutMono16, Le16({0, 1, 2, 3, 4}));
+    ASSERT_TRUE(Delete(sample, 1, 2, 0));
+    EXPECT_EQ(Values16(sample), (std::vector<int>{0, 3, 4}));
+    ASSERT_TRUE(Delete(sample, 0, 99, 0));  // past the end: clipped
+    EXPECT_FALSE(sample.HasBlock());
+    EXPECT_EQ(sample.GetByteLength(), 0u);
+    EXPECT_TRUE(Delete(sample, 0, 0, 0));  // nothing left: nothing happens
+}
+
+TEST_F(SampleEditingTest, DeleteOneChannelFillsItsEnd) {
+    SetBytes(sample, kLayoutStereo8, {10, 20, 11, 21, 12, 22, 13, 23, 14, 24, 15, 25});
+    ASSERT_TRUE(Delete(sample, 2, 3, 2));
+    EXPECT_EQ(Bytes(sample),
+              (std::vector<uint8_t>{10, 20, 11, 21, 12, 24, 13, 25, 14, 127, 15, 127}));
+    SetBytes(sample, kLayoutStereo16, Le16({1, 2, 3, 4, 5, 6}));
+    ASSERT_TRUE(Delete(sample, 0, 0, 1));
+    EXPECT_EQ(Values16(sample), (std::vector<int>{3, 2, 5, 4, -256, 6}));
+}
+
+TEST_F(SampleEditingTest, InsertSpaceMovesOneChannelAndFillsTheOther) {
+    SetBytes(sample, kLayoutStereo8, {10, 20, 11, 21});
+    ASSERT_TRUE(InsertSpace(sample, 1, 2, 1));
+    EXPECT_EQ(sample.GetFrameCount(), 4u);
+    const auto b = Bytes(sample);
+    EXPECT_EQ(b[0], 10);
+    EXPECT_EQ(b[1], 20);
+    EXPECT_EQ(b[3], 21);  // the right channel stays in its frames
+    EXPECT_EQ(b[6], 11);  // left frame 1 moved to frame 3
+    EXPECT_EQ(b[5], 127);
+    EXPECT_EQ(b[7], 127);
+    SampleHeap::Instance().SetLimitForTesting(4);
+    EXPECT_FALSE(InsertSpace(sample, 0, 100, 0));
+    SampleHeap::Instance().ClearLimitForTesting();
+    EXPECT_EQ(sample.GetFrameCount(), 4u);
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{"Not enough memory while resizing sample (Inserting space)"});
+}
+
+TEST_F(SampleEditingTest, PasteConvertsToTheTargetLayout) {
+    SampleBuffer source;
+    SetBytes(source, kLayoutMono8, {0x00, 0x80, 0xFF}, 8000);
+    ASSERT_TRUE(Copy(source, 0xFFFFFFFF, 0xFFFFFFFF, 0));
+    SetBytes(sample, kLayoutStereo16, Le16({7, 8}), 44100);
+    EXPECT_EQ(Paste(sample, 1, 0), 3u);
+    EXPECT_EQ(Values16(sample), (std::vector<int>{7, 8, -32768, -32768, 0, 0, 32512, 32512}));
+    EXPECT_EQ(sample.GetFrequency(), 44100u);  // the clipboard's rate is ignored
+    // Into one channel: the other keeps its values, the new end frames take the fill.
+    SetBytes(sample, kLayoutStereo8, {1, 2, 3, 4});
+    EXPECT_EQ(Paste(sample, 2, 2), 3u);
+    EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{1, 2, 3, 4, 127, 0x00, 127, 0x80, 127, 0xFF}));
+}
+
+TEST_F(SampleEditingTest, PastePositionsAndEmptyTargets) {
+    SampleBuffer source;
+    SetBytes(source, kLayoutMono8, {9}, 8000);
+    ASSERT_TRUE(Copy(source, 0, 0, 0));
+    SetBytes(sample, kLayoutMono8, {1, 2});
+    EXPECT_EQ(Paste(sample, 5, 0), 1u);  // beyond the end: at 0
+    EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{9, 1, 2}));
+    EXPECT_EQ(Paste(sample, 3, 0), 1u);  // at the frame count: appended
+    EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{9, 1, 2, 9}));
+    SampleBuffer empty;
+    EXPECT_EQ(Paste(empty, 7, 1), 1u);
+    EXPECT_EQ(empty.FormatRef(), SampleFormat(8000, false, false));
+    EXPECT_EQ(Bytes(empty), std::vector<uint8_t>{9});
+}
+
+TEST_F(SampleEditingTest, NothingOnTheClipboardIsSilent) {
+    SetBytes(sample, kLayoutMono8, {1});
+    EXPECT_EQ(Paste(sample, 0, 0), 0u);
+    EXPECT_FALSE(ReplaceFromClipboard(sample));
+    EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(SampleEditingTest, ShortBlocksAreNeverReadPastTheirEnd) {
+    std::vector<uint8_t> block(16);
+    WriteClipboardHeader(block, SampleFormat(8000, true, true), 1000000);
+    block.insert(block.end(), {1, 0, 2, 0, 3, 0});  // one and a half frames
+    clipboard.SetSample(block);
+    SetBytes(sample, kLayoutMono16, Le16({5}));
+    EXPECT_EQ(Paste(sample, 1, 0), 1u);
+    EXPECT_EQ(Values16(sample), (std::vector<int>{5, 1}));  // mean of 1 and 2, truncated
+    EXPECT_TRUE(ReplaceFromClipboard(sample));
+    EXPECT_EQ(sample.GetByteLength(), 6u);
+    EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, true, true));
+    clipboard.SetSample({1, 2, 3});
+    EXPECT_FALSE(ReplaceFromClipboard(sample));
+}
+
+TEST_F(SampleEditingTest, CutThenUndoRestoresTheSound) {
+    SetBytes(sample, kLayoutStereo16, Ramp(40), 32000);
+    ASSERT_TRUE(Cut(sample, 0xFFFFFFFF, 0xFFFFFFFF, 0));
+    EXPECT_FALSE(sample.HasBlock());
+    ASSERT_TRUE(ReplaceFromClipboard(sample));
+    EXPECT_EQ(Bytes(sample), Ramp(40));
+    EXPECT_EQ(sample.FormatRef(), SampleFormat(32000, true, true));
+}
+
+}  // namespace

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "sample/SampleBuffer.h"
+
+// Puts raw bytes into a sample of the given layout (rate 22050 unless said).
+void SetBytes(SampleBuffer& sample, uint32_t layout, const std::vector<uint8_t>& bytes,
+              uint32_t rate = 22050);
+// 16-bit values as little-endian bytes.
+std::vector<uint8_t> Le16(std::initializer_list<int> values);
+std::vector<uint8_t> Bytes(const SampleBuffer& sample);
+std::vector<int> Values16(const SampleBuffer& sample);
