@@ -6,28 +6,11 @@
 #include <cmath>
 #include <vector>
 
+#include "effects/ApplyTable.h"
 #include "effects/EffectRange.h"
 #include "sample/SampleBuffer.h"
 
 namespace {
-
-// Replaces every sample of the walk by its table entry; 8-bit samples index by their byte,
-// 16-bit samples by their unsigned 16-bit pattern.
-void ApplyWalk8(SampleBuffer& sample, const ByteWalk& walk, const std::array<uint8_t, 256>& table) {
-    uint8_t* data = sample.Data();
-    for (size_t at = walk.begin; at < walk.end; at += walk.step) data[at] = table[data[at]];
-}
-
-void ApplyWalk16(SampleBuffer& sample, const ByteWalk& walk, const std::vector<int16_t>& table) {
-    uint8_t* data = sample.Data();
-    // Walks start on a value and end on a frame boundary, so both bytes are inside the block.
-    for (size_t at = walk.begin; at < walk.end; at += walk.step) {
-        const auto u = static_cast<uint16_t>(data[at] | (data[at + 1] << 8));
-        const auto v = static_cast<uint16_t>(table[u]);
-        data[at] = static_cast<uint8_t>(v);
-        data[at + 1] = static_cast<uint8_t>(v >> 8);
-    }
-}
 
 template <typename T>
 T Clamp(T v, T low, T high) {
@@ -53,7 +36,7 @@ void Amplify(SampleBuffer& sample, float factor, uint32_t start, uint32_t end, u
             v = Clamp(v, -128.0f, 127.0f);
             table[static_cast<size_t>(b)] = static_cast<uint8_t>(static_cast<int>(v) ^ 0x80);
         }
-        ApplyWalk8(sample, walk, table);
+        ApplyTable8(sample, table, start, end, channel);
         return;
     }
     std::vector<int16_t> table(65536);
@@ -61,7 +44,7 @@ void Amplify(SampleBuffer& sample, float factor, uint32_t start, uint32_t end, u
         const float v = Clamp(static_cast<float>(s) * factor, -32768.0f, 32767.0f);
         table[static_cast<uint16_t>(s)] = static_cast<int16_t>(v);
     }
-    ApplyWalk16(sample, walk, table);
+    ApplyTable16(sample, table, start, end, channel);
 }
 
 float PeakGain(const SampleBuffer& sample, int32_t start, int32_t end, uint32_t channel) {
@@ -110,12 +93,12 @@ void AdjustDcBias(SampleBuffer& sample, float percent, uint32_t channel) {
             const double v = Clamp((b - 128) - offset, -128.0, 127.0);
             table[static_cast<size_t>(b)] = static_cast<uint8_t>(static_cast<int>(v) ^ 0x80);
         }
-        ApplyWalk8(sample, walk, table);
+        ApplyTable8(sample, table, 0xFFFFFFFFu, 0xFFFFFFFFu, channel);
         return;
     }
     std::vector<int16_t> table(65536);
     for (int s = -32768; s <= 32767; ++s) {
         table[static_cast<uint16_t>(s)] = static_cast<int16_t>(Clamp(s - offset, -32768.0, 32767.0));
     }
-    ApplyWalk16(sample, walk, table);
+    ApplyTable16(sample, table, 0xFFFFFFFFu, 0xFFFFFFFFu, channel);
 }

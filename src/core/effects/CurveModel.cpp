@@ -1,0 +1,178 @@
+#include "effects/CurveModel.h"
+
+#include <cstring>
+
+#include "messages/MessageSink.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+constexpr size_t kPresetBytes = 2048;
+constexpr const char* kDataValue = "Data";
+
+void PutFloat(std::vector<uint8_t>& out, size_t at, float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    for (int i = 0; i < 4; ++i) out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+float GetFloat(const std::vector<uint8_t>& in, size_t at) {
+    uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i) bits = (bits << 8) | in[at + static_cast<size_t>(i)];
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+// trunc(offset) + margin; a damaged preset (not a number, far outside) cannot overflow.
+int32_t PixelOf(float offset) {
+    if (!(offset > -1.0e6f)) offset = offset != offset ? 0.0f : -1.0e6f;
+    if (offset > 1.0e6f) offset = 1.0e6f;
+    return static_cast<int32_t>(offset) + CurveModel::kMargin;
+}
+
+std::string PresetKey(const std::string& category, const std::string& name) {
+    return JoinKey(JoinKey(kOrvexKey, category), name);
+}
+
+}  // namespace
+
+CurveModel::CurveModel() : m_w(100 - 5), m_h(150 - 5) {
+    m_points = {{kMargin, kMargin}, {m_w, kMargin}};
+}
+
+void CurveModel::Resize(int clientWidth, int clientHeight) {
+    m_w = clientWidth - 5;
+    m_h = clientHeight - 5;
+}
+
+void CurveModel::Reset(int mode) {
+    m_dragging = false;
+    int32_t first = kMargin;
+    int32_t last = kMargin;
+    if (mode == kMiddle) first = last = m_h / 2 + kMargin;
+    if (mode == kDiagonal) first = m_h;
+    m_points = {{kMargin, first}, {m_w, last}};
+}
+
+float CurveModel::Evaluate(float t) const {
+    const float px = static_cast<float>(m_w - kMargin) * t + kMargin;
+    for (size_t i = 0; i + 1 < m_points.size(); ++i) {
+        const Point& a = m_points[i];
+        const Point& b = m_points[i + 1];
+        if (!(static_cast<float>(a.x) <= px && px <= static_cast<float>(b.x))) continue;
+        const double width = m_w - kMargin;
+        const double height = m_h - kMargin;
+        const auto x0 = static_cast<float>((a.x - kMargin) / width);
+        const auto x1 = static_cast<float>((b.x - kMargin) / width);
+        const auto y0 = static_cast<float>((m_h - a.y) / height);
+        const auto y1 = static_cast<float>((m_h - b.y) / height);
+        if (a.y == b.y) return y0;
+        const float v = (y1 - y0) / (x1 - x0) * (t - x0) + y0;
+        return v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);
+    }
+    return 0.0f;  // outside 0..1, or not a number
+}
+
+CurveModel::Press CurveModel::PressAt(int x, int y) {
+    if (x < kMargin || y < kMargin || y > m_h + kMargin) return Press::Ignored;
+    size_t j = 0;
+    for (size_t i = 0; i < m_points.size(); ++i) {
+        const Point& p = m_points[i];
+        if (p.x - 3 < x && x < p.x + 3 && p.y - 3 < y && y < p.y + 3) {
+            m_dragging = true;
+            m_dragIndex = static_cast<int>(i);
+            return Press::Dragging;
+        }
+        if (p.x - 3 < x) j = i;
+    }
+    // A full curve refuses another point the same way as a click too close to a neighbour:
+    // the beep tells the user why nothing happened.
+    if (x < m_points[j].x + 5 || j + 1 == m_points.size() || x > m_points[j + 1].x - 4 ||
+        m_points.size() >= kMaxPoints) {
+        Messages().Beep();
+        return Press::Refused;
+    }
+    m_points.insert(m_points.begin() + static_cast<std::ptrdiff_t>(j + 1), Point{x, y});
+    m_dragging = true;
+    m_dragIndex = static_cast<int>(j + 1);
+    return Press::Inserted;
+}
+
+CurveModel::Move CurveModel::DragTo(int x, int y) {
+    if (!m_dragging) return Move::NotDragging;
+    const auto i = static_cast<size_t>(m_dragIndex);
+    const bool first = i == 0;
+    const bool last = i + 1 == m_points.size();
+    if (!first && !last && (y < -20 || y > m_h + 20)) {
+        m_points.erase(m_points.begin() + static_cast<std::ptrdiff_t>(i));
+        m_dragging = false;
+        return Move::Deleted;
+    }
+    // The first point stays at the left margin, the last keeps its column, a middle point
+    // stays strictly between its neighbours.
+    int low = m_points[i].x;
+    int high = m_points[i].x;
+    if (first) {
+        low = high = kMargin;
+    } else if (!last) {
+        low = m_points[i - 1].x + 1;
+        high = m_points[i + 1].x - 1;
+    }
+    m_points[i].x = x < low ? low : (x > high ? high : x);
+    m_points[i].y = y < kMargin ? kMargin : (y > m_h ? m_h : y);
+    return Move::Moved;
+}
+
+float CurveModel::Fx(int x) const {
+    return static_cast<float>(x - kMargin) / static_cast<float>(m_w - kMargin);
+}
+
+float CurveModel::Fy(int y) const {
+    return static_cast<float>(y - kMargin) / static_cast<float>(m_h - kMargin);
+}
+
+bool CurveModel::SavePreset(const std::string& category, const std::string& name) const {
+    if (name.empty() || name.find_first_of("\\/") != std::string::npos) return false;
+    const std::string key = PresetKey(category, name);
+    if (!Settings().CreateKey(key)) return false;
+    std::vector<uint8_t> block(kPresetBytes, 0);
+    for (size_t i = 0; i < m_points.size() && i < kMaxPoints; ++i) {
+        PutFloat(block, i * 8, Fx(m_points[i].x));
+        PutFloat(block, i * 8 + 4, Fy(m_points[i].y));
+    }
+    return Settings().SetBytes(key, kDataValue, block, SettingsValueType::None);
+}
+
+bool CurveModel::LoadPreset(const std::string& category, const std::string& name) {
+    if (name.empty()) return false;
+    const auto block = Settings().GetBytes(PresetKey(category, name), kDataValue);
+    if (!block || block->size() < kPresetBytes) return false;
+    std::vector<std::pair<float, float>> pairs;
+    for (size_t i = 0; i < kMaxPoints; ++i) {
+        pairs.emplace_back(GetFloat(*block, i * 8), GetFloat(*block, i * 8 + 4));
+    }
+    LoadFractions(pairs);
+    return true;
+}
+
+void CurveModel::LoadFractions(const std::vector<std::pair<float, float>>& pairs) {
+    m_points.clear();
+    m_dragging = false;
+    for (const auto& [fx, fy] : pairs) {
+        if (m_points.size() == kMaxPoints) break;
+        m_points.push_back({PixelOf(static_cast<float>(m_w - kMargin) * fx),
+                            PixelOf(static_cast<float>(m_h - kMargin) * fy)});
+        if (fx == 1.0f) break;
+    }
+}
+
+std::vector<std::string> CurveModel::PresetNames(const std::string& category) {
+    const std::string key = JoinKey(kOrvexKey, category);
+    Settings().CreateKey(key);
+    return Settings().SubKeys(key);
+}
+
+bool CurveModel::DeletePreset(const std::string& category, const std::string& name) {
+    return !name.empty() && Settings().DeleteKey(PresetKey(category, name));
+}

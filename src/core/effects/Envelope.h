@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+class CurveModel;
+class SampleBuffer;
+
+// Multiplies the selected samples of frame `frame` by `gain` (single precision), clamped to the
+// sample range and truncated toward zero. The caller keeps the frame inside the sample.
+void ScaleFrame(SampleBuffer& sample, float gain, uint32_t frame, uint32_t channel);
+
+// The envelope's OK: every frame f of start..end is scaled by curve((f - start) / (end - start))
+// times `amplification` (a fraction, 1 for 100 %). A one-frame range has no position on the
+// curve and is silenced, as the curve gives 0 there.
+void ApplyEnvelope(SampleBuffer& sample, const CurveModel& curve, float amplification,
+                   uint32_t start, uint32_t end, uint32_t channel);
+
+// The position of frame f within start..end as the curve effects compute it: a double quotient
+// of 64-bit differences, rounded to single precision (0 / 0 is not a number).
+float CurvePosition(uint32_t frame, uint32_t start, uint32_t end);

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "effects/CurveModel.h"
+#include "messages/RecordingMessageSink.h"
+#include "settings/MemorySettingsStore.h"
+
+namespace {
+
+class CurveModelTest : public ::testing::Test {
+protected:
+    CurveModelTest() {
+        previous = SetSettingsStore(&store);
+        curve.Resize(205, 105);  // W = 200, H = 100
+    }
+    ~CurveModelTest() override { SetSettingsStore(previous); }
+
+    MemorySettingsStore store;
+    SettingsStore* previous;
+    RecordingMessageSink messages;
+    CurveModel curve;
+};
+
+TEST_F(CurveModelTest, ResetShapesAndEvaluation) {
+    curve.Reset(CurveModel::kFlatTop);
+    for (float t : {0.0f, 0.3f, 1.0f}) EXPECT_EQ(curve.Evaluate(t), 1.0f);
+    curve.Reset(CurveModel::kDiagonal);
+    for (float t : {0.0f, 0.25f, 0.5f, 0.9f, 1.0f}) EXPECT_NEAR(curve.Evaluate(t), t, 1e-6f);
+    curve.Reset(CurveModel::kMiddle);
+    EXPECT_EQ(curve.PointAt(0).y, 54);
+    EXPECT_FLOAT_EQ(curve.Evaluate(0.7f), static_cast<float>((100.0 - 54) / 96.0));
+    EXPECT_EQ(curve.Evaluate(1.01f), 0.0f);
+    EXPECT_EQ(curve.Evaluate(-0.01f), 0.0f);
+    EXPECT_EQ(curve.Evaluate(std::nanf("")), 0.0f);
+}
+
+TEST_F(CurveModelTest, InsertionNeedsRoomBesideTheNeighbours) {
+    curve.Reset(CurveModel::kFlatTop);  // points at x 4 and 200
+    EXPECT_EQ(curve.PressAt(3, 50), CurveModel::Press::Ignored);
+    EXPECT_EQ(curve.PressAt(50, 3), CurveModel::Press::Ignored);
+    EXPECT_EQ(curve.PressAt(50, 105), CurveModel::Press::Ignored);
+    EXPECT_EQ(curve.PressAt(8, 50), CurveModel::Press::Refused);  // 4 pixels right of x 4
+    EXPECT_EQ(curve.PressAt(197, 50), CurveModel::Press::Refused);  // within 4 of the last
+    EXPECT_EQ(messages.Beeps(), 2);
+    EXPECT_EQ(curve.PressAt(9, 50), CurveModel::Press::Inserted);
+    curve.Release();
+    EXPECT_EQ(curve.Count(), 3);
+    EXPECT_EQ(curve.PointAt(1).x, 9);
+    // Clicking on a point drags it instead of inserting.
+    EXPECT_EQ(curve.PressAt(10, 51), CurveModel::Press::Dragging);
+    EXPECT_EQ(curve.DragIndex(), 1);
+}
+
+TEST_F(CurveModelTest, DraggingClampsAndDeletes) {
+    curve.Reset(CurveModel::kFlatTop);
+    ASSERT_EQ(curve.PressAt(100, 50), CurveModel::Press::Inserted);
+    EXPECT_EQ(curve.DragTo(500, -10), CurveModel::Move::Moved);
+    EXPECT_EQ(curve.PointAt(1).x, 199);  // stays left of the last point
+    EXPECT_EQ(curve.PointAt(1).y, 4);    // stops at the top
+    EXPECT_EQ(curve.DragTo(-50, 100 + 20), CurveModel::Move::Moved);
+    EXPECT_EQ(curve.PointAt(1).x, 5);
+    EXPECT_EQ(curve.PointAt(1).y, 100);
+    EXPECT_EQ(curve.DragTo(60, 100 + 21), CurveModel::Move::Deleted);
+    EXPECT_EQ(curve.Count(), 2);
+    EXPECT_FALSE(curve.IsDragging());
+    // End points never leave their columns and are never deleted.
+    ASSERT_EQ(curve.PressAt(200, 4), CurveModel::Press::Dragging);
+    EXPECT_EQ(curve.DragTo(150, 500), CurveModel::Move::Moved);
+    EXPECT_EQ(curve.PointAt(1).x, 200);
+    EXPECT_EQ(curve.PointAt(1).y, 100);
+    curve.Release();
+    ASSERT_EQ(curve.PressAt(4, 4), CurveModel::Press::Dragging);
+    EXPECT_EQ(curve.DragTo(90, -100), CurveModel::Move::Moved);
+    EXPECT_EQ(curve.PointAt(0).x, 4);
+    EXPECT_EQ(curve.DragTo(90, 50), CurveModel::Move::Moved);
+}
+
+TEST_F(CurveModelTest, AFullCurveRefusesAnotherPoint) {
+    curve.Resize(2005, 105);
+    curve.Reset(CurveModel::kFlatTop);
+    for (int x = 10; curve.Count() < CurveModel::kMaxPoints; x += 6) {
+        ASSERT_EQ(curve.PressAt(x, 50), CurveModel::Press::Inserted) << x;
+        curve.Release();
+    }
+    EXPECT_EQ(curve.PressAt(1900, 50), CurveModel::Press::Refused);
+    EXPECT_EQ(curve.Count(), CurveModel::kMaxPoints);
+    EXPECT_EQ(messages.Beeps(), 1);
+}
+
+TEST_F(CurveModelTest, PresetsKeepTheirShapeAcrossSizes) {
+    curve.Reset(CurveModel::kDiagonal);
+    ASSERT_EQ(curve.PressAt(100, 30), CurveModel::Press::Inserted);
+    curve.Release();
+    EXPECT_FALSE(curve.SavePreset(CurveModel::kEnvelopePresets, ""));
+    ASSERT_TRUE(curve.SavePreset(CurveModel::kEnvelopePresets, "Swell"));
+    const auto data = store.GetValue("SOFTWARE\\Orvex\\Envelope Presets\\Swell", "Data");
+    ASSERT_TRUE(data.has_value());
+    EXPECT_EQ(data->bytes.size(), 2048u);
+    EXPECT_EQ(data->type, SettingsValueType::None);
+
+    CurveModel bigger;
+    bigger.Resize(405, 205);  // W = 400, H = 200
+    ASSERT_TRUE(bigger.LoadPreset(CurveModel::kEnvelopePresets, "Swell"));
+    ASSERT_EQ(bigger.Count(), 3);
+    EXPECT_EQ(bigger.PointAt(0).x, 4);
+    EXPECT_EQ(bigger.PointAt(0).y, 200);
+    EXPECT_EQ(bigger.PointAt(1).x, 197);  // trunc(396 * 96 / 196) plus the margin
+    EXPECT_EQ(bigger.PointAt(1).y, 57);   // trunc(196 * 26 / 96) plus the margin
+    EXPECT_EQ(bigger.PointAt(2).x, 400);
+    EXPECT_NEAR(bigger.Evaluate(0.5f), curve.Evaluate(0.5f), 0.02f);
+
+    EXPECT_EQ(CurveModel::PresetNames(CurveModel::kEnvelopePresets),
+              std::vector<std::string>{"Swell"});
+    EXPECT_FALSE(bigger.LoadPreset(CurveModel::kCompressorPresets, "Swell"));
+    EXPECT_EQ(bigger.Count(), 3);  // unchanged after a failed load
+    EXPECT_TRUE(CurveModel::DeletePreset(CurveModel::kEnvelopePresets, "Swell"));
+    EXPECT_TRUE(CurveModel::PresetNames(CurveModel::kEnvelopePresets).empty());
+}
+
+TEST_F(CurveModelTest, DamagedPresetsLoadWithoutOverflow) {
+    std::vector<uint8_t> block(2048, 0xFF);  // every float is not a number
+    store.SetBytes("SOFTWARE\\Orvex\\Compressor\\Bad", "Data", block, SettingsValueType::None);
+    ASSERT_TRUE(curve.LoadPreset(CurveModel::kCompressorPresets, "Bad"));
+    EXPECT_EQ(curve.Count(), CurveModel::kMaxPoints);
+    curve.Evaluate(0.5f);
+}
+
+}  // namespace
