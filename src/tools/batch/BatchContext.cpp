@@ -54,3 +54,24 @@ bool ParseNumber(const std::string& text, double& value) {
     value = std::strtod(text.c_str(), &end);
     return errno == 0 && end == text.c_str() + text.size();
 }
+
+BatchOperation PlainOperation(std::string name, std::string help, int (*step)(BatchContext&)) {
+    return BatchOperation{std::move(name), "", "", std::move(help),
+                          [step](const std::string&, std::string&) {
+                              return std::optional<BatchStep>(BatchStep(step));
+                          }};
+}
+
+bool ParseFormat(const std::string& text, SampleFormat& format) {
+    const auto fields = SplitFields(text, ',');
+    uint32_t rate = 0;
+    uint32_t bits = 0;
+    uint32_t channels = 0;
+    if (fields.size() != 3 || !ParseUnsigned(fields[0], rate) || !ParseUnsigned(fields[1], bits) ||
+        !ParseUnsigned(fields[2], channels) || rate < 1 || rate > kMaxFrequency ||
+        (bits != 8 && bits != 16) || (channels != 1 && channels != 2)) {
+        return false;
+    }
+    format = SampleFormat(rate, channels == 2, bits == 16);
+    return true;
+}

@@ -19,6 +19,9 @@ enum BatchStatus : int {
 // The one sound the operations work on, and the range chosen with --select.
 struct BatchContext {
     SampleBuffer sample;
+    // The format the sound's bytes were in when it was loaded or last converted: a conversion
+    // starts from it, as the editor's Convert command does.
+    SampleFormat originalFormat;
     std::string inputPath;
     bool wholeRange = true;
     uint32_t first = 0;
@@ -48,6 +51,10 @@ struct BatchOperation {
 using BatchOperationTable = std::vector<BatchOperation>;
 
 // Helpers shared by the operation files.
+// An operation without an argument that runs `step`.
+BatchOperation PlainOperation(std::string name, std::string help, int (*step)(BatchContext&));
+// RATE,BITS,CHANNELS with RATE 1..50000, BITS 8 or 16 and CHANNELS 1 or 2.
+bool ParseFormat(const std::string& text, SampleFormat& format);
 // Splits "a,b,c" (or with another separator) into its fields, keeping empty ones.
 std::vector<std::string> SplitFields(const std::string& text, char separator);
 // A whole unsigned decimal number, nothing else; false for anything else.

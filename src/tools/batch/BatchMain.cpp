@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
     if (!Registry().Open(input, context.sample)) {
         return kBatchCannotOpen;
     }
+    context.originalFormat = context.sample.FormatRef();
     int status = kBatchOk;
     for (auto& step : steps) {
         const int result = step(context);

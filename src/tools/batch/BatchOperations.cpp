@@ -4,5 +4,8 @@ BatchOperationTable AllBatchOperations() {
     BatchOperationTable table;
     AddInformationOperations(table);
     AddSavingOperations(table);
+    AddEditingOperations(table);
+    AddEffectOperations(table);
+    AddCurveOperations(table);
     return table;
 }

@@ -51,14 +51,6 @@ int PrintStat(BatchContext& context) {
     return kBatchOk;
 }
 
-// An operation without an argument that runs `step`.
-BatchOperation Plain(std::string name, std::string help, int (*step)(BatchContext&)) {
-    return BatchOperation{std::move(name), "", "", std::move(help),
-                          [step](const std::string&, std::string&) {
-                              return std::optional<BatchStep>(BatchStep(step));
-                          }};
-}
-
 }  // namespace
 
 void AddInformationOperations(BatchOperationTable& table) {
@@ -67,7 +59,7 @@ void AddInformationOperations(BatchOperationTable& table) {
                      "2 right) for the operations after it",
                      ParseSelect});
     table.push_back(
-        Plain("--info", "print the file type, sample format and size of INPUT", PrintInfo));
+        PlainOperation("--info", "print the file type, sample format and size of INPUT", PrintInfo));
     table.push_back(
-        Plain("--stat", "print frames, bytes, rate, bits and channels of the sound", PrintStat));
+        PlainOperation("--stat", "print frames, bytes, rate, bits and channels of the sound", PrintStat));
 }
