@@ -1,4 +1,4 @@
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include "qt/QSettingsStore.h"
@@ -45,8 +45,3 @@ TEST(QSettingsStoreTest, EnvironmentRedirectsTheFile) {
     EXPECT_EQ(QSettingsStore::DefaultFilePath(), Folder().filePath(QStringLiteral("orvex.conf")));
 }
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
