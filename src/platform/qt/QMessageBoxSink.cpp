@@ -1,0 +1,36 @@
+#include "QMessageBoxSink.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+QString TitleOf(const UserMessage& message) {
+    switch (message.title) {
+        case MessageTitle::Application:
+            return QStringLiteral("Orvex");
+        case MessageTitle::Untitled:
+            return QString();
+        case MessageTitle::Custom:
+            return QString::fromStdString(message.customTitle);
+    }
+    return QString();
+}
+
+}  // namespace
+
+void QMessageBoxSink::Show(const UserMessage& message) {
+    const QMessageBox::Icon icon = message.title == MessageTitle::Application
+                                       ? QMessageBox::Information
+                                       : QMessageBox::Warning;
+    QMessageBox box(icon, TitleOf(message), QString::fromStdString(message.text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    // An empty title would otherwise be replaced by the application's name.
+    if (message.title == MessageTitle::Untitled)
+        box.setWindowTitle(QStringLiteral(" "));
+    box.exec();
+}
+
+void QMessageBoxSink::Beep() {
+    QApplication::beep();
+}

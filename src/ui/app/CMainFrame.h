@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QStringList>
+
+#include "view/ViewHost.h"
+
+class COrvexApp;
+class COrvexView;
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+// The multiple-document main window: the menus, the toolbars "Main" and "Utilities", the status
+// bar with its six panes, the MDI area with one child window per sample view, and the commands
+// that belong to the frame. View commands are passed to the active sample view; each command's
+// enabled state follows the view's rules.
+class CMainFrame : public QMainWindow, public ViewHost {
+    Q_OBJECT
+
+public:
+    static constexpr int kPaneCount = 6;
+    static constexpr int kMruSize = 4;
+
+    explicit CMainFrame(COrvexApp* app);
+    ~CMainFrame() override;
+
+    // The whole build of the frame; false when a bar cannot be made (start-up then ends).
+    bool Create();
+
+    void SetPaneText(int pane, const QString& text) override;
+    QString PaneText(int pane) const;
+    void UpdateCommands() override;
+
+    QAction* Action(int id) const { return m_actions.value(id); }
+    QToolBar* MainToolBar() const { return m_mainBar; }
+    QToolBar* UtilitiesToolBar() const { return m_utilitiesBar; }
+    QMdiArea* MdiArea() const { return m_mdi; }
+    COrvexView* ActiveView() const;
+    QList<COrvexView*> Views() const;
+
+    // Puts a new view in its own MDI child window and shows it.
+    QMdiSubWindow* AddView(COrvexView* view);
+
+    // The most recently used files, newest first.
+    const QStringList& RecentFiles() const { return m_recent; }
+    void AddToRecentFiles(const QString& path);
+
+    void CloseAll();
+    void SaveBarState();
+    void LoadBarState();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QAction* MakeAction(int id, const QString& menuText, const QString& iconName = QString());
+    void CreateActions();
+    void CreateMenus();
+    bool CreateToolBars();
+    bool CreateStatusBar();
+    void UpdateRecentMenu();
+    void UpdateFrameTitle();
+    void OnWindowsChanged();
+    void OnCommand(int id);
+    void OnFileSave();
+    void OnNewWindow();
+    void LoadRecentFiles();
+    void SaveRecentFiles() const;
+
+    COrvexApp* m_app;
+    QMdiArea* m_mdi = nullptr;
+    QToolBar* m_mainBar = nullptr;
+    QToolBar* m_utilitiesBar = nullptr;
+    QLabel* m_panes[kPaneCount] = {};
+    QHash<int, QAction*> m_actions;
+    QMenu* m_windowMenu = nullptr;
+    QList<QAction*> m_recentActions;
+    QAction* m_recentPlaceholder = nullptr;
+    QStringList m_recent;
+};

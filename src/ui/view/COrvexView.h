@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QBasicTimer>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+#include "audio/AudioEventTarget.h"
+#include "qt/QtCompletionDispatcher.h"
+#include "view/TimeRulerListener.h"
+#include "view/WaveformListeners.h"
+
+class COrvexDoc;
+class CTimeRuler;
+class CWaveformWnd;
+class QScrollBar;
+class SampleBuffer;
+class ViewHost;
+
+// The view of a sample document inside its MDI child window: one waveform window per channel,
+// the time ruler and a horizontal scroll bar. It resolves the marks of its waveform windows into
+// a frame range and channel selector for the Edit and Sample commands, plays the sound with a
+// moving play cursor, and keeps the status bar in step with the sample.
+class COrvexView : public QWidget,
+                   public WaveformViewListener,
+                   public TimeRulerViewListener,
+                   public AudioEventTarget {
+    Q_OBJECT
+
+public:
+    // The scroll bar's fixed range, whatever the sample's length.
+    static constexpr int kScrollRange = 32700;
+    static constexpr int kPlayTimerMs = 50;
+
+    COrvexView(std::shared_ptr<COrvexDoc> document, ViewHost* host, QWidget* parent = nullptr);
+    ~COrvexView() override;
+
+    COrvexDoc* GetDocument() const { return m_document.get(); }
+    const std::shared_ptr<COrvexDoc>& SharedDocument() const { return m_document; }
+    SampleBuffer& Buffer() const;
+
+    // Creates the child windows once the document holds its sound.
+    void OnInitialUpdate();
+
+    // Commands by id: whether the command may run now, and running it.
+    bool IsCommandEnabled(int id) const;
+    void OnCommand(int id);
+
+    void SetSelection(uint32_t first, uint32_t last, int selector) override;
+    void SetCaret(uint32_t frame, int selector);
+    bool HasCaret() const;
+    void GetMarkedRange(uint32_t& first, uint32_t& last, int& selector) const;
+    void GetInsertRange(uint32_t& first, uint32_t& last, int& selector) const;
+    void SetZoomAt(uint32_t zoom, uint32_t column) override;
+    void SetDisplayStyle(int style);
+    void ZoomAll() override;
+    void SetStereoLayout(bool stereo);
+    void UpdateStatus();
+    void UpdateScrollBar(uint32_t first, uint32_t maxFirst) override;
+    void ZoomInFromWaveform() override;
+
+    // The caption of the MDI child window that holds this view.
+    void SetFrameTitle(const QString& title);
+
+    bool IsStereoLayout() const { return m_bStereo; }
+    bool IsPlayingHere() const { return m_bPlaying; }
+    bool IsPlayTimerRunning() const { return m_playTimer.isActive(); }
+    CWaveformWnd* UpperWindow() const { return m_wndUpper; }
+    CWaveformWnd* LowerWindow() const { return m_wndLower; }
+    CTimeRuler* Ruler() const { return m_wndRuler; }
+    QScrollBar* ScrollBar() const { return m_wndScroll; }
+
+    // AudioEventTarget: the output device's completion arrives here as a queued call.
+    CompletionDispatcher& Dispatcher() override { return m_dispatcher; }
+    void OnPlayDone() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool IsIdle() const;
+    bool HasFrames() const;
+    CWaveformWnd* CreateWaveform(int id, uint32_t channelIndex);
+    void Layout();
+    int ScrollBarHeight() const;
+    void OnScrollAction(int action);
+    void RefreshRulerRange();
+
+    void OnPlay();
+    void StopPlayback();
+    void MovePlayCursors(uint32_t frame);
+    void OnCopy();
+    void OnCutOrDelete(bool cut);
+    void OnPaste();
+    void OnUndo();
+    void OnSaveAs();
+    void OnZoomIn();
+    void OnPeakSearch();
+    void OnReverse();
+    void OnChangeSign();
+    void OnDecodeULaw();
+    void PullBackFirstShown();
+    void RepaintAll();
+
+    std::shared_ptr<COrvexDoc> m_document;
+    ViewHost* m_host;
+    QtCompletionDispatcher m_dispatcher;
+
+    bool m_bStereo = false;
+    CWaveformWnd* m_wndUpper = nullptr;
+    CWaveformWnd* m_wndLower = nullptr;
+    CTimeRuler* m_wndRuler = nullptr;
+    QScrollBar* m_wndScroll = nullptr;
+    bool m_bLaidOut = false;
+    bool m_bPlaying = false;
+    int m_scrollPage = 0;
+    QBasicTimer m_playTimer;
+};

@@ -1,0 +1,442 @@
+// Drives the real main window: opening files by every road, the status panes, the commands'
+// enabled state as selection, clipboard and playback change, the edit commands' results, Close
+// All, the toolbars, the recent-file list, Save As and the hand-over between two processes.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "app/CMainFrame.h"
+#include "app/COrvexApp.h"
+#include "app/COrvexDoc.h"
+#include "app/CommandIds.h"
+#include "clipboard/ClipboardService.h"
+#include "messages/RecordingMessageSink.h"
+#include "sample/SampleBuffer.h"
+#include "settings/MemorySettingsStore.h"
+#include "support/FakeAudioBackend.h"
+#include "support/TempDir.h"
+#include "support/WaveBytes.h"
+#include "view/COrvexView.h"
+#include "view/CWaveformWnd.h"
+
+namespace {
+
+// A 16-bit stereo WAV of `frames` frames whose left value is the frame index and right value its
+// negation, so that every edit shows in the numbers.
+std::vector<uint8_t> StereoWave(uint32_t frames, uint32_t rate = 44100) {
+    std::vector<uint8_t> data;
+    for (uint32_t i = 0; i < frames; ++i) {
+        Put16(data, static_cast<uint16_t>(i));
+        Put16(data, static_cast<uint16_t>(-static_cast<int32_t>(i)));
+    }
+    return WaveBytes::Simple(2, rate, 16, data);
+}
+
+// An 8-bit mono WAV whose byte i holds i mod 256.
+std::vector<uint8_t> MonoWave(uint32_t frames, uint32_t rate = 11025) {
+    std::vector<uint8_t> data;
+    for (uint32_t i = 0; i < frames; ++i) data.push_back(static_cast<uint8_t>(i & 0xFF));
+    return WaveBytes::Simple(1, rate, 8, data);
+}
+
+int16_t Left(const SampleBuffer& buffer, uint32_t frame) {
+    FrameValue value;
+    buffer.GetFrame(frame, buffer.FormatRef().GetLayoutCode(), value);
+    return value.slot[0];
+}
+
+// Answers the next modal file dialog with `name` (typed into its file name box).
+void AnswerFileDialog(const QString& name) {
+    QTimer::singleShot(0, [name]() {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(edit != nullptr);
+        edit->setText(name);
+        // Any question the dialog asks on the way is answered with its default button.
+        QTimer::singleShot(200, []() {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->done(QMessageBox::Yes);
+        });
+        QMetaObject::invokeMethod(dialog, "accept");
+        // A dialog that refused the name fails the test instead of waiting for ever.
+        if (dialog->isVisible())
+            QMetaObject::invokeMethod(dialog, "reject");
+    });
+}
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MemorySettingsStore> m_settings;
+    SettingsStore* m_oldSettings = nullptr;
+    std::unique_ptr<MemoryClipboardService> m_clipboard;
+    std::unique_ptr<RecordingMessageSink> m_messages;
+    std::unique_ptr<FakeAudioBackend> m_audio;
+    std::unique_ptr<TempDir> m_dir;
+    std::unique_ptr<COrvexApp> m_app;
+
+    CMainFrame* Frame() const { return m_app->MainFrame(); }
+    void Start(const QString& commandLine = QString(), const QString& server = QString()) {
+        m_app = std::make_unique<COrvexApp>();
+        COrvexApp::Options options;
+        options.showSplash = false;
+        options.shellServerName = server;
+        QVERIFY(m_app->InitInstance(commandLine, options));
+    }
+    QString Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+        WriteBytes(m_dir->File(name), bytes);
+        return QString::fromStdString(m_dir->File(name));
+    }
+    bool Enabled(int id) const { return Frame()->Action(id)->isEnabled(); }
+    COrvexView* View() const { return Frame()->ActiveView(); }
+    SampleBuffer& Sound() const { return View()->GetDocument()->sample; }
+
+private slots:
+    void init() {
+        m_settings = std::make_unique<MemorySettingsStore>();
+        m_oldSettings = SetSettingsStore(m_settings.get());
+        m_clipboard = std::make_unique<MemoryClipboardService>();
+        SetClipboardService(m_clipboard.get());
+        m_messages = std::make_unique<RecordingMessageSink>();
+        m_audio = std::make_unique<FakeAudioBackend>();
+        m_dir = std::make_unique<TempDir>();
+        COrvexDoc::ResetUntitledCountForTesting();
+    }
+
+    void cleanup() {
+        m_app.reset();
+        m_audio.reset();
+        m_messages.reset();
+        SetClipboardService(nullptr);
+        m_clipboard.reset();
+        SetSettingsStore(m_oldSettings);
+        m_settings.reset();
+        m_dir.reset();
+    }
+
+    void toolbarsWithoutSettingsSitSideBySideAtTheTop() {
+        Start();
+        QToolBar* main = Frame()->MainToolBar();
+        QToolBar* utilities = Frame()->UtilitiesToolBar();
+        QCOMPARE(main->windowTitle(), QStringLiteral("Main"));
+        QCOMPARE(utilities->windowTitle(), QStringLiteral("Utilities"));
+        QCOMPARE(Frame()->toolBarArea(main), Qt::TopToolBarArea);
+        QCOMPARE(Frame()->toolBarArea(utilities), Qt::TopToolBarArea);
+        QVERIFY(!Frame()->toolBarBreak(utilities));
+        QCOMPARE(utilities->y(), main->y());
+        QVERIFY(utilities->x() >= main->x() + main->width());
+
+        auto ids = [](QToolBar* bar) {
+            QList<int> out;
+            for (QAction* action : bar->actions())
+                out << (action->isSeparator() ? 0 : action->data().toInt());
+            return out;
+        };
+        QCOMPARE(ids(main), (QList<int>{57600, 57601, 57603, 0, 32772, 32771, 0, 32774, 32776, 0,
+                                        57635, 57634, 57637, 0, 57664}));
+        QCOMPARE(ids(utilities),
+                 (QList<int>{32777, 32803, 32778, 32784, 32786, 32785, 32787, 0, 32782, 32783}));
+        for (QAction* action : main->actions() + utilities->actions())
+            QVERIFY(action->isSeparator() || !action->icon().isNull());
+    }
+
+    void statusPanesAndPromptsAtStart() {
+        Start();
+        QCOMPARE(Frame()->PaneText(0), QStringLiteral("Ready"));
+        QCOMPARE(Frame()->PaneText(1), QStringLiteral("----"));
+        QCOMPARE(Frame()->Action(ID_EDIT_PROPERTIES)->toolTip(), QStringLiteral("Properites"));
+        QCOMPARE(Frame()->Action(ID_EDIT_DELETE)->toolTip(), QStringLiteral("Delete"));
+        QCOMPARE(Frame()->Action(ID_SAMPLE_PLAY)->statusTip(),
+                 QStringLiteral("Play the current selection"));
+        QCOMPARE(Frame()->Action(ID_EDIT_PASTE)->text(), QStringLiteral("&Paste\tCtrl+V"));
+        QCOMPARE(Frame()->Action(ID_SAMPLE_CONVERT)->text(), QStringLiteral("&Convert...."));
+        // A prompt shows while its command is highlighted, then "Ready" returns.
+        QStatusTipEvent tip(Frame()->Action(ID_SAMPLE_REVERSE)->statusTip());
+        QApplication::sendEvent(Frame(), &tip);
+        QCOMPARE(Frame()->PaneText(0), QStringLiteral("Reverse the current selection"));
+        QStatusTipEvent none{QString()};
+        QApplication::sendEvent(Frame(), &none);
+        QCOMPARE(Frame()->PaneText(0), QStringLiteral("Ready"));
+        // No sample: nothing to act on.
+        QVERIFY(!Enabled(ID_SAMPLE_PLAY));
+        QVERIFY(!Enabled(ID_EDIT_COPY));
+        QVERIFY(!Enabled(ID_WINDOW_CLOSEALL));
+        QVERIFY(Enabled(ID_FILE_OPEN));
+    }
+
+    void commandLineWithSpacesOpensOneFileAndFillsThePanes() {
+        const QString path = Write("two second tone.wav", StereoWave(88200));
+        Start(path);
+        QCOMPARE(Frame()->Views().size(), 1);
+        QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("two second tone.wav"));
+        QCOMPARE(Frame()->PaneText(1), QStringLiteral("352800 bytes"));
+        QCOMPARE(Frame()->PaneText(2), QStringLiteral("16 Bit"));
+        QCOMPARE(Frame()->PaneText(3), QStringLiteral("44100 Hz"));
+        QCOMPARE(Frame()->PaneText(4), QStringLiteral("2.00 secs"));
+        QVERIFY(Frame()->PaneText(5).endsWith(QStringLiteral(":1")));
+        QVERIFY(View()->IsStereoLayout());
+        QVERIFY(View()->LowerWindow() != nullptr);
+        QCOMPARE(View()->GetDocument()->originalFormat, SampleFormat(44100, true, true));
+        QVERIFY(Frame()->windowTitle().contains(QStringLiteral("two second tone.wav")));
+    }
+
+    void droppedFilesOpenInOrderAndABrokenOneDoesNotStopTheRest() {
+        Start();
+        const QString a = Write("a.wav", MonoWave(100));
+        const QString b = Write("b.wav", MonoWave(200));
+        const QString c = Write("c.wav", MonoWave(300));
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(a),
+                      QUrl::fromLocalFile(m_dir->File("missing.wav").c_str()),
+                      QUrl::fromLocalFile(b), QUrl::fromLocalFile(c)});
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        // Straight to the frame's handler, as the desktop's drag manager delivers it.
+        static_cast<QObject*>(Frame())->event(&drop);
+        const QList<COrvexView*> views = Frame()->Views();
+        QCOMPARE(views.size(), 3);
+        QCOMPARE(views[0]->GetDocument()->GetTitle(), QStringLiteral("a.wav"));
+        QCOMPARE(views[1]->GetDocument()->GetTitle(), QStringLiteral("b.wav"));
+        QCOMPARE(views[2]->GetDocument()->GetTitle(), QStringLiteral("c.wav"));
+        QCOMPARE(views[2]->GetDocument()->sample.GetFrameCount(), 300u);
+        QVERIFY(!m_messages->Shown().empty());
+        QCOMPARE(m_messages->Texts().back(), std::string("Couldn't open file"));
+    }
+
+    void fileOpenThroughTheDialogRemembersTheFolder() {
+        const QString path = Write("dialog.wav", MonoWave(500));
+        Start();
+        AnswerFileDialog(path);
+        Frame()->Action(ID_FILE_OPEN)->trigger();
+        QCOMPARE(Frame()->Views().size(), 1);
+        QCOMPARE(Sound().GetFrameCount(), 500u);
+        const std::string folder = m_dir->Path().string() + "/";
+        QCOMPARE(m_settings->GetString("SOFTWARE\\Orvex", "LoadPath").value_or(""), folder);
+    }
+
+    void commandsFollowSelectionClipboardAndPlayback() {
+        Start(Write("mono.wav", MonoWave(1000)));
+        QVERIFY(Enabled(ID_EDIT_COPY));
+        QVERIFY(Enabled(ID_SAMPLE_REVERSE));
+        QVERIFY(!Enabled(ID_EDIT_PASTE));      // nothing on the clipboard yet
+        QVERIFY(!Enabled(ID_SAMPLE_PANNING));  // mono
+        QVERIFY(!Enabled(ID_SAMPLE_AMPLIFY));  // its dialog is not part of the editor yet
+        QVERIFY(!Enabled(ID_SAMPLE_RECORD));
+
+        View()->SetSelection(10, 19, 0);
+        Frame()->Action(ID_EDIT_COPY)->trigger();
+        QVERIFY(Enabled(ID_EDIT_PASTE));
+
+        // A fresh caret means the whole sample: Play plays all of it.
+        View()->SetCaret(0, 0);
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        QVERIFY(m_audio->output != nullptr);
+        QCOMPARE(m_audio->output->blockBytes, 1000u);
+        QVERIFY(View()->IsPlayTimerRunning());
+        QVERIFY(Enabled(ID_SAMPLE_PLAY));
+        QVERIFY(Enabled(ID_VIEW_ZOOMIN));
+        QVERIFY(Enabled(ID_VIEW_ZOOMOUT));
+        QVERIFY(!Enabled(ID_EDIT_CUT));
+        QVERIFY(!Enabled(ID_EDIT_PASTE));
+        QVERIFY(!Enabled(ID_SAMPLE_REVERSE));
+
+        // The play cursor follows the device's position on the 50 ms timer.
+        m_audio->output->position = 400;
+        QTRY_COMPARE_WITH_TIMEOUT(View()->UpperWindow()->GetPlayCursor(), 400u, 2000);
+
+        // Running to the end leaves the cursor on the last frame and the commands enabled.
+        m_audio->output->Finish();
+        QTRY_VERIFY_WITH_TIMEOUT(!Sound().IsPlaying(), 2000);
+        QVERIFY(!View()->IsPlayTimerRunning());
+        QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 999u);
+        QVERIFY(Enabled(ID_EDIT_CUT));
+        QVERIFY(Enabled(ID_EDIT_PASTE));
+    }
+
+    void playWhilePlayingStopsWhereThePlaybackWas() {
+        Start(Write("mono.wav", MonoWave(1000)));
+        View()->SetSelection(100, 899, 0);
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        m_audio->output->position = 250;
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
+        QVERIFY(!View()->IsPlayTimerRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!Sound().IsPlaying(), 2000);
+        // The completion after the reset does not move the cursor.
+        QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
+    }
+
+    void deleteLeavesTheCaretAtTheCutAndUpdatesTheStatus() {
+        Start(Write("stereo.wav", StereoWave(1000)));
+        View()->SetSelection(100, 199, 0);
+        Frame()->Action(ID_EDIT_DELETE)->trigger();
+        QCOMPARE(Sound().GetFrameCount(), 900u);
+        QCOMPARE(Left(Sound(), 100), int16_t(200));
+        QVERIFY(View()->UpperWindow()->HasCaret());
+        QCOMPARE(View()->UpperWindow()->GetCaret(), 100u);
+        QVERIFY(View()->LowerWindow()->HasCaret());
+        QCOMPARE(View()->LowerWindow()->GetCaret(), 100u);
+        QCOMPARE(Frame()->PaneText(1), QStringLiteral("3600 bytes"));
+        QCOMPARE(Frame()->PaneText(4), QStringLiteral("0.02 secs"));
+    }
+
+    void cutThenPasteAtTheCaretPutsTheCaretAfterThePaste() {
+        Start(Write("mono.wav", MonoWave(300)));
+        View()->SetSelection(10, 19, 0);
+        Frame()->Action(ID_EDIT_CUT)->trigger();
+        QCOMPARE(Sound().GetFrameCount(), 290u);
+        QCOMPARE(Sound().Data()[10], uint8_t(20));
+        View()->SetCaret(5, 0);
+        Frame()->Action(ID_EDIT_PASTE)->trigger();
+        QCOMPARE(Sound().GetFrameCount(), 300u);
+        QCOMPARE(Sound().Data()[5], uint8_t(10));
+        QCOMPARE(Sound().Data()[14], uint8_t(19));
+        QCOMPARE(Sound().Data()[15], uint8_t(5));
+        QCOMPARE(View()->UpperWindow()->GetCaret(), 15u);
+    }
+
+    void pasteOfStereoIntoAnEmptyDocumentMakesTheLowerWindow() {
+        Start(Write("stereo.wav", StereoWave(50)));
+        View()->SetSelection(0, 49, 0);
+        Frame()->Action(ID_EDIT_COPY)->trigger();
+        Frame()->Action(ID_FILE_NEW)->trigger();
+        QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("Orvex1"));
+        QVERIFY(!View()->IsStereoLayout());
+        QVERIFY(!Enabled(ID_SAMPLE_PLAY));
+        Frame()->Action(ID_EDIT_PASTE)->trigger();
+        QCOMPARE(Sound().GetFrameCount(), 50u);
+        QVERIFY(View()->IsStereoLayout());
+        QCOMPARE(View()->UpperWindow()->GetCaret(), 49u);
+        QCOMPARE(View()->LowerWindow()->GetCaret(), 49u);
+    }
+
+    void reverseChangeSignAndPeakSearchWorkOnTheMarkedRange() {
+        Start(Write("stereo.wav", StereoWave(100)));
+        // Only a caret: Reverse acts on the whole sample.
+        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
+        QCOMPARE(Left(Sound(), 0), int16_t(99));
+        QCOMPARE(Left(Sound(), 99), int16_t(0));
+        // The loudest left value is 99, now at frame 0... the right channel holds -99 there.
+        View()->SetSelection(10, 20, 0);
+        Frame()->Action(ID_SAMPLE_PEAKSEARCH)->trigger();
+        QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 10u);
+        Frame()->Action(ID_SAMPLE_CHANGESIGN)->trigger();
+        // XOR 0x80 on both bytes of 16-bit values: 89 (0x0059) becomes 0x80D9.
+        QCOMPARE(static_cast<uint16_t>(Left(Sound(), 10)), uint16_t(0x80D9));
+        QCOMPARE(Left(Sound(), 21), int16_t(78));
+    }
+
+    void undoWhilePlayingStopsPlaybackFirst() {
+        Start(Write("mono.wav", MonoWave(400)));
+        View()->SetSelection(0, 99, 0);
+        Frame()->Action(ID_EDIT_COPY)->trigger();
+        View()->SetCaret(0, 0);
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        QVERIFY(Sound().IsPlaying());
+        Frame()->Action(ID_EDIT_UNDO)->trigger();
+        QVERIFY(!Sound().IsPlaying());
+        QCOMPARE(m_audio->log.Live(), 0);
+        QVERIFY(!View()->IsPlayTimerRunning());
+        QCOMPARE(Sound().GetFrameCount(), 100u);
+        QCOMPARE(Frame()->PaneText(1), QStringLiteral("100 bytes"));
+        QVERIFY(Enabled(ID_EDIT_CUT));
+    }
+
+    void closeAllClosesEveryWindowWithoutAsking() {
+        Start(Write("one.wav", MonoWave(100)));
+        m_app->OpenDocumentFile(Write("two.wav", MonoWave(100)));
+        Frame()->Action(ID_WINDOW_NEW)->trigger();
+        QCOMPARE(Frame()->MdiArea()->subWindowList().size(), 3);
+        QCOMPARE(View()->windowTitle(), QStringLiteral("two.wav:2"));
+        Frame()->Action(ID_WINDOW_CLOSEALL)->trigger();
+        QCOMPARE(Frame()->MdiArea()->subWindowList().size(), 0);
+        QVERIFY(m_messages->Shown().empty());
+        QCOMPARE(Frame()->PaneText(1), QStringLiteral("----"));
+        QVERIFY(!Enabled(ID_EDIT_COPY));
+    }
+
+    void recentFilesKeepTheFourNewest() {
+        Start();
+        for (const char* name : {"1.wav", "2.wav", "3.wav", "4.wav", "5.wav"})
+            m_app->OpenDocumentFile(Write(name, MonoWave(10)));
+        const QStringList recent = Frame()->RecentFiles();
+        QCOMPARE(recent.size(), 4);
+        QVERIFY(recent[0].endsWith(QStringLiteral("/5.wav")));
+        QVERIFY(recent[3].endsWith(QStringLiteral("/2.wav")));
+        QCOMPARE(
+            QString::fromStdString(m_settings->GetString("Recent File List", "File1").value_or("")),
+            recent[0]);
+        // A new run reads the list back.
+        m_app.reset();
+        Start();
+        QCOMPARE(Frame()->RecentFiles(), recent);
+    }
+
+    void toolbarStateIsSavedAndRestored() {
+        Start();
+        Frame()->addToolBar(Qt::LeftToolBarArea, Frame()->UtilitiesToolBar());
+        Frame()->close();
+        m_app.reset();
+        Start();
+        QCOMPARE(Frame()->toolBarArea(Frame()->UtilitiesToolBar()), Qt::LeftToolBarArea);
+        QCOMPARE(Frame()->toolBarArea(Frame()->MainToolBar()), Qt::TopToolBarArea);
+    }
+
+    void saveAsWritesByTheTypedExtension() {
+        Start(Write("song.wav", MonoWave(64)));
+        AnswerFileDialog(QString::fromStdString(m_dir->File("song.txt")));
+        Frame()->Action(ID_FILE_SAVE_AS)->trigger();
+        // Raw data whatever type entry the dialog showed: the bytes alone.
+        const std::vector<uint8_t> raw = ReadBytes(m_dir->File("song.txt"));
+        QCOMPARE(raw.size(), size_t(64));
+        QCOMPARE(raw[63], uint8_t(63));
+        QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("song.txt"));
+        QVERIFY(View()->GetDocument()->GetPathName().endsWith(QStringLiteral("song.wav")));
+        QVERIFY(m_messages->Shown().empty());
+    }
+
+    void aSecondProcessHandsItsFileToTheRunningEditor() {
+#ifdef ORVEX_EXECUTABLE
+        const QString server =
+            QStringLiteral("orvex-test-%1").arg(QCoreApplication::applicationPid());
+        Start(QString(), server);
+        const QString path = Write("handed over.wav", MonoWave(77));
+        QProcess second;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ORVEX_INSTANCE_NAME"), server);
+        env.insert(QStringLiteral("ORVEX_SETTINGS_DIR"),
+                   QString::fromStdString(m_dir->Path().string()));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(ORVEX_EXECUTABLE), {path});
+        QVERIFY(second.waitForStarted(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(Frame()->Views().size(), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 15000);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("handed over.wav"));
+        QCOMPARE(Sound().GetFrameCount(), 77u);
+#else
+        QSKIP("the editor program is not built");
+#endif
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"
