@@ -380,7 +380,11 @@ QMdiSubWindow* CMainFrame::AddView(COrvexView* view) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(QIcon(QStringLiteral(":/icons/orvex.svg")));
     sub->setWindowTitle(view->windowTitle());
-    const QSize area = m_mdi->viewport()->size();
+    // Before the frame is first laid out the area has no size of its own yet; the frame's
+    // size less its bars stands in for it.
+    QSize area = m_mdi->viewport()->size();
+    if (area.width() < 200 || area.height() < 150)
+        area = size() - QSize(0, 110);
     sub->resize(std::max(area.width() * 3 / 4, 420), std::max(area.height() * 3 / 4, 260));
     // The area forgets the window only after it is gone.
     connect(sub, &QObject::destroyed, this, &CMainFrame::OnWindowsChanged, Qt::QueuedConnection);

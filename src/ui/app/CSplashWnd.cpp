@@ -25,6 +25,7 @@ CSplashWnd* CSplashWnd::ShowFor(QWidget* owner) {
 
 void CSplashWnd::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.fillRect(rect(), QColor(0x1d, 0x3d, 0x6b));
     QSvgRenderer picture(QStringLiteral(":/pictures/splash.svg"));
     picture.render(&painter, QRectF(0, 0, kWidth, kHeight));
 }

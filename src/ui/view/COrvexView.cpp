@@ -114,6 +114,13 @@ void COrvexView::OnInitialUpdate() {
     m_wndScroll->setRange(0, kScrollRange);
     m_bLaidOut = true;
     Layout();
+    // The windows were sized by the layout only now: the whole sample is fitted to their width.
+    m_wndUpper->SetSample(&buffer, 0, frames - 1);
+    if (m_wndLower != nullptr)
+        m_wndLower->SetSample(&buffer, 0, frames - 1);
+    RedrawWave(m_wndUpper);
+    RedrawWave(m_wndLower);
+    UpdateStatus();
     UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
 }
 
