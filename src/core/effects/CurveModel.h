@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +44,10 @@ public:
     void Release() { m_dragging = false; }
     bool IsDragging() const { return m_dragging; }
     int DragIndex() const { return m_dragIndex; }
+
+    // Mouse move while not dragging: inside the control (0..W + 4, 0..H + 4) the readout of the
+    // pointer, each fraction clamped to 0..1; outside it nothing, and the readout is cleared.
+    std::optional<std::pair<float, float>> HoverAt(int x, int y) const;
 
     // The readout fractions of a pixel (fy is 0 at the top), unclamped.
     float Fx(int x) const;

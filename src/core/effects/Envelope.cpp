@@ -23,18 +23,23 @@ int16_t Scale16(int16_t s, float gain) {
 
 void ScaleFrame(SampleBuffer& sample, float gain, uint32_t frame, uint32_t channel) {
     // A gain that is not a number scales nothing rather than producing undefined samples.
-    if (gain != gain) gain = 0.0f;
+    if (gain != gain)
+        gain = 0.0f;
     const bool stereo = sample.FormatRef().IsStereo();
     const bool first = channel != kRightChannel || !stereo;
     const bool second = stereo && channel != kLeftChannel;
     uint8_t* p = sample.Data() + size_t{frame} * sample.GetBytesPerFrame();
     if (!sample.FormatRef().Is16Bit()) {
-        if (first) p[0] = Scale8(p[0], gain);
-        if (second) p[1] = Scale8(p[1], gain);
+        if (first)
+            p[0] = Scale8(p[0], gain);
+        if (second)
+            p[1] = Scale8(p[1], gain);
         return;
     }
-    if (first) frames::Store16(p, Scale16(frames::Load16(p), gain));
-    if (second) frames::Store16(p + 2, Scale16(frames::Load16(p + 2), gain));
+    if (first)
+        frames::Store16(p, Scale16(frames::Load16(p), gain));
+    if (second)
+        frames::Store16(p + 2, Scale16(frames::Load16(p + 2), gain));
 }
 
 float CurvePosition(uint32_t frame, uint32_t start, uint32_t end) {
@@ -46,9 +51,14 @@ void ApplyEnvelope(SampleBuffer& sample, const CurveModel& curve, float amplific
                    uint32_t start, uint32_t end, uint32_t channel) {
     uint32_t first = start;
     uint32_t last = end;
-    if (!ResolveFrames(sample, first, last)) return;
+    if (!ResolveFrames(sample, first, last))
+        return;
+    // Positions run over the frames really walked, so the whole-sample range and a range clipped
+    // at the end of the sound still span the curve from its left to its right edge.
     for (uint32_t f = first; f <= last; ++f) {
-        ScaleFrame(sample, curve.Evaluate(CurvePosition(f, start, end)) * amplification, f, channel);
-        if (f == last) break;  // last may be the largest frame number
+        ScaleFrame(sample, curve.Evaluate(CurvePosition(f, first, last)) * amplification, f,
+                   channel);
+        if (f == last)
+            break;  // last may be the largest frame number
     }
 }

@@ -7,8 +7,13 @@
 #include "sample/SampleBuffer.h"
 
 void PanFrame(SampleBuffer& sample, float p, uint32_t frame) {
-    if (!sample.FormatRef().IsStereo()) return;
-    if (p != p) p = 0.0f;
+    if (!sample.FormatRef().IsStereo())
+        return;
+    // The curve keeps p in 0..1; a share outside it would push the mix beyond the sample range.
+    if (!(p >= 0.0f))
+        p = 0.0f;
+    if (p > 1.0f)
+        p = 1.0f;
     uint8_t* at = sample.Data() + size_t{frame} * sample.GetBytesPerFrame();
     if (!sample.FormatRef().Is16Bit()) {
         const int left = static_cast<int8_t>(at[0] ^ 0x80);
@@ -26,9 +31,11 @@ void PanFrame(SampleBuffer& sample, float p, uint32_t frame) {
 void ApplyPanning(SampleBuffer& sample, const CurveModel& curve, uint32_t start, uint32_t end) {
     uint32_t first = start;
     uint32_t last = end;
-    if (!sample.FormatRef().IsStereo() || !ResolveFrames(sample, first, last)) return;
+    if (!sample.FormatRef().IsStereo() || !ResolveFrames(sample, first, last))
+        return;
     for (uint32_t f = first; f <= last; ++f) {
-        PanFrame(sample, curve.Evaluate(CurvePosition(f, start, end)), f);
-        if (f == last) break;
+        PanFrame(sample, curve.Evaluate(CurvePosition(f, first, last)), f);
+        if (f == last)
+            break;
     }
 }
