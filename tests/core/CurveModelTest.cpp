@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
+#include "effects/CurveCursor.h"
 #include "effects/CurveModel.h"
 #include "messages/RecordingMessageSink.h"
 #include "settings/MemorySettingsStore.h"
@@ -209,6 +211,32 @@ TEST_F(CurveModelTest, PointsInOneColumnNeverEvaluateToNotANumber) {
     ASSERT_EQ(curve.Count(), 1);
     EXPECT_EQ(curve.Evaluate(0.5f), 0.0f);
     EXPECT_EQ(curve.PressAt(100, 50), CurveModel::Press::Refused);
+}
+
+TEST_F(CurveModelTest, CursorGivesExactlyTheModelsValues) {
+    // Corners on shared columns, a vertical step, points in and out of order, and positions that
+    // rise, fall back, land on corners and leave 0..1.
+    const std::vector<std::vector<std::pair<float, float>>> shapes = {
+        {{0.0f, 1.0f}, {1.0f, 0.0f}},
+        {{0.0f, 0.2f}, {0.1f, 0.9f}, {0.5f, 0.9f}, {0.5f, 0.1f}, {0.77f, 0.4f}, {1.0f, 0.0f}},
+        {{0.0f, 0.0f}, {0.6f, 1.0f}, {0.3f, 0.5f}, {1.0f, 0.3f}},
+        {{0.25f, 0.5f}, {1.0f, 0.5f}},
+    };
+    std::vector<float> positions;
+    for (int f = 0; f <= 5000; ++f) positions.push_back(static_cast<float>(f / 5000.0));
+    for (float t : {0.5f, 0.1f, 1.0f, 1.5f, -0.5f, 0.0f, std::nanf(""), 0.3f, 0.25f, 0.6f}) {
+        positions.push_back(t);
+    }
+    for (const auto& shape : shapes) {
+        curve.LoadFractions(shape);
+        CurveCursor cursor(curve);
+        for (size_t i = 0; i < positions.size(); ++i) {
+            const float expected = curve.Evaluate(positions[i]);
+            const float actual = cursor.Evaluate(positions[i]);
+            ASSERT_EQ(std::memcmp(&expected, &actual, sizeof(float)), 0)
+                << "shape " << shape.size() << " position " << positions[i];
+        }
+    }
 }
 
 }  // namespace

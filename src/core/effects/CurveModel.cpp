@@ -61,28 +61,30 @@ void CurveModel::Reset(int mode) {
 }
 
 float CurveModel::Evaluate(float t) const {
-    const float px = static_cast<float>(m_w - kMargin) * t + kMargin;
+    const float px = PixelColumn(t);
     for (size_t i = 0; i + 1 < m_points.size(); ++i) {
-        const Point& a = m_points[i];
-        const Point& b = m_points[i + 1];
-        if (!(static_cast<float>(a.x) <= px && px <= static_cast<float>(b.x)))
-            continue;
-        const double width = m_w - kMargin;
-        const double height = m_h - kMargin;
-        const auto x0 = static_cast<float>((a.x - kMargin) / width);
-        const auto x1 = static_cast<float>((b.x - kMargin) / width);
-        const auto y0 = static_cast<float>((m_h - a.y) / height);
-        const auto y1 = static_cast<float>((m_h - b.y) / height);
-        if (a.y == b.y)
-            return y0;
-        // Two points in one column (only a damaged preset holds them) would divide by zero and
-        // hand a tables builder a value that is not a number: the value before the jump holds.
-        if (a.x == b.x)
-            return y0;
-        const float v = (y1 - y0) / (x1 - x0) * (t - x0) + y0;
-        return v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);
+        if (static_cast<float>(m_points[i].x) <= px &&
+            px <= static_cast<float>(m_points[i + 1].x)) {
+            return SegmentAt(i).ValueAt(t);
+        }
     }
     return 0.0f;  // outside 0..1, or not a number
+}
+
+CurveModel::Segment CurveModel::SegmentAt(size_t i) const {
+    const Point& a = m_points[i];
+    const Point& b = m_points[i + 1];
+    const double width = m_w - kMargin;
+    const double height = m_h - kMargin;
+    const auto x0 = static_cast<float>((a.x - kMargin) / width);
+    const auto x1 = static_cast<float>((b.x - kMargin) / width);
+    const auto y0 = static_cast<float>((m_h - a.y) / height);
+    const auto y1 = static_cast<float>((m_h - b.y) / height);
+    // Two points in one column (only a damaged preset holds them) would divide by zero and hand
+    // a table builder a value that is not a number: the value before the jump holds.
+    if (a.y == b.y || a.x == b.x)
+        return Segment{x0, y0, 0.0f, true};
+    return Segment{x0, y0, (y1 - y0) / (x1 - x0), false};
 }
 
 CurveModel::Press CurveModel::PressAt(int x, int y) {
