@@ -1,5 +1,8 @@
 #include "effects/ApplyTable.h"
 
+#include <bit>
+#include <cstring>
+
 #include "effects/EffectRange.h"
 #include "sample/SampleBuffer.h"
 
@@ -17,10 +20,14 @@ void ApplyTable16(SampleBuffer& sample, const std::vector<int16_t>& table, uint3
     uint8_t* data = sample.Data();
     if (walk.valueBytes != 2 || table.size() != 65536) return;
     // Walks start on a value and end on a frame boundary, so both bytes are inside the block.
-    for (size_t at = walk.begin; at < walk.end; at += walk.step) {
-        const auto u = static_cast<uint16_t>(data[at] | (data[at + 1] << 8));
-        const auto v = static_cast<uint16_t>(table[u]);
-        data[at] = static_cast<uint8_t>(v);
-        data[at + 1] = static_cast<uint8_t>(v >> 8);
+    // Samples are little-endian, as the processors we build for are: a value is one 16-bit load.
+    static_assert(std::endian::native == std::endian::little);
+    const int16_t* lookup = table.data();
+    const size_t stop = walk.end;
+    const size_t step = walk.step;
+    for (size_t at = walk.begin; at < stop; at += step) {
+        uint16_t u;
+        std::memcpy(&u, data + at, 2);
+        std::memcpy(data + at, lookup + u, 2);
     }
 }

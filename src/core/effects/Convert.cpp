@@ -53,9 +53,10 @@ inline void Put(uint8_t* data, size_t frameBytes, size_t i, size_t channel, int 
 template <bool Is16, size_t Channels>
 inline void InterpolateFrame(uint8_t* data, size_t i, double ratio, size_t lastIn) {
     constexpr size_t frameBytes = Channels * (Is16 ? 2 : 1);
-    const double pos = static_cast<double>(i) * ratio;
-    size_t k = static_cast<size_t>(pos);
-    const double f = pos - static_cast<double>(k);
+    // Signed conversions: x86 converts doubles to signed integers in one instruction.
+    const double pos = static_cast<double>(static_cast<int64_t>(i)) * ratio;
+    auto k = static_cast<size_t>(static_cast<int64_t>(pos));
+    const double f = pos - static_cast<double>(static_cast<int64_t>(k));
     if (k > lastIn) k = lastIn;  // never read past the input, whatever rounding does
     const size_t next = k < lastIn ? k + 1 : lastIn;
     int out[Channels];

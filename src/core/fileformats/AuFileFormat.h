@@ -2,11 +2,16 @@
 
 #include "fileformats/SoundFileFormat.h"
 
-// Sun/NeXT files. Registered in its place with its filter pair; reading and writing the
-// format itself is not there yet, so every file is refused and the registry falls back to raw.
+// Sun/NeXT audio: a header of 32-bit numbers (either byte order) and mu-law, 8-bit or 16-bit
+// linear data. The only handler with save options (mu-law or linear, and forcing mu-law sounds
+// to 8 kHz mono), kept in the sample's options word so a sound is saved as it was loaded.
 class AuFileFormat : public SoundFileFormat {
 public:
     bool Load(const std::string& path, SampleBuffer& sample) override;
     bool Save(const std::string& path, SampleBuffer& sample) override;
     void AppendFilter(std::string& filter) const override;
+    bool Describe(const std::string& path, std::string& fileType, std::string& sampleFormat,
+                  std::string& size) override;
+    bool HasOptions() const override { return true; }
+    void ShowOptions() override;
 };

@@ -1,15 +1,229 @@
 #include "fileformats/VocFileFormat.h"
 
-bool VocFileFormat::Load(const std::string&, SampleBuffer& sample) {
-    m_sample = &sample;
-    return false;
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "fileformats/BinaryFile.h"
+#include "fileformats/SafeFileWriter.h"
+#include "messages/MessageSink.h"
+#include "sample/SampleBuffer.h"
+
+namespace {
+
+constexpr char kSignature[20] = {'C', 'r', 'e', 'a', 't', 'i', 'v', 'e', ' ', 'V',
+                                 'o', 'i', 'c', 'e', ' ', 'F', 'i', 'l', 'e', 0x1A};
+constexpr uint16_t kHeaderSize = 26;
+
+// Little-endian reads that give 0 for bytes past the end of the file.
+uint32_t ReadLe(BinaryFile& file, size_t bytes) {
+    uint8_t b[4] = {0, 0, 0, 0};
+    file.Read(b, bytes);
+    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
 }
 
-bool VocFileFormat::Save(const std::string&, SampleBuffer& sample) {
+void PutLe(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// Data bytes a block can really supply from the file.
+uint32_t Available(BinaryFile& file, uint32_t wanted) {
+    const uint64_t left = file.Length() - std::min(file.Length(), file.Tell());
+    return static_cast<uint32_t>(std::min<uint64_t>(wanted, left));
+}
+
+}  // namespace
+
+void VocFileFormat::Warn(ParseState& state, const char* text) {
+    if (state.warned.insert(text).second) ShowMessage(text);
+}
+
+bool VocFileFormat::NextBlock(ParseState& state, BinaryFile& file) {
+    state.dataLength = 0;
+    state.silence = false;
+    for (;;) {
+        uint8_t type = 0;
+        if (file.Read(&type, 1) != 1 || type == 0) return false;
+        const uint32_t length = ReadLe(file, 3);
+        const uint64_t contents = file.Tell();
+        switch (type) {
+            case 1: {
+                const int code = static_cast<int>(ReadLe(file, 1));
+                if (code == 0) {
+                    Warn(state, "Sample Rate appears to be 0");
+                    return false;
+                }
+                if (state.rateCode != -1 && state.rateCode != code) {
+                    Warn(state, "Sample rate codes differ");
+                    return false;
+                }
+                state.rateCode = code;
+                if (ReadLe(file, 1) != 0) {
+                    Warn(state, "Can only interpret 8-bit data!");
+                    return false;
+                }
+                state.dataLength = length >= 2 ? length - 2 : 0;
+                return true;
+            }
+            case 2:
+                state.dataLength = length;
+                return true;
+            case 3: {
+                uint32_t count = ReadLe(file, 2);
+                const int code = static_cast<int>(ReadLe(file, 1));
+                if (code == 0) {
+                    Warn(state, "Silence sample rate is zero");
+                    return false;
+                }
+                if (state.rateCode != -1 && state.rateCode != code) {
+                    // The silence lasts as long at the file's rate as it did at its own.
+                    count = (count * static_cast<uint32_t>(256 - code) /
+                             static_cast<uint32_t>(256 - state.rateCode)) & 0xFFFF;
+                } else {
+                    state.rateCode = code;
+                }
+                state.silence = true;
+                state.dataLength = count;
+                return true;
+            }
+            case 8: {
+                state.timeConstant = static_cast<uint16_t>(ReadLe(file, 2));
+                if (ReadLe(file, 1) != 0) Warn(state, "Can only interpret 8-bit data (currently)!");
+                state.extendedMode = static_cast<int>(ReadLe(file, 1)) + 1;
+                continue;
+            }
+            case 4:
+            case 5:
+            case 6:
+            case 7: break;
+            default: Warn(state, "Skipping unknown block code"); break;
+        }
+        if (!file.Seek(contents + length)) return false;
+    }
+}
+
+bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
-    return false;
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::Read)) return false;
+    char signature[20];
+    if (file.Read(signature, 20) != 20) {
+        ShowMessage("Unexpected EOF in file");
+        return false;
+    }
+    if (std::memcmp(signature, kSignature, 20) != 0) {
+        ShowMessage("VOC file header incorrect");
+        return false;
+    }
+    const auto offset = static_cast<int16_t>(ReadLe(file, 2));
+    ParseState state;
+    uint64_t total = 0;
+    const bool chainStarts = offset >= 0 && file.Seek(static_cast<uint64_t>(offset));
+    while (chainStarts && NextBlock(state, file)) {
+        if (state.silence) {
+            total += state.dataLength;
+        } else {
+            // Bytes a block promises but the file does not hold are not part of the sound.
+            const uint32_t present = Available(file, state.dataLength);
+            total += present;
+            file.Seek(file.Tell() + present);
+        }
+    }
+    if (state.rateCode == -1) {
+        ShowMessage("Input .voc file had no sound!");
+        return false;
+    }
+    if (total > UINT32_MAX) {
+        ShowMessage("Error manipulating memory!");
+        return false;
+    }
+    if (!AllocateSampleData(static_cast<uint32_t>(total))) return false;
+
+    state.warned.clear();
+    file.Seek(static_cast<uint64_t>(offset));
+    uint8_t* data = sample.Data();
+    uint64_t written = 0;
+    // The whole chain is walked again, so that its warnings are shown in this pass too.
+    while (NextBlock(state, file)) {
+        const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(
+            state.silence ? state.dataLength : Available(file, state.dataLength), total - written));
+        if (state.silence) {
+            std::memset(data + written, 0x80, count);
+        } else {
+            file.Read(data + written, count);
+        }
+        written += count;
+    }
+
+    double frequency = 0.0;
+    bool stereo = false;
+    if (state.extendedMode == 0) {
+        frequency = 1000000.0 / (256 - state.rateCode);
+    } else {
+        frequency = 256000000.0 / (65536 - state.timeConstant);
+        if (state.extendedMode == 2) {
+            frequency *= 0.5;
+            stereo = true;
+        }
+    }
+    sample.SetFormat(static_cast<uint32_t>(frequency), stereo, false);
+    return true;
+}
+
+bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
+    m_sample = &sample;
+    if (sample.FormatRef().Is16Bit()) {
+        ShowMessage(".VOC files only support 8-bit sample data. Convert the sample to 8-bit, then save");
+        return false;
+    }
+    const uint32_t frequency = sample.GetFrequency();
+    if (frequency == 0) return false;  // no time constant or rate code describes 0 Hz
+    SafeFileWriter writer(path);
+    if (!writer.Open()) return false;
+    BinaryFile& file = writer.File();
+
+    std::vector<uint8_t> head(kSignature, kSignature + 20);
+    PutLe(head, kHeaderSize, 2);
+    PutLe(head, 0x010A, 2);
+    PutLe(head, 0x1129, 2);
+    const uint32_t channels = sample.GetChannels();
+    head.push_back(8);
+    PutLe(head, 4, 3);
+    PutLe(head, (65536u - 256000000u / (channels * frequency)) & 0xFFFF, 2);
+    head.push_back(0);
+    head.push_back(sample.FormatRef().IsStereo() ? 1 : 0);
+
+    const uint32_t length = sample.GetByteLength();
+    const uint32_t first = std::min(length, kMaxFirstBlockData);
+    head.push_back(1);
+    PutLe(head, first + 2, 3);
+    head.push_back(static_cast<uint8_t>(256 - 1000000 / frequency));
+    head.push_back(0);
+    file.Write(head.data(), head.size());
+    if (first != 0) file.Write(sample.Data(), first);
+    // The rest follows in continuation blocks at the same rate.
+    for (uint32_t done = first; done < length;) {
+        const uint32_t piece = std::min<uint32_t>(length - done, 0xFFFFFF);
+        std::vector<uint8_t> block = {2};
+        PutLe(block, piece, 3);
+        file.Write(block.data(), block.size());
+        file.Write(sample.Data() + done, piece);
+        done += piece;
+    }
+    const uint8_t terminator[4] = {0, 0, 0, 0};
+    file.Write(terminator, 4);
+    return writer.Commit();
 }
 
 void VocFileFormat::AppendFilter(std::string& filter) const {
     filter += "Creative Voice Files (*.voc)|*.voc|";
+}
+
+bool VocFileFormat::Describe(const std::string&, std::string& fileType, std::string& sampleFormat,
+                             std::string& size) {
+    fileType = "Creative Voice File";
+    sampleFormat = "Unknown";
+    size = "Unknown";
+    return false;
 }

@@ -4,6 +4,7 @@ BatchOperationTable AllBatchOperations() {
     BatchOperationTable table;
     AddInformationOperations(table);
     AddSavingOperations(table);
+    AddAuOptionsOperations(table);
     AddEditingOperations(table);
     AddEffectOperations(table);
     AddCurveOperations(table);
