@@ -10,6 +10,8 @@ SampleBuffer::SampleBuffer() {
 }
 
 SampleBuffer::~SampleBuffer() {
+    // Playback and recording end before the block they use is freed.
+    StopDevices();
     FreeBlock();
 }
 
@@ -28,6 +30,7 @@ void SampleBuffer::SetFrame(uint32_t index, const FrameValue& value) {
 
 bool SampleBuffer::ResizeFrames(uint32_t frames) {
     const uint32_t size = frames * GetBytesPerFrame();
+    StopDevices();
     m_lengthBytes = size;
     // On failure the old block stays held (and freed with the buffer); lengthBytes already
     // names the requested size, so callers must abandon the buffer's bytes.
@@ -56,6 +59,7 @@ bool SampleBuffer::SetInfo(int index, const std::string& text) {
 }
 
 void SampleBuffer::AdoptBlock(uint8_t* block, uint32_t lengthBytes) {
+    StopDevices();
     if (m_data != nullptr && m_data != block) {
         SampleHeap::Instance().Free(m_data);
     }
@@ -64,6 +68,7 @@ void SampleBuffer::AdoptBlock(uint8_t* block, uint32_t lengthBytes) {
 }
 
 void SampleBuffer::FreeBlock() {
+    StopDevices();
     if (m_data != nullptr) {
         SampleHeap::Instance().Free(m_data);
         m_data = nullptr;
@@ -72,6 +77,7 @@ void SampleBuffer::FreeBlock() {
 }
 
 bool SampleBuffer::ResizeBytes(uint32_t lengthBytes) {
+    StopDevices();
     uint8_t* block = SampleHeap::Instance().Reallocate(m_data, lengthBytes);
     if (block == nullptr) {
         return false;

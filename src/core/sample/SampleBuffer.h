@@ -2,9 +2,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "audio/AudioDevice.h"
+
 #include "sample/SampleFormat.h"
+
+class AudioEventTarget;
 
 // One frame passed by value: slot 0 the left (or only) channel, slot 1 the right. A 16-bit value
 // fills its slot; an 8-bit value sits in the low byte of its slot (bytes 0 and 2 of the record).
@@ -87,19 +92,64 @@ public:
     uint32_t GetFormatOptions() const { return m_formatOptions; }
     void SetFormatOptions(uint32_t options) { m_formatOptions = options; }
 
-    // The audio engines' state lives here too (whether the block is lent to a device); until
-    // a device can hold the block, a sound is never playing or recording.
+    // Playback (defined in audio/PlaybackEngine.cpp). The target receives OnPlayDone on its
+    // own thread (nullptr: no completion is delivered). Play answers 0 when the range was
+    // queued, 1 when a range already plays, no block is held or the range cannot be queued, or
+    // the device's error code. (start, end) = (-1, -1) plays the whole sound.
+    uint16_t Play(AudioEventTarget* target, int device, uint32_t start, uint32_t end);
+    uint32_t PausePlay();
+    uint32_t ResetPlay();
+    uint32_t ClosePlay();
+    // The frame now playing; the last frame of the range once the device is closed.
+    uint32_t GetPlayPosition();
+
+    // Recording (defined in audio/RecordingEngine.cpp): replaces the whole sound by one block
+    // of `blockBytes` recorded in the current format. 1 when recording has started, else 0.
+    uint16_t Record(AudioEventTarget* target, uint32_t blockBytes, int device);
+    uint32_t StopRecord();
+    // Called with the header that OnRecordData carries; 1 once the recording is finished.
+    uint16_t RecordBufferDone(RecordHeader* header);
+    double GetRecordFraction();
+    uint32_t GetRecordSamplePosition();
+    uint32_t GetRecordedBytes() const { return m_recordedBytes; }
+
+    // Stops and closes playback and recording at once, so that the block may be freed or
+    // moved. A device must never hold a block that is freed or moved: every operation that
+    // replaces, frees or reallocates the block (AdoptBlock, FreeBlock, ResizeBytes,
+    // ResizeFrames, and so the clipboard, a recording, a reallocating format change) and the
+    // closing of a document call it first. A recording stopped this way keeps what it had
+    // recorded. No completion is delivered for devices stopped this way afterwards.
+    void StopDevices();
+
+    // Whether the block is lent to an output or input device.
     bool IsPlaying() const { return m_isPlaying; }
     bool IsRecording() const { return m_isRecording; }
 
-protected:
-    bool m_isPlaying = false;
-    bool m_isRecording = false;
-
 private:
+    // Fills the device format from the sound's own format.
+    void FillWaveFormat();
+    void ReleaseInputDevice();
+
     SampleFormat m_format;
     std::array<std::string, kInfoCount> m_info;
     uint32_t m_lengthBytes = 0;
+    uint32_t m_recordedBytes = 0;
+    int32_t m_buffersQueued = 0;
+    bool m_stopRequested = false;
     uint8_t* m_data = nullptr;
     uint32_t m_formatOptions = 0;
+    AudioFormat m_waveFormat;
+    std::unique_ptr<AudioOutput> m_waveOut;
+    const uint8_t* m_playData = nullptr;  // the block lent to the output device
+    uint32_t m_playBytes = 0;
+    std::unique_ptr<AudioInput> m_waveIn;
+    std::unique_ptr<RecordHeader> m_recordHeader;
+    // Completions carry a weak reference to the token of the device that posted them; a device
+    // stopped by StopDevices drops its token, so its late completions are ignored.
+    std::shared_ptr<int> m_playToken;
+    std::shared_ptr<int> m_recordToken;
+    bool m_isPlaying = false;
+    bool m_isRecording = false;
+    uint32_t m_playStart = 0;
+    uint32_t m_playEnd = 0;
 };

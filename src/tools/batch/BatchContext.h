@@ -14,6 +14,7 @@ enum BatchStatus : int {
     kBatchCannotOpen = 1,
     kBatchUsage = 2,
     kBatchSaveFailed = 3,
+    kBatchDeviceFailed = 4,  // an audio device could not be opened or stopped answering
 };
 
 // The one sound the operations work on, and the range chosen with --select.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/PortAudioBackend.h"
 #include "batch/BatchOperations.h"
 #include "fileformats/SoundFileRegistry.h"
 #include "messages/MessageSink.h"
@@ -18,7 +19,8 @@ constexpr const char* kUsageHead =
     "after INPUT.\n"
     "\n"
     "Messages that the editor shows in a message box are written to standard error.\n"
-    "Exit status: 0 success, 1 INPUT could not be opened, 2 bad usage, 3 a save failed.\n"
+    "Exit status: 0 success, 1 INPUT could not be opened, 2 bad usage, 3 a save failed,\n"
+    "4 an audio device failed.\n"
     "\n"
     "Operations:\n";
 
@@ -101,6 +103,9 @@ int main(int argc, char** argv) {
 
     StandardErrorSink sink;
     SetMessageSink(&sink);
+    // Declared before the sound so that it outlives every device the sound opens.
+    PortAudioBackend audio;
+    SetAudioBackend(&audio);
     BatchContext context;
     context.inputPath = input;
     if (!Registry().Open(input, context.sample)) {
@@ -115,6 +120,8 @@ int main(int argc, char** argv) {
         if (result != kBatchOk)
             status = result;
     }
+    context.sample.StopDevices();
+    SetAudioBackend(nullptr);
     SetMessageSink(nullptr);
     return status;
 }

@@ -8,5 +8,6 @@ BatchOperationTable AllBatchOperations() {
     AddEditingOperations(table);
     AddEffectOperations(table);
     AddCurveOperations(table);
+    AddAudioOperations(table);
     return table;
 }

@@ -9,6 +9,7 @@ void AddAuOptionsOperations(BatchOperationTable& table);
 void AddEditingOperations(BatchOperationTable& table);
 void AddEffectOperations(BatchOperationTable& table);
 void AddCurveOperations(BatchOperationTable& table);
+void AddAudioOperations(BatchOperationTable& table);
 
 // The whole table of the tool.
 BatchOperationTable AllBatchOperations();
