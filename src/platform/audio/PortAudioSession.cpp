@@ -33,11 +33,10 @@ void SilenceStartupChatter() {
 }  // namespace
 
 PortAudioSession::PortAudioSession() {
-    SilenceStartupChatter();
-    m_open = Pa_Initialize() == paNoError;
-}
-
-PortAudioSession::~PortAudioSession() {
-    if (m_open)
-        Pa_Terminate();
+    static bool ready = false;
+    if (!ready) {  // a failed start is tried again by the next device
+        SilenceStartupChatter();
+        ready = Pa_Initialize() == paNoError;
+    }
+    m_open = ready;
 }

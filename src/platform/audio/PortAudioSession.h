@@ -1,12 +1,12 @@
 #pragma once
 
-// Holds PortAudio initialised while an open device needs it. PortAudio counts its own
-// initialisations, so every device keeps a session of its own and the library is shut down
-// with the last one. Created and destroyed on the user-interface thread only.
+// PortAudio made ready for a device. It is initialised on first use and then stays so for the
+// life of the process: initialising probes every ALSA device (slow with many plugins), and
+// shutting down unloads ALSA's plugin modules with memory they never free. Devices present at
+// the first use are the ones offered. Created and destroyed on the user-interface thread only.
 class PortAudioSession {
 public:
     PortAudioSession();
-    ~PortAudioSession();
     PortAudioSession(const PortAudioSession&) = delete;
     PortAudioSession& operator=(const PortAudioSession&) = delete;
 

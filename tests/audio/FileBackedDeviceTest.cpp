@@ -1,0 +1,167 @@
+// The PortAudio devices on the file-backed ALSA device of tests/alsa-test.conf: what is played
+// arrives byte for byte in a file, and what is recorded is what another file supplied.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+
+#include "audio/AudioEventTarget.h"
+#include "audio/CompletionQueue.h"
+#include "audio/PortAudioBackend.h"
+#include "messages/RecordingMessageSink.h"
+#include "sample/SampleBuffer.h"
+#include "support/SampleMaker.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using std::chrono::seconds;
+
+class Window : public AudioEventTarget {
+public:
+    CompletionDispatcher& Dispatcher() override { return queue; }
+    void OnPlayDone() override { ++done; }
+    void OnRecordData(RecordHeader* h) override { header = h; }
+
+    CompletionQueue queue;
+    int done = 0;
+    RecordHeader* header = nullptr;
+};
+
+std::vector<uint8_t> Pattern(size_t bytes, unsigned multiplier) {
+    std::vector<uint8_t> out(bytes);
+    for (size_t i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(i * multiplier + (i >> 8));
+    return out;
+}
+
+class FileBackedDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (getenv("ALSA_CONFIG_PATH") == nullptr)
+            GTEST_SKIP() << "needs tests/alsa-test.conf";
+        out = dir.File("played.raw");
+        in = dir.File("supplied.raw");
+        setenv("ORVEX_TEST_AUDIO_OUT", out.c_str(), 1);
+        setenv("ORVEX_TEST_AUDIO_IN", in.c_str(), 1);
+        // Without its input file the capture side does not open at all.
+        WriteBytes(in, Pattern(4096, 1));
+        previous = SetAudioBackend(&backend);
+    }
+    void TearDown() override { SetAudioBackend(previous); }
+
+    // Plays [first, last] and waits for the device to report the end.
+    void PlayAndWait(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t lastFrame) {
+        ASSERT_EQ(sample.Play(&window, kDefaultAudioDevice, first, last), 0);
+        ASSERT_TRUE(window.queue.RunNext(seconds(20)));
+        EXPECT_EQ(window.done, 1);
+        EXPECT_EQ(sample.ClosePlay(), 0u);
+        EXPECT_EQ(sample.GetPlayPosition(), lastFrame);
+    }
+
+    uint16_t RecordAndWait(SampleBuffer& sample, uint32_t blockBytes) {
+        const uint16_t started = sample.Record(&window, blockBytes, kDefaultAudioDevice);
+        if (started != 1)
+            return 0;
+        EXPECT_TRUE(window.queue.RunNext(seconds(20)));
+        return window.header ? sample.RecordBufferDone(window.header) : 0;
+    }
+
+    TempDir dir;
+    std::string out;
+    std::string in;
+    PortAudioBackend backend;
+    AudioBackend* previous = nullptr;
+    Window window;
+};
+
+TEST_F(FileBackedDeviceTest, PlayedRangesArriveByteForByte) {
+    SampleBuffer mono8;
+    const auto bytes = Pattern(30000, 7);
+    SetBytes(mono8, 5, bytes, 8000);
+    PlayAndWait(mono8, 123, 20122, 20122);
+    EXPECT_EQ(ReadBytes(out), std::vector<uint8_t>(bytes.begin() + 123, bytes.begin() + 20123));
+
+    SampleBuffer stereo16;
+    const auto wide = Pattern(4 * 11025, 13);
+    SetBytes(stereo16, 10, wide, 44100);
+    window.done = 0;
+    PlayAndWait(stereo16, 0xFFFFFFFFu, 0xFFFFFFFFu, 11024);
+    EXPECT_EQ(ReadBytes(out), wide);
+}
+
+TEST_F(FileBackedDeviceTest, RecordingHoldsWhatTheInputSupplied) {
+    const auto supplied = Pattern(100000, 11);
+    WriteBytes(in, supplied);
+    SampleBuffer sample;
+    sample.SetFormat(8000, true, true);
+    ASSERT_EQ(RecordAndWait(sample, 8000 * 4), 1);
+    EXPECT_FALSE(sample.IsRecording());
+    EXPECT_EQ(sample.GetByteLength(), 32000u);
+    EXPECT_EQ(Bytes(sample), std::vector<uint8_t>(supplied.begin(), supplied.begin() + 32000));
+
+    // A block that is not a whole number of frames keeps its whole frames only.
+    SampleBuffer odd;
+    odd.SetFormat(11025, false, true);
+    window.header = nullptr;
+    ASSERT_EQ(RecordAndWait(odd, 4001), 1);
+    EXPECT_EQ(odd.GetByteLength(), 4000u);
+    EXPECT_EQ(Bytes(odd), std::vector<uint8_t>(supplied.begin(), supplied.begin() + 4000));
+}
+
+TEST_F(FileBackedDeviceTest, StoppedRecordingIsTrimmedToWholeFramesOfTheInput) {
+    const auto supplied = Pattern(50000 * 4 * 4, 5);
+    WriteBytes(in, supplied);
+    SampleBuffer sample;
+    sample.SetFormat(50000, true, true);
+    ASSERT_EQ(sample.Record(&window, 50000 * 4 * 4, -1), 1);
+    sample.StopRecord();
+    ASSERT_TRUE(window.queue.RunNext(seconds(20)));
+    ASSERT_EQ(sample.RecordBufferDone(window.header), 1);
+    const uint32_t length = sample.GetByteLength();
+    EXPECT_LE(length, 50000u * 4 * 4);
+    EXPECT_EQ(length % 4, 0u);
+    EXPECT_EQ(Bytes(sample), std::vector<uint8_t>(supplied.begin(), supplied.begin() + length));
+}
+
+TEST_F(FileBackedDeviceTest, ClosingOrDestroyingWhileTheDeviceRunsEndsItsThread) {
+    SampleBuffer playing;
+    SetBytes(playing, 10, Pattern(4 * 50000 * 20, 3), 50000);
+    ASSERT_EQ(playing.Play(&window, -1, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
+    EXPECT_EQ(playing.PausePlay(), 0u);
+    EXPECT_EQ(playing.ClosePlay(), 0u);  // stops the block within a period
+    EXPECT_FALSE(playing.IsPlaying());
+    window.queue.RunPending();
+    EXPECT_EQ(window.done, 0);  // nothing is posted by a close
+
+    WriteBytes(in, Pattern(1000, 1));
+    {
+        SampleBuffer recording;
+        ASSERT_EQ(recording.Record(&window, 50000 * 4 * 20, -1), 1);
+        SampleBuffer alsoPlaying;
+        SetBytes(alsoPlaying, 5, Pattern(8000 * 20, 1), 8000);
+        ASSERT_EQ(alsoPlaying.Play(&window, -1, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
+    }
+    window.queue.RunPending();
+    EXPECT_EQ(window.done, 0);
+    EXPECT_EQ(window.header, nullptr);
+}
+
+TEST_F(FileBackedDeviceTest, RefusedFormatsAndUnknownDevicesGiveTheirCodes) {
+    RecordingMessageSink messages;
+    SampleBuffer sample;
+    SetBytes(sample, 5, Pattern(100, 1));
+    sample.SetFormat(50001, false, false);
+    EXPECT_EQ(sample.Play(&window, -1, 0, 99), 32);
+    EXPECT_EQ(sample.Record(&window, 100, -1), 0);
+    SetBytes(sample, 5, Pattern(100, 1));
+    EXPECT_EQ(sample.Play(&window, 1000, 0, 99), 2);
+    EXPECT_EQ(sample.Record(&window, 100, 1000), 0);
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{
+                  "Could not open wave input device. Device does not support the recording format.",
+                  "Could not open wave input device. Device is out of range."}));
+    EXPECT_FALSE(sample.IsPlaying());
+    EXPECT_FALSE(sample.IsRecording());
+}
+
+}  // namespace
