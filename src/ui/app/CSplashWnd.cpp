@@ -7,10 +7,22 @@
 #include <QTimerEvent>
 
 CSplashWnd::CSplashWnd(QWidget* owner)
-    : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("Splash"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kWidth, kHeight);
+    // The picture is drawn once, so that every paint is a plain copy.
+    m_picture = QPixmap(kWidth, kHeight);
+    m_picture.fill(QColor(0x1d, 0x3d, 0x6b));
+    QPainter painter(&m_picture);
+    QSvgRenderer(QStringLiteral(":/pictures/splash.svg"))
+        .render(&painter, QRectF(0, 0, kWidth, kHeight));
+    painter.end();
+    // The window's own background is the picture too, for the first expose before any paint.
+    QPalette pal = palette();
+    pal.setBrush(QPalette::Window, QBrush(m_picture));
+    setPalette(pal);
+    setAutoFillBackground(true);
 }
 
 CSplashWnd* CSplashWnd::ShowFor(QWidget* owner) {
@@ -25,9 +37,7 @@ CSplashWnd* CSplashWnd::ShowFor(QWidget* owner) {
 
 void CSplashWnd::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(0x1d, 0x3d, 0x6b));
-    QSvgRenderer picture(QStringLiteral(":/pictures/splash.svg"));
-    picture.render(&painter, QRectF(0, 0, kWidth, kHeight));
+    painter.drawPixmap(0, 0, m_picture);
 }
 
 void CSplashWnd::showEvent(QShowEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QPixmap>
 #include <QWidget>
 
 // The start-up picture: a borderless 362 x 221 window centred on the screen over the main frame,
@@ -25,4 +26,5 @@ protected:
 
 private:
     QBasicTimer m_timer;
+    QPixmap m_picture;
 };
