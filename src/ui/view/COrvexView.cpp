@@ -59,10 +59,11 @@ COrvexView::COrvexView(std::shared_ptr<COrvexDoc> document, ViewHost* host, QWid
 }
 
 COrvexView::~COrvexView() {
-    m_playTimer.stop();
     // The last view takes the document, and the sound, with it; the device must let go first.
-    if (m_document.use_count() == 1)
+    // A view that started playback stops it too: its completion could reach no one.
+    if (m_playTimer.isActive() || m_document.use_count() == 1)
         Buffer().StopDevices();
+    m_playTimer.stop();
     m_document->RemoveView(this);
 }
 
