@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "effects/Amplify.h"
 #include "effects/VolumeText.h"
 #include "support/SampleMaker.h"
@@ -45,6 +48,20 @@ TEST(AmplifyTest, SelectorsTouchOnlyTheirChannelAndRange) {
     Amplify(empty, 2.0f, 0, 0, 0);
 }
 
+TEST(AmplifyTest, InfiniteAndUndefinedFactorsNeverLeaveTheSampleRange) {
+    SampleBuffer sample;
+    SetBytes(sample, kLayoutMono16, Le16({0, 5, -5}));
+    Amplify(sample, std::numeric_limits<float>::infinity(), 0, 2, 0);
+    EXPECT_EQ(Values16(sample), (std::vector<int>{0, 32767, -32768}));
+    Amplify(sample, std::nanf(""), 0, 2, 0);
+    EXPECT_EQ(Values16(sample), (std::vector<int>{0, 0, 0}));
+    SetBytes(sample, kLayoutMono8, {0x80, 0x90});
+    Amplify(sample, VolumeFromText("1000", true) / 100, 0, 1, 0);  // a huge dB text
+    EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{0x80, 0xFF}));
+    AdjustDcBias(sample, std::nanf(""), 0);
+    EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{0x80, 0x80}));
+}
+
 TEST(AmplifyTest, PeakGainByWidth) {
     SampleBuffer sample;
     SetBytes(sample, kLayoutMono16, Le16({100, -16384, 16000}));
@@ -86,6 +103,9 @@ TEST(VolumeTextTest, LeadingNumbersReadLikeTheCLibrary) {
     EXPECT_EQ(LeadingInteger("100.9%"), 100);
     EXPECT_EQ(LeadingInteger("x"), 0);
     EXPECT_EQ(LeadingInteger("99999999999999"), 2147483647);
+    EXPECT_NEAR(LeadingNumber("1e-400"), 0.0, 1e-300);  // underflow is about 0, not infinite
+    EXPECT_DOUBLE_EQ(LeadingNumber("+-5"), 0.0);
+    EXPECT_DOUBLE_EQ(LeadingNumber("--5"), 0.0);
 }
 
 TEST(VolumeTextTest, PercentAndDecibels) {

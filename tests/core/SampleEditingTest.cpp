@@ -91,6 +91,12 @@ TEST_F(SampleEditingTest, DeleteOneChannelFillsItsEnd) {
     EXPECT_EQ(Values16(sample), (std::vector<int>{3, 2, 5, 4, -256, 6}));
 }
 
+TEST_F(SampleEditingTest, OneChannelDeleteStaysInsideAPartialLastFrame) {
+    SetBytes(sample, kLayoutStereo16, {1, 0, 2, 0, 3, 0, 4, 0, 9});  // 2 frames and a stray byte
+    ASSERT_TRUE(Delete(sample, 0, 0, 1));
+    EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{3, 0, 2, 0, 0x00, 0xFF, 4, 0, 9}));
+}
+
 TEST_F(SampleEditingTest, InsertSpaceMovesOneChannelAndFillsTheOther) {
     SetBytes(sample, kLayoutStereo8, {10, 20, 11, 21});
     ASSERT_TRUE(InsertSpace(sample, 1, 2, 1));

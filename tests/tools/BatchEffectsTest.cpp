@@ -50,6 +50,8 @@ TEST_F(BatchEffectsTest, AmplifyPerChannelAndNormalise) {
     const std::string mono = Input(1, 8, {0x40, 0xC0, 0x80});
     EXPECT_EQ(RunBatch({mono, "--amplify", "junk"}).status, 2);
     EXPECT_EQ(RunBatch({mono, "--amplify", "1,2,3"}).status, 2);
+    EXPECT_EQ(RunBatch({mono, "--amplify", "inf"}).status, 2);
+    EXPECT_EQ(RunBatch({mono, "--dc-bias", "nan"}).status, 2);
     EXPECT_EQ(Result(mono, {"--amplify", "200"}), (std::vector<uint8_t>{0x00, 0xFF, 0x80}));
     EXPECT_EQ(Result(mono, {"--dc-bias", "0"}), (std::vector<uint8_t>{0x40, 0xC0, 0x80}));
 }

@@ -12,8 +12,11 @@
 
 namespace {
 
+// Clamps to the sample range; a value that is not a number (an infinite gain times silence)
+// becomes silence rather than an undefined conversion.
 template <typename T>
 T Clamp(T v, T low, T high) {
+    if (v != v) return T(0);
     return v < low ? low : (v > high ? high : v);
 }
 

@@ -1,19 +1,32 @@
 #include "effects/Reverse.h"
 
-#include <utility>
+#include <cstring>
 
 #include "effects/EffectRange.h"
 #include "sample/SampleBuffer.h"
 
 namespace {
 
-// Swaps the values at a and b, stepping inward by `step` bytes while b is beyond a.
-template <size_t ValueBytes>
+// Swaps the N-byte values at a and b, stepping inward by `step` bytes while b is beyond a.
+template <size_t N>
 void SwapInward(uint8_t* data, size_t a, size_t b, size_t step) {
+    uint8_t first[N];
+    uint8_t second[N];
     while (b > a) {
-        for (size_t i = 0; i < ValueBytes; ++i) std::swap(data[a + i], data[b + i]);
+        std::memcpy(first, data + a, N);
+        std::memcpy(second, data + b, N);
+        std::memcpy(data + a, second, N);
+        std::memcpy(data + b, first, N);
         a += step;
         b -= step;
+    }
+}
+
+void SwapValues(uint8_t* data, size_t a, size_t b, size_t valueBytes, size_t step) {
+    switch (valueBytes) {
+        case 1: SwapInward<1>(data, a, b, step); break;
+        case 2: SwapInward<2>(data, a, b, step); break;
+        default: SwapInward<4>(data, a, b, step); break;
     }
 }
 
@@ -28,14 +41,12 @@ bool Reverse(SampleBuffer& sample, int32_t start, int32_t end, uint32_t channel)
     // b is the first byte of the last frame (plus the channel offset of the walk).
     const size_t a = walk.begin;
     const size_t b = walk.end - bytesPerFrame + (a % bytesPerFrame);
-    const bool oneChannel = walk.step != walk.valueBytes;
-    const bool stereo = sample.FormatRef().IsStereo();
-    auto reverse = [&](size_t from, size_t to) {
-        const size_t step = stereo ? 2 * walk.valueBytes : walk.valueBytes;
-        walk.valueBytes == 2 ? SwapInward<2>(data, from, to, step)
-                             : SwapInward<1>(data, from, to, step);
-    };
-    reverse(a, b);
-    if (stereo && !oneChannel) reverse(a + walk.valueBytes, b + walk.valueBytes);
+    if (walk.step == walk.valueBytes) {
+        // Every channel reversed on its own keeps each frame's values together: the same as
+        // reversing whole frames, which is one swap per frame.
+        SwapValues(data, a, b, bytesPerFrame, bytesPerFrame);
+    } else {
+        SwapValues(data, a, b, walk.valueBytes, walk.step);
+    }
     return true;
 }

@@ -1,43 +1,30 @@
 #include "effects/VolumeText.h"
 
-#include <cctype>
-#include <charconv>
+#include <locale.h>
+#include <stdlib.h>
+
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
-// Skips leading white space and a plus sign, which from_chars does not take.
-const char* NumberStart(const std::string& text, bool& negative) {
-    const char* p = text.c_str();
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    negative = *p == '-';
-    if (*p == '+' || *p == '-') ++p;
-    return p;
+// The "C" locale, so that "." is the decimal point whatever the user's locale says.
+locale_t CLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
 }
 
 }  // namespace
 
 double LeadingNumber(const std::string& text) {
-    bool negative = false;
-    const char* p = NumberStart(text, negative);
-    double value = 0.0;
-    const auto result = std::from_chars(p, text.c_str() + text.size(), value);
-    if (result.ec == std::errc::result_out_of_range) value = HUGE_VAL;
-    if (result.ec == std::errc::invalid_argument) value = 0.0;
-    return negative ? -value : value;
+    return strtod_l(text.c_str(), nullptr, CLocale());
 }
 
 int LeadingInteger(const std::string& text) {
-    bool negative = false;
-    const char* p = NumberStart(text, negative);
-    long long value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > INT_MAX) value = INT_MAX;  // no overflow on absurd input
-    }
-    return static_cast<int>(negative ? -value : value);
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    return static_cast<int>(value > INT_MAX ? INT_MAX : (value < INT_MIN ? INT_MIN : value));
 }
 
 float VolumeFromText(const std::string& text, bool inDb) {

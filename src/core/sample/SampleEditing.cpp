@@ -123,10 +123,13 @@ bool Delete(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) 
     const size_t valueBytes = sample.GetBytesPerValue();
     const size_t offset = mode == kRightChannel ? valueBytes : 0;
     size_t to = byteStart + offset;
-    for (size_t from = byteEnd + offset; from < length; from += frameBytes, to += frameBytes) {
+    // A value counts only when all its bytes are inside the block (a relabelled or truncated
+    // sound may end in part of a frame).
+    for (size_t from = byteEnd + offset; from + valueBytes <= length;
+         from += frameBytes, to += frameBytes) {
         std::memcpy(data + to, data + from, valueBytes);
     }
-    for (; to < length; to += frameBytes) Fill(data + to, valueBytes);
+    for (; to + valueBytes <= length; to += frameBytes) Fill(data + to, valueBytes);
     return true;
 }
 

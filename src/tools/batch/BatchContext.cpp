@@ -1,6 +1,7 @@
 #include "batch/BatchContext.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 
 uint32_t BatchContext::RangeFirst() const {
@@ -52,7 +53,8 @@ bool ParseNumber(const std::string& text, double& value) {
     char* end = nullptr;
     errno = 0;
     value = std::strtod(text.c_str(), &end);
-    return errno == 0 && end == text.c_str() + text.size();
+    // Only finite numbers: "inf" and "nan" are no volume, rate or position a user means.
+    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
 }
 
 BatchOperation PlainOperation(std::string name, std::string help, int (*step)(BatchContext&)) {
