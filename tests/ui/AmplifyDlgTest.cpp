@@ -4,8 +4,10 @@
 #include "effects/AmplifyCommand.h"
 #include "effects/AmplifyDlg.h"
 #include "sample/SampleBuffer.h"
-#include "support/SampleMaker.h"
 #include "ui/DialogDriver.h"
+#include "ui/SoundBytes.h"
+
+using namespace uitest;
 
 namespace {
 

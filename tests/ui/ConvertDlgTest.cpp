@@ -8,8 +8,10 @@
 #include "messages/RecordingMessageSink.h"
 #include "sample/SampleBuffer.h"
 #include "settings/MemorySettingsStore.h"
-#include "support/SampleMaker.h"
 #include "ui/DialogDriver.h"
+#include "ui/SoundBytes.h"
+
+using namespace uitest;
 
 namespace {
 
