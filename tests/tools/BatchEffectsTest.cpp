@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <sstream>
 
 #include "support/TempDir.h"
@@ -86,7 +89,8 @@ TEST_F(BatchEffectsTest, ConvertStartsFromTheStoredFormat) {
 
 TEST_F(BatchEffectsTest, TransformsAndPeak) {
     const std::string mono = Input(1, 8, {0x80, 0x00, 0xFF, 0x90});
-    EXPECT_EQ(Result(mono, {"--reverse", "--peak"}), (std::vector<uint8_t>{0x90, 0xFF, 0x00, 0x80}));
+    EXPECT_EQ(Result(mono, {"--reverse", "--peak"}),
+              (std::vector<uint8_t>{0x90, 0xFF, 0x00, 0x80}));
     EXPECT_EQ(last.out, "peak=1\n");  // after the reverse, 0xFF is at frame 1
     EXPECT_EQ(Result(mono, {"--select", "0:1", "--change-sign"}),
               (std::vector<uint8_t>{0x00, 0x80, 0xFF, 0x90}));
@@ -115,6 +119,71 @@ TEST_F(BatchEffectsTest, CurvesFromTheCommandLine) {
         EXPECT_EQ(line.size() - line.find('.'), 4u);  // "%.3f"
     }
     EXPECT_EQ(count, 1024);
+}
+
+TEST_F(BatchEffectsTest, CurveArgumentsAreCheckedBeforeLoading) {
+    const std::string mono = Input(1, 16, Le16({10000, 10000, 10000}));
+    for (const char* bad :
+         {"0:nan,1:1", "0:0,nan:0.5,1:1", "0:0,inf:1", "0:0,0.5:1,0.5:0,1:1", "0:0,0.0005:1,1:1",
+          "0:-0.1,1:1", "0:0,1:1.5", "0:0,1.5:1", "0:0,1", "0:0,,1:1", "", "0:0,0.9:1"}) {
+        const BatchRun run = RunBatch({mono, "--envelope", bad});
+        EXPECT_EQ(run.status, 2) << bad;
+        EXPECT_NE(run.err.find("bad curve"), std::string::npos) << bad << ": " << run.err;
+    }
+    EXPECT_NE(RunBatch({mono, "--pan", "0:0,0.5:1,0.4:0,1:1"}).err.find("out of order"),
+              std::string::npos);
+    EXPECT_NE(RunBatch({mono, "--compress", "0:0,1:2"}).err.find("value outside 0..1"),
+              std::string::npos);
+    EXPECT_EQ(RunBatch({mono, "--envelope", "0:1,1:1@"}).status, 2);
+    EXPECT_EQ(RunBatch({mono, "--envelope", "0:1,1:1@loud"}).status, 2);
+    // A malformed curve after a good operation stops the run before anything is written.
+    const std::string out = dir.File("never.raw");
+    EXPECT_EQ(RunBatch({mono, "-o", out, "--compress", "0:0"}).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(BatchEffectsTest, CurvesOnRangesSelectorsAndSmallSounds) {
+    // The curve spans the selected frames only; selector 1 leaves the right channel alone.
+    const std::string stereo = Input(2, 16, Le16({4000, 4000, 4000, 4000, 4000, 4000, 4000, 4000}));
+    EXPECT_EQ(Result(stereo, {"--select", "1:3:1", "--envelope", "0:1,1:0@50"}),
+              Le16({4000, 4000, 2000, 4000, 1000, 4000, 0, 4000}));
+    // A one-frame range has no position on the curve: the envelope silences it, the panning
+    // sends its mix to the right.
+    EXPECT_EQ(Result(stereo, {"--select", "2:2", "--envelope", "0:1,1:1"}),
+              Le16({4000, 4000, 4000, 4000, 0, 0, 4000, 4000}));
+    EXPECT_EQ(Result(stereo, {"--select", "0:0", "--pan", "0:1,1:1"}),
+              Le16({0, 4000, 4000, 4000, 4000, 4000, 4000, 4000}));
+    // The compressor's flat top drives 8-bit samples to full scale, keeping their sign.
+    const std::string bytes8 = Input(2, 8, {0x81, 0x7F, 0x80, 0xC0});
+    EXPECT_EQ(Result(bytes8, {"--compress", "0:1,1:1"}),
+              (std::vector<uint8_t>{0xFF, 0x00, 0x00, 0xFF}));
+    EXPECT_EQ(Result(bytes8, {"--select", "0:1:2", "--compress", "0:1,1:1"}),
+              (std::vector<uint8_t>{0x81, 0x00, 0x80, 0xFF}));
+    // Panning a mono sound and any curve on an empty sound leave them as they are.
+    const std::string mono = Input(1, 8, {0x90, 0x70});
+    EXPECT_EQ(Result(mono, {"--pan", "0:1,1:0"}), (std::vector<uint8_t>{0x90, 0x70}));
+    const std::string empty = Input(1, 16, {});
+    EXPECT_TRUE(
+        Result(empty, {"--envelope", "0:0,1:1", "--compress", "0:1,1:1", "--pan", "0:1,1:0"})
+            .empty());
+    const BatchRun spectrum = RunBatch({empty, "--spectrum", "4000000000"});
+    EXPECT_EQ(spectrum.status, 2);
+    EXPECT_EQ(RunBatch({empty, "--spectrum", "-1"}).status, 2);
+}
+
+TEST_F(BatchEffectsTest, SpectrumOfASinePeaksAtItsBin) {
+    std::vector<uint8_t> sine(8192);
+    for (size_t i = 0; i < sine.size(); ++i) {
+        sine[i] =
+            static_cast<uint8_t>(128 + std::lround(90 * std::sin(2 * M_PI * 32 * i / 4096.0)));
+    }
+    const BatchRun run = RunBatch({Input(1, 8, sine), "--spectrum", "4096"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream lines(run.out);
+    std::vector<double> magnitudes;
+    for (std::string line; std::getline(lines, line);) magnitudes.push_back(std::stod(line));
+    ASSERT_EQ(magnitudes.size(), 1024u);
+    EXPECT_EQ(std::max_element(magnitudes.begin(), magnitudes.end()) - magnitudes.begin(), 32);
 }
 
 }  // namespace

@@ -13,7 +13,8 @@ constexpr const char* kDataValue = "Data";
 void PutFloat(std::vector<uint8_t>& out, size_t at, float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, 4);
-    for (int i = 0; i < 4; ++i) out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(bits >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(bits >> (8 * i));
 }
 
 float GetFloat(const std::vector<uint8_t>& in, size_t at) {
@@ -26,8 +27,10 @@ float GetFloat(const std::vector<uint8_t>& in, size_t at) {
 
 // trunc(offset) + margin; a damaged preset (not a number, far outside) cannot overflow.
 int32_t PixelOf(float offset) {
-    if (!(offset > -1.0e6f)) offset = offset != offset ? 0.0f : -1.0e6f;
-    if (offset > 1.0e6f) offset = 1.0e6f;
+    if (!(offset > -1.0e6f))
+        offset = offset != offset ? 0.0f : -1.0e6f;
+    if (offset > 1.0e6f)
+        offset = 1.0e6f;
     return static_cast<int32_t>(offset) + CurveModel::kMargin;
 }
 
@@ -50,32 +53,43 @@ void CurveModel::Reset(int mode) {
     m_dragging = false;
     int32_t first = kMargin;
     int32_t last = kMargin;
-    if (mode == kMiddle) first = last = m_h / 2 + kMargin;
-    if (mode == kDiagonal) first = m_h;
+    if (mode == kMiddle)
+        first = last = m_h / 2 + kMargin;
+    if (mode == kDiagonal)
+        first = m_h;
     m_points = {{kMargin, first}, {m_w, last}};
 }
 
 float CurveModel::Evaluate(float t) const {
-    const float px = static_cast<float>(m_w - kMargin) * t + kMargin;
+    const float px = PixelColumn(t);
     for (size_t i = 0; i + 1 < m_points.size(); ++i) {
-        const Point& a = m_points[i];
-        const Point& b = m_points[i + 1];
-        if (!(static_cast<float>(a.x) <= px && px <= static_cast<float>(b.x))) continue;
-        const double width = m_w - kMargin;
-        const double height = m_h - kMargin;
-        const auto x0 = static_cast<float>((a.x - kMargin) / width);
-        const auto x1 = static_cast<float>((b.x - kMargin) / width);
-        const auto y0 = static_cast<float>((m_h - a.y) / height);
-        const auto y1 = static_cast<float>((m_h - b.y) / height);
-        if (a.y == b.y) return y0;
-        const float v = (y1 - y0) / (x1 - x0) * (t - x0) + y0;
-        return v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);
+        if (static_cast<float>(m_points[i].x) <= px &&
+            px <= static_cast<float>(m_points[i + 1].x)) {
+            return SegmentAt(i).ValueAt(t);
+        }
     }
     return 0.0f;  // outside 0..1, or not a number
 }
 
+CurveModel::Segment CurveModel::SegmentAt(size_t i) const {
+    const Point& a = m_points[i];
+    const Point& b = m_points[i + 1];
+    const double width = m_w - kMargin;
+    const double height = m_h - kMargin;
+    const auto x0 = static_cast<float>((a.x - kMargin) / width);
+    const auto x1 = static_cast<float>((b.x - kMargin) / width);
+    const auto y0 = static_cast<float>((m_h - a.y) / height);
+    const auto y1 = static_cast<float>((m_h - b.y) / height);
+    // Two points in one column (only a damaged preset holds them) would divide by zero and hand
+    // a table builder a value that is not a number: the value before the jump holds.
+    if (a.y == b.y || a.x == b.x)
+        return Segment{x0, y0, 0.0f, true};
+    return Segment{x0, y0, (y1 - y0) / (x1 - x0), false};
+}
+
 CurveModel::Press CurveModel::PressAt(int x, int y) {
-    if (x < kMargin || y < kMargin || y > m_h + kMargin) return Press::Ignored;
+    if (x < kMargin || y < kMargin || y > m_h + kMargin)
+        return Press::Ignored;
     size_t j = 0;
     for (size_t i = 0; i < m_points.size(); ++i) {
         const Point& p = m_points[i];
@@ -84,7 +98,8 @@ CurveModel::Press CurveModel::PressAt(int x, int y) {
             m_dragIndex = static_cast<int>(i);
             return Press::Dragging;
         }
-        if (p.x - 3 < x) j = i;
+        if (p.x - 3 < x)
+            j = i;
     }
     // A full curve refuses another point the same way as a click too close to a neighbour:
     // the beep tells the user why nothing happened.
@@ -100,7 +115,8 @@ CurveModel::Press CurveModel::PressAt(int x, int y) {
 }
 
 CurveModel::Move CurveModel::DragTo(int x, int y) {
-    if (!m_dragging) return Move::NotDragging;
+    if (!m_dragging)
+        return Move::NotDragging;
     const auto i = static_cast<size_t>(m_dragIndex);
     const bool first = i == 0;
     const bool last = i + 1 == m_points.size();
@@ -124,6 +140,13 @@ CurveModel::Move CurveModel::DragTo(int x, int y) {
     return Move::Moved;
 }
 
+std::optional<std::pair<float, float>> CurveModel::HoverAt(int x, int y) const {
+    if (x < 0 || x > m_w + kMargin || y < 0 || y > m_h + kMargin)
+        return std::nullopt;
+    const auto clamp = [](float f) { return f > 1.0f ? 1.0f : (f > 0.0f ? f : 0.0f); };
+    return std::pair{clamp(Fx(x)), clamp(Fy(y))};
+}
+
 float CurveModel::Fx(int x) const {
     return static_cast<float>(x - kMargin) / static_cast<float>(m_w - kMargin);
 }
@@ -133,9 +156,11 @@ float CurveModel::Fy(int y) const {
 }
 
 bool CurveModel::SavePreset(const std::string& category, const std::string& name) const {
-    if (name.empty() || name.find_first_of("\\/") != std::string::npos) return false;
+    if (name.empty() || name.find_first_of("\\/") != std::string::npos)
+        return false;
     const std::string key = PresetKey(category, name);
-    if (!Settings().CreateKey(key)) return false;
+    if (!Settings().CreateKey(key))
+        return false;
     std::vector<uint8_t> block(kPresetBytes, 0);
     for (size_t i = 0; i < m_points.size() && i < kMaxPoints; ++i) {
         PutFloat(block, i * 8, Fx(m_points[i].x));
@@ -145,9 +170,11 @@ bool CurveModel::SavePreset(const std::string& category, const std::string& name
 }
 
 bool CurveModel::LoadPreset(const std::string& category, const std::string& name) {
-    if (name.empty()) return false;
+    if (name.empty())
+        return false;
     const auto block = Settings().GetBytes(PresetKey(category, name), kDataValue);
-    if (!block || block->size() < kPresetBytes) return false;
+    if (!block || block->size() < kPresetBytes)
+        return false;
     std::vector<std::pair<float, float>> pairs;
     for (size_t i = 0; i < kMaxPoints; ++i) {
         pairs.emplace_back(GetFloat(*block, i * 8), GetFloat(*block, i * 8 + 4));
@@ -160,10 +187,12 @@ void CurveModel::LoadFractions(const std::vector<std::pair<float, float>>& pairs
     m_points.clear();
     m_dragging = false;
     for (const auto& [fx, fy] : pairs) {
-        if (m_points.size() == kMaxPoints) break;
+        if (m_points.size() == kMaxPoints)
+            break;
         m_points.push_back({PixelOf(static_cast<float>(m_w - kMargin) * fx),
                             PixelOf(static_cast<float>(m_h - kMargin) * fy)});
-        if (fx == 1.0f) break;
+        if (fx == 1.0f)
+            break;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,20 @@ public:
     enum class Press { Ignored, Dragging, Inserted, Refused };
     enum class Move { NotDragging, Moved, Deleted };
 
+    // The constants of the line between points i and i + 1, with the value at position t.
+    struct Segment {
+        float x0 = 0.0f;
+        float y0 = 0.0f;
+        float slope = 0.0f;
+        bool level = true;  // same row (or, damaged, same column): the value is y0
+        float ValueAt(float t) const {
+            if (level)
+                return y0;
+            const float v = slope * (t - x0) + y0;
+            return v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);
+        }
+    };
+
     // A new editor is 100 x 150 with two points on the top edge.
     CurveModel();
 
@@ -33,6 +48,11 @@ public:
     void Resize(int clientWidth, int clientHeight);
     void Reset(int mode);
     float Evaluate(float t) const;
+    // The column of position t as Evaluate finds its segment.
+    float PixelColumn(float t) const {
+        return static_cast<float>(m_w - kMargin) * t + static_cast<float>(kMargin);
+    }
+    Segment SegmentAt(size_t i) const;
 
     // Left button down: drag the point under the pointer, or insert one after the last point
     // left of it. A point too close to its neighbours, or a 257th point, is refused with a beep.
@@ -43,6 +63,10 @@ public:
     void Release() { m_dragging = false; }
     bool IsDragging() const { return m_dragging; }
     int DragIndex() const { return m_dragIndex; }
+
+    // Mouse move while not dragging: inside the control (0..W + 4, 0..H + 4) the readout of the
+    // pointer, each fraction clamped to 0..1; outside it nothing, and the readout is cleared.
+    std::optional<std::pair<float, float>> HoverAt(int x, int y) const;
 
     // The readout fractions of a pixel (fy is 0 at the top), unclamped.
     float Fx(int x) const;

@@ -17,4 +17,7 @@ void ApplyEnvelope(SampleBuffer& sample, const CurveModel& curve, float amplific
 
 // The position of frame f within start..end as the curve effects compute it: a double quotient
 // of 64-bit differences, rounded to single precision (0 / 0 is not a number).
-float CurvePosition(uint32_t frame, uint32_t start, uint32_t end);
+inline float CurvePosition(uint32_t frame, uint32_t start, uint32_t end) {
+    return static_cast<float>(static_cast<double>(int64_t{frame} - int64_t{start}) /
+                              static_cast<double>(int64_t{end} - int64_t{start}));
+}

@@ -1,16 +1,17 @@
 #include "effects/Panning.h"
 
+#include "effects/CurveCursor.h"
 #include "effects/CurveModel.h"
 #include "effects/EffectRange.h"
 #include "effects/Envelope.h"
 #include "sample/FrameConversion.h"
 #include "sample/SampleBuffer.h"
 
-void PanFrame(SampleBuffer& sample, float p, uint32_t frame) {
-    if (!sample.FormatRef().IsStereo()) return;
-    if (p != p) p = 0.0f;
-    uint8_t* at = sample.Data() + size_t{frame} * sample.GetBytesPerFrame();
-    if (!sample.FormatRef().Is16Bit()) {
+namespace {
+
+// Pans the stereo frame at `at` with a share already in 0..1.
+void PanStereoFrame(uint8_t* at, bool wide, float p) {
+    if (!wide) {
         const int left = static_cast<int8_t>(at[0] ^ 0x80);
         const int right = static_cast<int8_t>(at[1] ^ 0x80);
         const int m = left / 2 + right / 2;
@@ -23,12 +24,33 @@ void PanFrame(SampleBuffer& sample, float p, uint32_t frame) {
     frames::Store16(at + 2, static_cast<int16_t>(static_cast<float>(m) * (1.0f - p)));
 }
 
+// The curve keeps p in 0..1; a share outside it would push the mix beyond the sample range.
+float ClampShare(float p) {
+    return p > 1.0f ? 1.0f : (p >= 0.0f ? p : 0.0f);
+}
+
+}  // namespace
+
+void PanFrame(SampleBuffer& sample, float p, uint32_t frame) {
+    if (!sample.FormatRef().IsStereo())
+        return;
+    PanStereoFrame(sample.Data() + size_t{frame} * sample.GetBytesPerFrame(),
+                   sample.FormatRef().Is16Bit(), ClampShare(p));
+}
+
 void ApplyPanning(SampleBuffer& sample, const CurveModel& curve, uint32_t start, uint32_t end) {
     uint32_t first = start;
     uint32_t last = end;
-    if (!sample.FormatRef().IsStereo() || !ResolveFrames(sample, first, last)) return;
+    if (!sample.FormatRef().IsStereo() || !ResolveFrames(sample, first, last))
+        return;
+    CurveCursor cursor(curve);
+    uint8_t* data = sample.Data();
+    const size_t bytesPerFrame = sample.GetBytesPerFrame();
+    const bool wide = sample.FormatRef().Is16Bit();
     for (uint32_t f = first; f <= last; ++f) {
-        PanFrame(sample, curve.Evaluate(CurvePosition(f, start, end)), f);
-        if (f == last) break;
+        const float p = ClampShare(cursor.Evaluate(CurvePosition(f, first, last)));
+        PanStereoFrame(data + size_t{f} * bytesPerFrame, wide, p);
+        if (f == last)
+            break;  // last may be the largest frame number
     }
 }

@@ -52,6 +52,8 @@ void ComplexFft(std::vector<float>& data, size_t nn) {
 }  // namespace
 
 void RealFft(std::vector<float>& data, int n) {
+    if (n < 4 || (n & (n - 1)) != 0 || data.size() < static_cast<size_t>(n) + 1)
+        return;
     const auto points = static_cast<size_t>(n);
     const double theta = 3.141592653589793 / static_cast<double>(points >> 1);
     const float c1 = 0.5f;
@@ -86,7 +88,11 @@ void RealFft(std::vector<float>& data, int n) {
 }
 
 void ComputeSpectrum(const SampleBuffer& sample, int32_t centre, int n, std::vector<float>& data) {
-    data.assign(static_cast<size_t>(n) + 1, 0.0f);
+    // The transform needs a power of two of at least 4 points; any other count gives silence
+    // rather than a walk outside the array.
+    data.assign(static_cast<size_t>(n > 0 ? n : 0) + 1, 0.0f);
+    if (n < 4 || (n & (n - 1)) != 0)
+        return;
     const int64_t firstFrame = int64_t{centre} - n / 2;
     const int64_t frames = sample.GetFrameCount();
     for (int i = 1; i <= n; ++i) {
@@ -107,7 +113,8 @@ void ComputeSpectrum(const SampleBuffer& sample, int32_t centre, int n, std::vec
 
 std::vector<float> SpectrumMagnitudes(const std::vector<float>& data, int n) {
     std::vector<float> magnitudes(static_cast<size_t>(n / 4));
-    if (data.size() < static_cast<size_t>(n) + 1 || magnitudes.empty()) return magnitudes;
+    if (data.size() < static_cast<size_t>(n) + 1 || magnitudes.empty())
+        return magnitudes;
     magnitudes[0] = std::fabs(data[1]);
     for (size_t k = 1; k < magnitudes.size(); ++k) {
         const float re = data[2 * k + 1];
