@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "effects/ULaw.h"
 #include "fileformats/AuFileFormat.h"
 #include "fileformats/AuSaveOptions.h"
@@ -185,6 +187,52 @@ TEST_F(AuFileFormatTest, LinearSavesLeaveTheSoundAlone) {
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 32, bytes.end()),
               (std::vector<uint8_t>{0x00, 0x80, 0x7F}));
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{0x80, 0x00, 0xFF}));
+}
+
+TEST_F(AuFileFormatTest, MuLawSaveKeepsRatesTheConverterRefuses) {
+    // A 96 kHz mu-law file loads at its own rate and must save as mu-law again at that rate.
+    std::vector<uint8_t> codes = {0x00, 0x80, 0x70, 0x3C};
+    const std::string path = Write(AuFile(".snd", 24, 1, 96000, 1, codes));
+    ASSERT_TRUE(Registry().Open(path, sample));
+    ASSERT_TRUE(Registry().Save(dir.File("again.au"), sample));
+    const auto bytes = ReadBytes(dir.File("again.au"));
+    ASSERT_EQ(bytes.size(), 32u + 4);
+    EXPECT_EQ((bytes[16] << 24) | (bytes[17] << 16) | (bytes[18] << 8) | bytes[19], 96000);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 32, bytes.end()), codes);
+    // An 8-bit sound at such a rate is widened without resampling.
+    SetBytes(sample, kLayoutMono8, {0x80, 0xC0}, 96000);
+    ASSERT_TRUE(Registry().Save(dir.File("wide.au"), sample));
+    EXPECT_EQ(sample.FormatRef(), SampleFormat(96000, false, true));
+    EXPECT_EQ(ReadBytes(dir.File("wide.au")).size(), 32u + 2);
+    EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(AuFileFormatTest, MuLawSaveNeverNeedsTheBlockToGrowBack) {
+    // The heap allows exactly the 16-bit block: the codes are written from it and it is
+    // quantised in place, so the sound stays 16-bit and whole however tight memory is.
+    SetBytes(sample, kLayoutMono16, Le16({1000, -1000, 32767, -32768}), 8000);
+    SampleHeap::Instance().SetLimitForTesting(8);
+    const bool saved = Registry().Save(dir.File("tight.au"), sample);
+    SampleHeap::Instance().ClearLimitForTesting();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, true));
+    std::vector<int> quantised;
+    for (int v : {1000, -1000, 32767, -32768})
+        quantised.push_back(ULawExpand(ULawCompress(static_cast<int16_t>(v))));
+    EXPECT_EQ(Values16(sample), quantised);
+    SampleBuffer back;
+    ASSERT_TRUE(Registry().Open(dir.File("tight.au"), back));
+    EXPECT_EQ(Values16(back), quantised);
+
+    // An 8-bit sound that cannot be widened first is refused and left as it was.
+    SetBytes(sample, kLayoutMono8, {0x80, 0x90, 0xA0}, 8000);
+    SampleHeap::Instance().SetLimitForTesting(4);
+    EXPECT_FALSE(Registry().Save(dir.File("refused.au"), sample));
+    SampleHeap::Instance().ClearLimitForTesting();
+    EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, false));
+    EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{0x80, 0x90, 0xA0}));
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error manipulating memory!"});
+    EXPECT_FALSE(std::filesystem::exists(dir.File("refused.au")));
 }
 
 TEST_F(AuFileFormatTest, MuLawLoadThatCannotGrowHoldsNoBlock) {

@@ -21,7 +21,8 @@ struct Voc {
     }
     Voc& Block(uint8_t type, const std::vector<uint8_t>& contents, int64_t length = -1) {
         bytes.push_back(type);
-        const auto n = static_cast<uint32_t>(length < 0 ? static_cast<int64_t>(contents.size()) : length);
+        const auto n =
+            static_cast<uint32_t>(length < 0 ? static_cast<int64_t>(contents.size()) : length);
         bytes.push_back(static_cast<uint8_t>(n));
         bytes.push_back(static_cast<uint8_t>(n >> 8));
         bytes.push_back(static_cast<uint8_t>(n >> 16));
@@ -36,8 +37,8 @@ struct Voc {
         return Block(3, {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8), code});
     }
     Voc& Extended(uint16_t timeConstant, uint8_t mode, uint8_t packing = 0) {
-        return Block(8, {static_cast<uint8_t>(timeConstant), static_cast<uint8_t>(timeConstant >> 8),
-                         packing, mode});
+        return Block(8, {static_cast<uint8_t>(timeConstant),
+                         static_cast<uint8_t>(timeConstant >> 8), packing, mode});
     }
     Voc& End() { return Block(0, {}); }
 };
@@ -72,13 +73,13 @@ TEST_F(VocFileFormatTest, RatesFromPlainAndExtendedBlocks) {
 TEST_F(VocFileFormatTest, ChainOfSoundSilenceAndSkippedBlocks) {
     Voc voc;
     voc.Sound(156, {1, 2})
-        .Block(4, {7, 0})                       // marker
-        .Block(5, {'h', 'i', 0})                // text
-        .Silence(3, 156)                        // at the file's rate
-        .Block(2, {9})                          // continuation
-        .Silence(4, 56)                         // another rate: 4 * 200 / 100 = 8 bytes
+        .Block(4, {7, 0})         // marker
+        .Block(5, {'h', 'i', 0})  // text
+        .Silence(3, 156)          // at the file's rate
+        .Block(2, {9})            // continuation
+        .Silence(4, 56)           // another rate: 4 * 200 / 100 = 8 bytes
         .Block(6, {2, 0})
-        .Block(42, {1, 2, 3})                   // unknown
+        .Block(42, {1, 2, 3})  // unknown
         .Block(42, {})
         .End();
     ASSERT_TRUE(Load(voc));
@@ -87,7 +88,7 @@ TEST_F(VocFileFormatTest, ChainOfSoundSilenceAndSkippedBlocks) {
     EXPECT_EQ(sample.GetFrequency(), 10000u);
     // The unknown block warns once in each of the two passes.
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Skipping unknown block code",
-                                                         "Skipping unknown block code"}));
+                                                          "Skipping unknown block code"}));
 }
 
 TEST_F(VocFileFormatTest, RefusedFilesAndBlocks) {
@@ -104,18 +105,24 @@ TEST_F(VocFileFormatTest, RefusedFilesAndBlocks) {
         {shortHeader, false, {"Unexpected EOF in file"}},
         {wrongHeader, false, {"VOC file header incorrect"}},
         {Voc().Block(5, {'x', 0}).End().bytes, false, {"Input .voc file had no sound!"}},
-        {Voc().Sound(0, {1}).bytes, false,
+        {Voc().Sound(0, {1}).bytes,
+         false,
          {"Sample Rate appears to be 0", "Input .voc file had no sound!"}},
-        {Voc().Silence(5, 0).bytes, false,
+        {Voc().Silence(5, 0).bytes,
+         false,
          {"Silence sample rate is zero", "Input .voc file had no sound!"}},
         // A second rate ends the pass; the sound up to it is kept, in both passes.
-        {Voc().Sound(100, {1}).Sound(101, {2}).End().bytes, true,
+        {Voc().Sound(100, {1}).Sound(101, {2}).End().bytes,
+         true,
          {"Sample rate codes differ", "Sample rate codes differ"}},
         // The rate code is taken before the packing is refused: an empty sound.
-        {Voc().Block(1, {100, 1, 5}).bytes, true,
+        {Voc().Block(1, {100, 1, 5}).bytes,
+         true,
          {"Can only interpret 8-bit data!", "Can only interpret 8-bit data!"}},
-        {Voc().Extended(1000, 0, 1).Sound(100, {1}).bytes, true,
-         {"Can only interpret 8-bit data (currently)!", "Can only interpret 8-bit data (currently)!"}},
+        {Voc().Extended(1000, 0, 1).Sound(100, {1}).bytes,
+         true,
+         {"Can only interpret 8-bit data (currently)!",
+          "Can only interpret 8-bit data (currently)!"}},
     };
     for (const auto& c : cases) {
         messages.Clear();
@@ -164,6 +171,28 @@ TEST_F(VocFileFormatTest, SaveWritesTheLayoutAndLoadsBack) {
                                     ".VOC files only support 8-bit sample data. Convert the sample "
                                     "to 8-bit, then save"});
     EXPECT_EQ(ReadBytes(path).size(), 26u + 8 + 10 + 4);  // the last good file is still there
+}
+
+TEST_F(VocFileFormatTest, RatesWhoseCodeWrapsToZeroStillLoadBack) {
+    // 1000000 / 3900 = 256 and 1000000 / 1953 = 512: kept to 8 bits the code would be 0.
+    // 4000 Hz gives the ordinary code 6; above 1 MHz the quotient is 0 and the code 256.
+    struct Case {
+        uint32_t rate;
+        uint32_t layout;
+        uint8_t code;
+    };
+    for (const Case& c : {Case{3900, kLayoutMono8, 1}, Case{1953, kLayoutMono8, 1},
+                          Case{4000, kLayoutMono8, 6}, Case{2000000, kLayoutStereo8, 1}}) {
+        messages.Clear();
+        SetBytes(sample, c.layout, {9, 8}, c.rate);
+        const std::string path = dir.File("rate.voc");
+        ASSERT_TRUE(Handler().Save(path, sample)) << c.rate;
+        EXPECT_EQ(ReadBytes(path)[26 + 8 + 4], c.code) << c.rate;
+        SampleBuffer back;
+        ASSERT_TRUE(Handler().Load(path, back)) << c.rate;
+        EXPECT_EQ(Bytes(back), (std::vector<uint8_t>{9, 8})) << c.rate;
+        EXPECT_TRUE(messages.Shown().empty()) << c.rate;
+    }
 }
 
 TEST_F(VocFileFormatTest, LongSoundsContinueInFurtherBlocks) {

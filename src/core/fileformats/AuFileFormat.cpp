@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "effects/Convert.h"
 #include "effects/ULaw.h"
 #include "fileformats/AuSaveOptions.h"
 #include "fileformats/BinaryFile.h"
@@ -31,7 +32,8 @@ enum class HeaderResult { Ok, CannotOpen, BadMagic, TooSmall };
 
 HeaderResult ReadHeader(const std::string& path, AuHeader& header) {
     BinaryFile file;
-    if (!file.Open(path, BinaryFile::Mode::Read)) return HeaderResult::CannotOpen;
+    if (!file.Open(path, BinaryFile::Mode::Read))
+        return HeaderResult::CannotOpen;
     uint8_t magic[4] = {0, 0, 0, 0};
     file.Read(magic, 4);
     if (std::memcmp(magic, ".snd", 4) == 0 || std::memcmp(magic, ".sd\0", 4) == 0) {
@@ -43,7 +45,8 @@ HeaderResult ReadHeader(const std::string& path, AuHeader& header) {
     }
     // ReadLong swaps to little-endian order when the file is big-endian.
     header.headerSize = ReadLong(file, header.bigEndian);
-    if (header.headerSize < 24) return HeaderResult::TooSmall;
+    if (header.headerSize < 24)
+        return HeaderResult::TooSmall;
     header.dataSize = ReadLong(file, header.bigEndian);
     header.encoding = ReadLong(file, header.bigEndian);
     header.rate = ReadLong(file, header.bigEndian);
@@ -60,7 +63,8 @@ void AddToBytes(uint8_t* data, uint32_t length, uint8_t add) {
 }
 
 void PutBe32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 // Writes the sound's bytes as the encoding stores them, through a small buffer so that the
@@ -70,10 +74,13 @@ void WriteData(BinaryFile& file, const SampleBuffer& sample, uint32_t encoding) 
     const uint32_t length = sample.GetByteLength();
     std::vector<uint8_t> chunk(1 << 16);
     for (uint32_t done = 0; done < length;) {
-        const uint32_t piece = std::min<uint32_t>(length - done, static_cast<uint32_t>(chunk.size()));
+        const uint32_t piece =
+            std::min<uint32_t>(length - done, static_cast<uint32_t>(chunk.size()));
         std::memcpy(chunk.data(), data + done, piece);
-        if (encoding == kLinear16) SwapPairs(chunk.data(), piece);
-        if (encoding == kLinear8) AddToBytes(chunk.data(), piece, 128);
+        if (encoding == kLinear16)
+            SwapPairs(chunk.data(), piece);
+        if (encoding == kLinear8)
+            AddToBytes(chunk.data(), piece, 128);
         file.Write(chunk.data(), piece);
         done += piece;
     }
@@ -85,20 +92,34 @@ bool AuFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
     AuHeader header;
     switch (ReadHeader(path, header)) {
-        case HeaderResult::CannotOpen: return false;
-        case HeaderResult::BadMagic: ShowUntitledMessage("Don't understand .au magic word!"); return false;
-        case HeaderResult::TooSmall: ShowUntitledMessage("Sun/NeXT header size too small."); return false;
-        case HeaderResult::Ok: break;
+        case HeaderResult::CannotOpen:
+            return false;
+        case HeaderResult::BadMagic:
+            ShowUntitledMessage("Don't understand .au magic word!");
+            return false;
+        case HeaderResult::TooSmall:
+            ShowUntitledMessage("Sun/NeXT header size too small.");
+            return false;
+        case HeaderResult::Ok:
+            break;
     }
     const bool stereo = header.channels != 1;
     uint16_t options = 0;
     switch (header.encoding) {
-        case kULawEncoding: sample.SetFormat(header.rate, stereo, false); break;
-        case kLinear8: sample.SetFormat(header.rate, stereo, false); break;
-        case kLinear16: sample.SetFormat(header.rate, stereo, true); break;
-        default: break;  // the bytes load unchanged into the sound's current format
+        case kULawEncoding:
+            sample.SetFormat(header.rate, stereo, false);
+            break;
+        case kLinear8:
+            sample.SetFormat(header.rate, stereo, false);
+            break;
+        case kLinear16:
+            sample.SetFormat(header.rate, stereo, true);
+            break;
+        default:
+            break;  // the bytes load unchanged into the sound's current format
     }
-    if (!ReadFileIntoSample(sample, path, header.headerSize, 0)) return false;
+    if (!ReadFileIntoSample(sample, path, header.headerSize, 0))
+        return false;
     switch (header.encoding) {
         case kULawEncoding:
             if (!DecodeULaw(sample)) {
@@ -112,10 +133,12 @@ bool AuFileFormat::Load(const std::string& path, SampleBuffer& sample) {
             options = AuSaveOptions::kLinear;
             break;
         case kLinear16:
-            if (header.bigEndian) SwapPairs(sample.Data(), sample.GetByteLength());
+            if (header.bigEndian)
+                SwapPairs(sample.Data(), sample.GetByteLength());
             options = AuSaveOptions::kLinear;
             break;
-        default: break;
+        default:
+            break;
     }
     StoreOptions(options);
     return true;
@@ -124,17 +147,24 @@ bool AuFileFormat::Load(const std::string& path, SampleBuffer& sample) {
 bool AuFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
     SafeFileWriter writer(path);
-    if (!writer.Open()) return false;
+    if (!writer.Open())
+        return false;
     const uint16_t options = GetStoredOptions();
     uint32_t encoding = kULawEncoding;
     if ((options & AuSaveOptions::kLinear) != 0) {
         encoding = sample.FormatRef().Is16Bit() ? kLinear16 : kLinear8;
     } else {
         const bool force = (options & AuSaveOptions::kForce8k) != 0;
-        const SampleFormat target = force ? SampleFormat(8000, false, true)
-                                          : SampleFormat(sample.GetFrequency(),
-                                                         sample.FormatRef().IsStereo(), true);
-        if (!sample.ChangeFormat(target)) return false;
+        if (force) {
+            if (!sample.ChangeFormat(SampleFormat(8000, false, true)))
+                return false;
+        } else {
+            // Only the sample size changes; the rate is kept as it is, so a sound at a rate the
+            // rate converter refuses (above 50000 Hz, or 0) still saves as mu-law.
+            const SampleFormat target(sample.GetFrequency(), sample.FormatRef().IsStereo(), true);
+            if (!ConvertLayout(sample, sample.FormatRef().GetLayoutCode(), target.GetLayoutCode()))
+                return false;
+        }
     }
     const uint32_t values = sample.GetByteLength() / 2;
     const uint32_t dataSize = encoding == kULawEncoding ? values : sample.GetByteLength();
@@ -158,7 +188,8 @@ bool AuFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     uint8_t* data = sample.Data();
     std::vector<uint8_t> codes(1 << 16);
     for (uint32_t done = 0; done < values;) {
-        const uint32_t piece = std::min<uint32_t>(values - done, static_cast<uint32_t>(codes.size()));
+        const uint32_t piece =
+            std::min<uint32_t>(values - done, static_cast<uint32_t>(codes.size()));
         for (uint32_t i = 0; i < piece; ++i) {
             uint8_t* value = data + 2 * (size_t{done} + i);
             codes[i] = ULawCompress(frames::Load16(value));
@@ -180,20 +211,27 @@ bool AuFileFormat::Describe(const std::string& path, std::string& fileType,
     sampleFormat = "Unknown";
     size = "Unknown";
     AuHeader header;
-    if (ReadHeader(path, header) != HeaderResult::Ok) return true;
+    if (ReadHeader(path, header) != HeaderResult::Ok)
+        return true;
     switch (header.encoding) {
-        case kULawEncoding: fileType += "uLaw"; break;
-        case kLinear8: fileType += "Linear 8-Bit"; break;
-        case kLinear16:
-            fileType += header.bigEndian ? "Linear 16-Bit (Big-endian)" : "Linear 16-Bit (Little-endian)";
+        case kULawEncoding:
+            fileType += "uLaw";
             break;
-        default: break;
+        case kLinear8:
+            fileType += "Linear 8-Bit";
+            break;
+        case kLinear16:
+            fileType +=
+                header.bigEndian ? "Linear 16-Bit (Big-endian)" : "Linear 16-Bit (Little-endian)";
+            break;
+        default:
+            break;
     }
     const SampleFormat format(header.rate, header.channels == 2, header.encoding != kLinear8);
     sampleFormat = format.Describe();
     const uint64_t bytes = uint64_t{header.dataSize} * (header.encoding == kULawEncoding ? 2 : 1);
-    const double perSecond = static_cast<double>(header.rate) * (format.Is16Bit() ? 2 : 1) *
-                             (format.IsStereo() ? 2 : 1);
+    const double perSecond =
+        static_cast<double>(header.rate) * (format.Is16Bit() ? 2 : 1) * (format.IsStereo() ? 2 : 1);
     const double seconds = perSecond != 0.0 ? static_cast<double>(bytes) / perSecond
                                             : std::numeric_limits<double>::infinity();
     char text[96];
@@ -204,7 +242,9 @@ bool AuFileFormat::Describe(const std::string& path, std::string& fileType,
 
 void AuFileFormat::ShowOptions() {
     AuOptionsPresenter* presenter = CurrentAuOptionsPresenter();
-    if (presenter == nullptr || m_sample == nullptr) return;
+    if (presenter == nullptr || m_sample == nullptr)
+        return;
     AuSaveOptions dialog = AuSaveOptions::FromOptions(GetStoredOptions());
-    if (presenter->Present(dialog)) StoreOptions(dialog.ToOptions());
+    if (presenter->Present(dialog))
+        StoreOptions(dialog.ToOptions());
 }

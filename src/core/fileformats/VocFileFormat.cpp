@@ -33,10 +33,19 @@ uint32_t Available(BinaryFile& file, uint32_t wanted) {
     return static_cast<uint32_t>(std::min<uint64_t>(wanted, left));
 }
 
+// The sound block's rate code. The extended block before it gives the real rate, but a code of
+// 0 would make the file unreadable ("Sample Rate appears to be 0"); rates whose code comes out
+// as 0 when kept to 8 bits (3892 to 3906 Hz, 1953 Hz, over 1 MHz, ...) are written with code 1.
+uint8_t RateCode(uint32_t frequency) {
+    const auto code = static_cast<uint8_t>(256 - 1000000 / frequency);
+    return code != 0 ? code : 1;
+}
+
 }  // namespace
 
 void VocFileFormat::Warn(ParseState& state, const char* text) {
-    if (state.warned.insert(text).second) ShowMessage(text);
+    if (state.warned.insert(text).second)
+        ShowMessage(text);
 }
 
 bool VocFileFormat::NextBlock(ParseState& state, BinaryFile& file) {
@@ -44,7 +53,8 @@ bool VocFileFormat::NextBlock(ParseState& state, BinaryFile& file) {
     state.silence = false;
     for (;;) {
         uint8_t type = 0;
-        if (file.Read(&type, 1) != 1 || type == 0) return false;
+        if (file.Read(&type, 1) != 1 || type == 0)
+            return false;
         const uint32_t length = ReadLe(file, 3);
         const uint64_t contents = file.Tell();
         switch (type) {
@@ -79,7 +89,8 @@ bool VocFileFormat::NextBlock(ParseState& state, BinaryFile& file) {
                 if (state.rateCode != -1 && state.rateCode != code) {
                     // The silence lasts as long at the file's rate as it did at its own.
                     count = (count * static_cast<uint32_t>(256 - code) /
-                             static_cast<uint32_t>(256 - state.rateCode)) & 0xFFFF;
+                             static_cast<uint32_t>(256 - state.rateCode)) &
+                            0xFFFF;
                 } else {
                     state.rateCode = code;
                 }
@@ -89,24 +100,30 @@ bool VocFileFormat::NextBlock(ParseState& state, BinaryFile& file) {
             }
             case 8: {
                 state.timeConstant = static_cast<uint16_t>(ReadLe(file, 2));
-                if (ReadLe(file, 1) != 0) Warn(state, "Can only interpret 8-bit data (currently)!");
+                if (ReadLe(file, 1) != 0)
+                    Warn(state, "Can only interpret 8-bit data (currently)!");
                 state.extendedMode = static_cast<int>(ReadLe(file, 1)) + 1;
                 continue;
             }
             case 4:
             case 5:
             case 6:
-            case 7: break;
-            default: Warn(state, "Skipping unknown block code"); break;
+            case 7:
+                break;
+            default:
+                Warn(state, "Skipping unknown block code");
+                break;
         }
-        if (!file.Seek(contents + length)) return false;
+        if (!file.Seek(contents + length))
+            return false;
     }
 }
 
 bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
     BinaryFile file;
-    if (!file.Open(path, BinaryFile::Mode::Read)) return false;
+    if (!file.Open(path, BinaryFile::Mode::Read))
+        return false;
     char signature[20];
     if (file.Read(signature, 20) != 20) {
         ShowMessage("Unexpected EOF in file");
@@ -138,7 +155,8 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
         ShowMessage("Error manipulating memory!");
         return false;
     }
-    if (!AllocateSampleData(static_cast<uint32_t>(total))) return false;
+    if (!AllocateSampleData(static_cast<uint32_t>(total)))
+        return false;
 
     state.warned.clear();
     file.Seek(static_cast<uint64_t>(offset));
@@ -148,13 +166,15 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     while (NextBlock(state, file)) {
         const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(
             state.silence ? state.dataLength : Available(file, state.dataLength), total - written));
-        if (state.silence) {
-            std::memset(data + written, 0x80, count);
-        } else {
-            file.Read(data + written, count);
-        }
-        written += count;
+        const size_t got = state.silence ? (std::memset(data + written, 0x80, count), count)
+                                         : file.Read(data + written, count);
+        written += got;
+        if (got != count)
+            break;  // the file shrank or failed under us: keep what was read
     }
+    // The sound is what the second pass really produced, never bytes left as memory held them.
+    if (written < total)
+        sample.ResizeBytes(static_cast<uint32_t>(written));
 
     double frequency = 0.0;
     bool stereo = false;
@@ -174,13 +194,16 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
 bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
     if (sample.FormatRef().Is16Bit()) {
-        ShowMessage(".VOC files only support 8-bit sample data. Convert the sample to 8-bit, then save");
+        ShowMessage(
+            ".VOC files only support 8-bit sample data. Convert the sample to 8-bit, then save");
         return false;
     }
     const uint32_t frequency = sample.GetFrequency();
-    if (frequency == 0) return false;  // no time constant or rate code describes 0 Hz
+    if (frequency == 0)
+        return false;  // no time constant or rate code describes 0 Hz
     SafeFileWriter writer(path);
-    if (!writer.Open()) return false;
+    if (!writer.Open())
+        return false;
     BinaryFile& file = writer.File();
 
     std::vector<uint8_t> head(kSignature, kSignature + 20);
@@ -190,7 +213,10 @@ bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     const uint32_t channels = sample.GetChannels();
     head.push_back(8);
     PutLe(head, 4, 3);
-    PutLe(head, (65536u - 256000000u / (channels * frequency)) & 0xFFFF, 2);
+    // In 64 bits: the product of a very high rate and two channels must not wrap to 0.
+    PutLe(head,
+          static_cast<uint32_t>((65536u - 256000000u / (uint64_t{channels} * frequency)) & 0xFFFF),
+          2);
     head.push_back(0);
     head.push_back(sample.FormatRef().IsStereo() ? 1 : 0);
 
@@ -198,10 +224,11 @@ bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     const uint32_t first = std::min(length, kMaxFirstBlockData);
     head.push_back(1);
     PutLe(head, first + 2, 3);
-    head.push_back(static_cast<uint8_t>(256 - 1000000 / frequency));
+    head.push_back(RateCode(frequency));
     head.push_back(0);
     file.Write(head.data(), head.size());
-    if (first != 0) file.Write(sample.Data(), first);
+    if (first != 0)
+        file.Write(sample.Data(), first);
     // The rest follows in continuation blocks at the same rate.
     for (uint32_t done = first; done < length;) {
         const uint32_t piece = std::min<uint32_t>(length - done, 0xFFFFFF);

@@ -1,0 +1,49 @@
+#include "view/RulerTicks.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr uint32_t kSteps[] = {50,    100,   150,   200,    250,    500,    750,   1000,
+                               1500,  2000,  2500,  5000,   7500,   10000,  15000, 20000,
+                               25000, 50000, 75000, 100000, 500000, 1000000};
+
+std::string Format(const char* format, uint32_t value) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, static_cast<int>(value));
+    return text;
+}
+
+}  // namespace
+
+std::string RulerLabel(uint32_t value) {
+    return Format("%d", value);
+}
+
+RulerTickLayout LayOutRulerTicks(uint32_t first, uint32_t scale, int width, int charWidth) {
+    RulerTickLayout layout;
+    if (scale == 0 || width <= 0)
+        return layout;
+    const uint32_t lastVisible = first + scale * static_cast<uint32_t>(width - 1);
+    layout.labelWidth = static_cast<int>(Format("%d ", lastVisible).size()) * charWidth;
+    const float samplesPerPixel = static_cast<float>(scale);
+    for (uint32_t step : kSteps) {
+        if (static_cast<float>(step) / samplesPerPixel >= static_cast<float>(layout.labelWidth)) {
+            layout.step = step;
+            break;
+        }
+    }
+    if (layout.step == 0)
+        return layout;
+    const uint64_t step = layout.step;
+    uint64_t value = (uint64_t{first} + step - 1) / step * step;
+    float x = static_cast<float>(value - first) / samplesPerPixel;
+    const float advance = static_cast<float>(step) / samplesPerPixel;
+    while (static_cast<int>(x) < width && value <= UINT32_MAX) {
+        layout.ticks.push_back(
+            {static_cast<int>(x), static_cast<int>(x + 4), static_cast<uint32_t>(value)});
+        value += step;
+        x += advance;
+    }
+    return layout;
+}
