@@ -125,6 +125,12 @@ public:
     bool IsPlaying() const { return m_isPlaying; }
     bool IsRecording() const { return m_isRecording; }
 
+protected:
+    // The device states; protected so that tests of the windows can show a sound as busy
+    // without a device.
+    bool m_isPlaying = false;
+    bool m_isRecording = false;
+
 private:
     // Fills the device format from the sound's own format.
     void FillWaveFormat();
@@ -148,8 +154,6 @@ private:
     // stopped by StopDevices drops its token, so its late completions are ignored.
     std::shared_ptr<int> m_playToken;
     std::shared_ptr<int> m_recordToken;
-    bool m_isPlaying = false;
-    bool m_isRecording = false;
     uint32_t m_playStart = 0;
     uint32_t m_playEnd = 0;
 };

@@ -1,0 +1,34 @@
+#include "effects/ConvertCommand.h"
+
+#include "effects/Convert.h"
+#include "effects/ConvertDlg.h"
+#include "effects/FrequencyControls.h"
+#include "effects/VolumeText.h"
+#include "messages/MessageSink.h"
+#include "sample/SampleBuffer.h"
+
+SampleFormat TargetFormatOf(const CConvertDlg& dialog) {
+    const int frequency = LeadingInteger(dialog.m_strFrequency);
+    return SampleFormat(frequency > 0 ? static_cast<uint32_t>(frequency) : 0, dialog.m_nStereo != 0,
+                        dialog.m_n16Bit != 0);
+}
+
+bool ApplyConvert(SampleBuffer& sample, SampleFormat& storedFormat, const SampleFormat& target) {
+    if (!IsConvertibleRate(target.GetFrequency())) {
+        ShowMessage(kBadRateMessage);
+        return false;
+    }
+    sample.SetFormat(storedFormat);
+    const bool converted = sample.ChangeFormat(target);
+    storedFormat = sample.FormatRef();
+    return converted;
+}
+
+bool RunConvertCommand(QWidget* parent, SampleBuffer& sample, SampleFormat& storedFormat) {
+    const SampleFormat& current = sample.FormatRef();
+    CConvertDlg dialog(storedFormat.Describe(), FrequencyText(current.GetFrequency()),
+                       current.Is16Bit() ? 1 : 0, current.IsStereo() ? 1 : 0, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    return ApplyConvert(sample, storedFormat, TargetFormatOf(dialog));
+}

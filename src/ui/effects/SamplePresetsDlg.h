@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "effects/SampleRatePresets.h"
+
+class CUpDown;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+// "Sample Presets": names, saves and deletes the (frequency, channels, bits) presets of the
+// settings store. The caller gives the name and values to start from and reads m_strName, the
+// name the dialog ended with, whichever way it was closed.
+class CSamplePresetsDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CSamplePresetsDlg(QWidget* parent = nullptr);
+    CSamplePresetsDlg(const std::string& name, const std::string& frequency, int n16Bit,
+                      int nStereo, QWidget* parent = nullptr);
+
+    int m_n16Bit = 0;
+    int m_nStereo = 0;
+    std::string m_strFrequency = "22050 Hz";
+    std::string m_strName;
+    std::string m_strMemory = "21 Kb/Sec";
+
+    void accept() override;
+
+private:
+    void BuildControls();
+    void InitDialog();
+    void ReadControls();
+    void WriteControls();
+    void UpdateMemory();
+    void ApplyPreset();
+
+    void OnNameChosen(const QString& name);
+    void OnSave();
+    void OnDelete();
+
+    SampleRatePresets m_presets;
+    QComboBox* m_nameCombo;
+    QRadioButton* m_8BitRadio;
+    QRadioButton* m_16BitRadio;
+    QRadioButton* m_monoRadio;
+    QRadioButton* m_stereoRadio;
+    QComboBox* m_frequencyCombo;
+    CUpDown* m_frequencyArrows;
+    QLabel* m_memoryText;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+// Sounds built from raw bytes and read back, for the widget tests (each of which is one program
+// of its own source, so these live in the header).
+
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "sample/SampleBuffer.h"
+
+namespace uitest {
+
+inline void SetBytes(SampleBuffer& sample, uint32_t layout, const std::vector<uint8_t>& bytes,
+                     uint32_t rate = 22050) {
+    sample.SetFormat(FormatOfLayout(rate, layout));
+    sample.ResizeBytes(static_cast<uint32_t>(bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), sample.Data());
+}
+
+// 16-bit values as little-endian bytes.
+inline std::vector<uint8_t> Le16(std::initializer_list<int> values) {
+    std::vector<uint8_t> bytes;
+    for (int v : values) {
+        bytes.push_back(static_cast<uint8_t>(v & 0xFF));
+        bytes.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+inline std::vector<uint8_t> Bytes(const SampleBuffer& sample) {
+    if (!sample.HasBlock())
+        return {};
+    return std::vector<uint8_t>(sample.Data(), sample.Data() + sample.GetByteLength());
+}
+
+inline std::vector<int> Values16(const SampleBuffer& sample) {
+    std::vector<int> values;
+    for (uint32_t i = 0; i + 1 < sample.GetByteLength(); i += 2) {
+        values.push_back(static_cast<int16_t>(sample.Data()[i] | (sample.Data()[i + 1] << 8)));
+    }
+    return values;
+}
+
+}  // namespace uitest
