@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "app/CMainFrame.h"
+#include "ui/DialogDriver.h"
 #include "app/COrvexApp.h"
 #include "app/COrvexDoc.h"
 #include "app/CommandIds.h"
@@ -237,7 +238,9 @@ private slots:
         QVERIFY(Enabled(ID_SAMPLE_REVERSE));
         QVERIFY(!Enabled(ID_EDIT_PASTE));      // nothing on the clipboard yet
         QVERIFY(!Enabled(ID_SAMPLE_PANNING));  // mono
-        QVERIFY(!Enabled(ID_SAMPLE_AMPLIFY));  // its dialog is not part of the editor yet
+        QVERIFY(Enabled(ID_SAMPLE_AMPLIFY));
+        QVERIFY(Enabled(ID_SAMPLE_CONVERT));
+        QVERIFY(!Enabled(ID_SAMPLE_ENVELOPE));  // its dialog is not part of the editor yet
         QVERIFY(!Enabled(ID_SAMPLE_RECORD));
 
         View()->SetSelection(10, 19, 0);
@@ -256,6 +259,8 @@ private slots:
         QVERIFY(!Enabled(ID_EDIT_CUT));
         QVERIFY(!Enabled(ID_EDIT_PASTE));
         QVERIFY(!Enabled(ID_SAMPLE_REVERSE));
+        QVERIFY(!Enabled(ID_SAMPLE_AMPLIFY));
+        QVERIFY(!Enabled(ID_SAMPLE_CONVERT));
 
         // The play cursor follows the device's position on the 50 ms timer.
         m_audio->output->position = 400;
@@ -268,6 +273,39 @@ private slots:
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 999u);
         QVERIFY(Enabled(ID_EDIT_CUT));
         QVERIFY(Enabled(ID_EDIT_PASTE));
+    }
+
+    void amplifyAndConvertRunThroughTheirDialogs() {
+        Start(Write("stereo.wav", StereoWave(1000)));
+        View()->SetSelection(10, 19, 0);
+        QTimer::singleShot(0, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            Click(dialog, "1015");  // unlock, then one volume a side
+            TypeOver(dialog, "1013", QStringLiteral("200"));
+            TypeOver(dialog, "1014", QStringLiteral("50"));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        Frame()->Action(ID_SAMPLE_AMPLIFY)->trigger();
+        FrameValue frame;
+        Sound().GetFrame(10, kLayoutStereo16, frame);
+        QCOMPARE(frame.slot[0], int16_t(20));
+        QCOMPARE(frame.slot[1], int16_t(-5));
+        Sound().GetFrame(20, kLayoutStereo16, frame);
+        QCOMPARE(frame.slot[0], int16_t(20));  // outside the selection
+
+        QTimer::singleShot(0, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            TypeOver(dialog, "1001", QStringLiteral("22050 Hz"));
+            Click(RadioByText(dialog, "&Mono"));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        Frame()->Action(ID_SAMPLE_CONVERT)->trigger();
+        QCOMPARE(Sound().FormatRef(), SampleFormat(22050, false, true));
+        QCOMPARE(Sound().GetFrameCount(), 500u);
+        QCOMPARE(Frame()->PaneText(3), QStringLiteral("22050 Hz"));
+        QVERIFY(View()->LowerWindow() == nullptr);
+        QVERIFY(View()->UpperWindow()->HasCaret());
+        QCOMPARE(View()->UpperWindow()->GetCaret(), 0u);
     }
 
     void playWhilePlayingStopsWhereThePlaybackWas() {

@@ -12,7 +12,9 @@
 #include "app/CommandIds.h"
 #include "app/FileDialogs.h"
 #include "clipboard/ClipboardService.h"
+#include "effects/AmplifyCommand.h"
 #include "effects/ChangeSign.h"
+#include "effects/ConvertCommand.h"
 #include "effects/PeakSearch.h"
 #include "effects/Reverse.h"
 #include "effects/ULaw.h"
@@ -511,9 +513,11 @@ bool COrvexView::IsCommandEnabled(int id) const {
         case ID_FILE_SAVE_AS:
         case ID_ZOOM_ALL:
             return true;
+        case ID_SAMPLE_AMPLIFY:
+        case ID_SAMPLE_CONVERT:
+            return IsIdle();
         default:
-            // Amplify, Compressor / Expander, Convert, Envelope and Stereo Panning wait for
-            // their dialogs.
+            // Compressor / Expander, Envelope and Stereo Panning wait for their dialogs.
             return false;
     }
 }
@@ -561,6 +565,12 @@ void COrvexView::OnCommand(int id) {
             break;
         case ID_SAMPLE_DECODEULAW:
             OnDecodeULaw();
+            break;
+        case ID_SAMPLE_AMPLIFY:
+            OnAmplify();
+            break;
+        case ID_SAMPLE_CONVERT:
+            OnConvert();
             break;
         default:
             break;
@@ -783,6 +793,25 @@ void COrvexView::OnChangeSign() {
 void COrvexView::OnDecodeULaw() {
     DecodeULaw(Buffer());
     RepaintAll();
+    UpdateStatus();
+}
+
+void COrvexView::OnAmplify() {
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    GetMarkedRange(first, last, selector);
+    if (RunAmplifyCommand(this, Buffer(), m_bStereo, first, last, static_cast<uint32_t>(selector)))
+        RepaintAll();
+}
+
+void COrvexView::OnConvert() {
+    if (RunConvertCommand(this, Buffer(), m_document->originalFormat)) {
+        SetStereoLayout(Buffer().FormatRef().IsStereo());
+        RepaintAll();
+        SetCaret(0, 0);
+        ZoomAll();
+        UpdateStatus();
+    }
     UpdateStatus();
 }
 

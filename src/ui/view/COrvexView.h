@@ -105,6 +105,8 @@ private:
     void OnReverse();
     void OnChangeSign();
     void OnDecodeULaw();
+    void OnAmplify();
+    void OnConvert();
     void PullBackFirstShown();
     void RepaintAll();
 
