@@ -20,7 +20,6 @@
 #include <memory>
 
 #include "app/CMainFrame.h"
-#include "ui/DialogDriver.h"
 #include "app/COrvexApp.h"
 #include "app/COrvexDoc.h"
 #include "app/CommandIds.h"
@@ -31,6 +30,7 @@
 #include "support/FakeAudioBackend.h"
 #include "support/TempDir.h"
 #include "support/WaveBytes.h"
+#include "ui/DialogDriver.h"
 #include "view/COrvexView.h"
 #include "view/CWaveformWnd.h"
 

@@ -12,11 +12,13 @@ namespace {
 // the number of those faults by 512, which is most of the time it takes to load a big file.
 uint8_t* PreferHugePages(uint8_t* block, size_t size) {
     constexpr size_t kHuge = size_t{2} << 20;
-    if (block == nullptr || size < 2 * kHuge) return block;
+    if (block == nullptr || size < 2 * kHuge)
+        return block;
     const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
     const uintptr_t begin = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
     const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + size) & ~(page - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
     return block;
 }
 

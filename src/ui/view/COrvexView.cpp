@@ -766,28 +766,25 @@ void COrvexView::OnPeakSearch() {
     MovePlayCursors(peak);
 }
 
-void COrvexView::OnReverse() {
+void COrvexView::TransformMarkedRange(bool (*transform)(SampleBuffer&, int32_t, int32_t,
+                                                        uint32_t)) {
     uint32_t first = 0, last = 0;
     int selector = 0;
     GetMarkedRange(first, last, selector);
-    Reverse(Buffer(), static_cast<int32_t>(first), static_cast<int32_t>(last),
-            static_cast<uint32_t>(selector));
+    transform(Buffer(), static_cast<int32_t>(first), static_cast<int32_t>(last),
+              static_cast<uint32_t>(selector));
     if (m_bStereo && selector != 1)
         RedrawWave(m_wndLower);
     if (selector != 2)
         RedrawWave(m_wndUpper);
 }
 
+void COrvexView::OnReverse() {
+    TransformMarkedRange(&Reverse);
+}
+
 void COrvexView::OnChangeSign() {
-    uint32_t first = 0, last = 0;
-    int selector = 0;
-    GetMarkedRange(first, last, selector);
-    ChangeSign(Buffer(), static_cast<int32_t>(first), static_cast<int32_t>(last),
-               static_cast<uint32_t>(selector));
-    if (m_bStereo && selector != 1)
-        RedrawWave(m_wndLower);
-    if (selector != 2)
-        RedrawWave(m_wndUpper);
+    TransformMarkedRange(&ChangeSign);
 }
 
 void COrvexView::OnDecodeULaw() {
