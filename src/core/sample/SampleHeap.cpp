@@ -43,7 +43,7 @@ uint8_t* SampleHeap::Reallocate(uint8_t* block, size_t size) {
     if (block == nullptr) {
         return Allocate(size);
     }
-    return PreferHugePages(static_cast<uint8_t*>(std::realloc(block, size == 0 ? 1 : size)), size);
+    return static_cast<uint8_t*>(std::realloc(block, size == 0 ? 1 : size));
 }
 
 void SampleHeap::Free(uint8_t* block) {
