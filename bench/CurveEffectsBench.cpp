@@ -6,12 +6,12 @@
 #include <cstring>
 #include <vector>
 
-#include "effects/ApplyTable.h"
-#include "effects/Compressor.h"
-#include "effects/CurveModel.h"
-#include "effects/Envelope.h"
-#include "effects/Panning.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/ApplyTable.h"
+#include "core/effects/Compressor.h"
+#include "core/effects/CurveModel.h"
+#include "core/effects/Envelope.h"
+#include "core/effects/Panning.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 

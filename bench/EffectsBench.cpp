@@ -6,12 +6,12 @@
 #include <cstring>
 #include <vector>
 
-#include "effects/Amplify.h"
-#include "effects/ChangeSign.h"
-#include "effects/Convert.h"
-#include "effects/PeakSearch.h"
-#include "effects/Reverse.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/Amplify.h"
+#include "core/effects/ChangeSign.h"
+#include "core/effects/Convert.h"
+#include "core/effects/PeakSearch.h"
+#include "core/effects/Reverse.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "fileformats/WavFileFormat.h"
-#include "sample/SampleBuffer.h"
+#include "core/fileformats/WavFileFormat.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 

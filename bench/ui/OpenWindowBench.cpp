@@ -10,12 +10,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/CMainFrame.h"
-#include "app/COrvexApp.h"
-#include "fileformats/SoundFileRegistry.h"
-#include "sample/SampleBuffer.h"
-#include "settings/MemorySettingsStore.h"
-#include "view/COrvexView.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/settings/MemorySettingsStore.h"
+#include "ui/app/CMainFrame.h"
+#include "ui/app/COrvexApp.h"
+#include "ui/view/COrvexView.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <memory>
 
-#include "sample/SampleBuffer.h"
-#include "view/CWaveformWnd.h"
-#include "view/WaveformPainter.h"
+#include "core/sample/SampleBuffer.h"
+#include "ui/view/CWaveformWnd.h"
+#include "ui/view/WaveformPainter.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include <chrono>
 
-#include "audio/AudioEventTarget.h"
-#include "audio/CompletionQueue.h"
-#include "audio/PortAudioBackend.h"
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleBuffer.h"
+#include "core/audio/AudioEventTarget.h"
+#include "core/audio/CompletionQueue.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleBuffer.h"
+#include "platform/audio/PortAudioBackend.h"
 #include "support/SampleMaker.h"
 #include "support/TempDir.h"
 

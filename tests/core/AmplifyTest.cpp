@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "effects/Amplify.h"
-#include "effects/VolumeText.h"
+#include "core/effects/Amplify.h"
+#include "core/effects/VolumeText.h"
 #include "support/SampleMaker.h"
 
 namespace {

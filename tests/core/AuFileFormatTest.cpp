@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "effects/ULaw.h"
-#include "fileformats/AuFileFormat.h"
-#include "fileformats/AuSaveOptions.h"
-#include "fileformats/SoundFileRegistry.h"
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleHeap.h"
+#include "core/effects/ULaw.h"
+#include "core/fileformats/AuFileFormat.h"
+#include "core/fileformats/AuSaveOptions.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleHeap.h"
 #include "support/SampleMaker.h"
 #include "support/TempDir.h"
 

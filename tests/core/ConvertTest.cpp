@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "effects/Convert.h"
-#include "effects/SampleRatePresets.h"
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleHeap.h"
-#include "settings/MemorySettingsStore.h"
+#include "core/effects/Convert.h"
+#include "core/effects/SampleRatePresets.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleHeap.h"
+#include "core/settings/MemorySettingsStore.h"
 #include "support/SampleMaker.h"
 
 namespace {
@@ -77,7 +77,7 @@ TEST(ConvertTest, GrowthThatCannotBeHadLeavesTheSoundAlone) {
     EXPECT_EQ(Bytes(sample), std::vector<uint8_t>(100, 9));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, false));
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Error manipulating memory!",
-                                                         "Error manipulating memory!"}));
+                                                          "Error manipulating memory!"}));
 }
 
 class SampleRatePresetsTest : public ::testing::Test {

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "effects/ApplyTable.h"
-#include "effects/Compressor.h"
-#include "effects/CurveModel.h"
-#include "effects/Envelope.h"
-#include "effects/Panning.h"
-#include "effects/Spectrum.h"
+#include "core/effects/ApplyTable.h"
+#include "core/effects/Compressor.h"
+#include "core/effects/CurveModel.h"
+#include "core/effects/Envelope.h"
+#include "core/effects/Panning.h"
+#include "core/effects/Spectrum.h"
 #include "support/SampleMaker.h"
 
 namespace {

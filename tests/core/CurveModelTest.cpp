@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "effects/CurveCursor.h"
-#include "effects/CurveModel.h"
-#include "messages/RecordingMessageSink.h"
-#include "settings/MemorySettingsStore.h"
+#include "core/effects/CurveCursor.h"
+#include "core/effects/CurveModel.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/settings/MemorySettingsStore.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/MemorySettingsStore.h"
+#include "core/settings/MemorySettingsStore.h"
 #include "support/SettingsStoreContract.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleBuffer.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleBuffer.h"
 #include "support/FakeAudioBackend.h"
 #include "support/SampleMaker.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleBuffer.h"
-#include "sample/SampleHeap.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleHeap.h"
 #include "support/FakeAudioBackend.h"
 #include "support/SampleMaker.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "sample/SampleBuffer.h"
-#include "sample/SampleHeap.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleHeap.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "clipboard/ClipboardBlock.h"
-#include "clipboard/ClipboardService.h"
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleEditing.h"
-#include "sample/SampleHeap.h"
+#include "core/clipboard/ClipboardBlock.h"
+#include "core/clipboard/ClipboardService.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleEditing.h"
+#include "core/sample/SampleHeap.h"
 #include "support/SampleMaker.h"
 
 namespace {
@@ -65,9 +65,9 @@ TEST_F(SampleEditingTest, CopyFailuresLeaveTheClipboardAlone) {
     clipboard.RefuseOpenForTesting(false);
     SampleBuffer empty;
     EXPECT_FALSE(Copy(empty, 0, 0, 0));
-    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Error opening clipboard!",
-                                                         "Error opening clipboard!",
-                                                         "Error manipulating memory!"}));
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{"Error opening clipboard!", "Error opening clipboard!",
+                                        "Error manipulating memory!"}));
     EXPECT_EQ(Block(), before);
 }
 
@@ -112,8 +112,8 @@ TEST_F(SampleEditingTest, InsertSpaceMovesOneChannelAndFillsTheOther) {
     EXPECT_FALSE(InsertSpace(sample, 0, 100, 0));
     SampleHeap::Instance().ClearLimitForTesting();
     EXPECT_EQ(sample.GetFrameCount(), 4u);
-    EXPECT_EQ(messages.Texts(),
-              std::vector<std::string>{"Not enough memory while resizing sample (Inserting space)"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{
+                                    "Not enough memory while resizing sample (Inserting space)"});
 }
 
 TEST_F(SampleEditingTest, PasteConvertsToTheTargetLayout) {

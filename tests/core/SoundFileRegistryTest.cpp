@@ -3,12 +3,12 @@
 
 #include <cstdio>
 
-#include "fileformats/BinaryFile.h"
-#include "fileformats/FileHelpers.h"
-#include "fileformats/SoundFileRegistry.h"
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleBuffer.h"
-#include "sample/SampleHeap.h"
+#include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/FileHelpers.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleHeap.h"
 #include "support/TempDir.h"
 #include "support/WaveBytes.h"
 

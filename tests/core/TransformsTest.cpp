@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "effects/ChangeSign.h"
-#include "effects/PeakSearch.h"
-#include "effects/Reverse.h"
-#include "effects/ULaw.h"
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleHeap.h"
+#include "core/effects/ChangeSign.h"
+#include "core/effects/PeakSearch.h"
+#include "core/effects/Reverse.h"
+#include "core/effects/ULaw.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleHeap.h"
 #include "support/SampleMaker.h"
 
 namespace {
@@ -65,7 +65,8 @@ TEST(ULawTest, CodecValues) {
     EXPECT_EQ(ULawCompress(3), 0xFF);  // the two lowest bits are dropped
     // Every code survives expansion and compression again.
     for (int code = 0; code < 256; ++code) {
-        if (code == 0x7F) continue;  // negative zero comes back as positive zero
+        if (code == 0x7F)
+            continue;  // negative zero comes back as positive zero
         EXPECT_EQ(ULawCompress(ULawExpand(static_cast<uint8_t>(code))), code) << code;
     }
 }

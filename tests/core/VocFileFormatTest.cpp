@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "fileformats/BinaryFile.h"
-#include "fileformats/SoundFileRegistry.h"
-#include "fileformats/VocFileFormat.h"
-#include "messages/RecordingMessageSink.h"
+#include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "core/fileformats/VocFileFormat.h"
+#include "core/messages/RecordingMessageSink.h"
 #include "support/SampleMaker.h"
 #include "support/TempDir.h"
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "fileformats/BinaryFile.h"
-#include "fileformats/SoundFileRegistry.h"
-#include "fileformats/WavFileFormat.h"
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleBuffer.h"
+#include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "core/fileformats/WavFileFormat.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleBuffer.h"
 #include "support/TempDir.h"
 #include "support/WaveBytes.h"
 

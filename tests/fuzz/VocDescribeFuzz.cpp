@@ -1,5 +1,5 @@
 // Describe of any bytes ends in three texts, never a crash.
-#include "fileformats/VocFileFormat.h"
+#include "core/fileformats/VocFileFormat.h"
 #include "support/FuzzFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -4,9 +4,9 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-#include "qt/QClipboardService.h"
-#include "sample/SampleBuffer.h"
-#include "sample/SampleEditing.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleEditing.h"
+#include "platform/qt/QClipboardService.h"
 
 namespace {
 
@@ -26,11 +26,12 @@ TEST_F(QClipboardServiceTest, CarriesTheExactBlockUnderItsMimeType) {
     ASSERT_TRUE(sample.ResizeBytes(8));
     for (uint8_t i = 0; i < 8; ++i) sample.Data()[i] = static_cast<uint8_t>(0xF0 + i);
     ASSERT_TRUE(Copy(sample, 1, 1, 0));
-    const QByteArray raw =
-        QGuiApplication::clipboard()->mimeData()->data(QString::fromLatin1(QClipboardService::kMimeType));
-    const QByteArray expected("\x44\xAC\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x04\x00\x00\x00"
-                              "\xF4\xF5\xF6\xF7",
-                              20);
+    const QByteArray raw = QGuiApplication::clipboard()->mimeData()->data(
+        QString::fromLatin1(QClipboardService::kMimeType));
+    const QByteArray expected(
+        "\x44\xAC\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x04\x00\x00\x00"
+        "\xF4\xF5\xF6\xF7",
+        20);
     EXPECT_EQ(raw, expected);
 
     SampleBuffer target;

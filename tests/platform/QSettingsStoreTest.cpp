@@ -1,7 +1,7 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
-#include "qt/QSettingsStore.h"
+#include "platform/qt/QSettingsStore.h"
 #include "support/SettingsStoreContract.h"
 
 namespace {
@@ -44,4 +44,3 @@ TEST(QSettingsStoreTest, EnvironmentRedirectsTheFile) {
     qputenv("ORVEX_SETTINGS_DIR", Folder().path().toLocal8Bit());
     EXPECT_EQ(QSettingsStore::DefaultFilePath(), Folder().filePath(QStringLiteral("orvex.conf")));
 }
-

@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "audio/AudioDevice.h"
-#include "audio/AudioEventTarget.h"
-#include "audio/CompletionQueue.h"
+#include "core/audio/AudioDevice.h"
+#include "core/audio/AudioEventTarget.h"
+#include "core/audio/CompletionQueue.h"
 
 // A device the test drives by hand: positions are set, blocks finish and buffers fill when the
 // test says so, so that timing-dependent engine behaviour is checked without a clock.

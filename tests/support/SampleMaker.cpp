@@ -19,7 +19,8 @@ std::vector<uint8_t> Le16(std::initializer_list<int> values) {
 }
 
 std::vector<uint8_t> Bytes(const SampleBuffer& sample) {
-    if (!sample.HasBlock()) return {};
+    if (!sample.HasBlock())
+        return {};
     return std::vector<uint8_t>(sample.Data(), sample.Data() + sample.GetByteLength());
 }
 

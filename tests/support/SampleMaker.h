@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "sample/SampleBuffer.h"
+#include "core/sample/SampleBuffer.h"
 
 // Puts raw bytes into a sample of the given layout (rate 22050 unless said).
 void SetBytes(SampleBuffer& sample, uint32_t layout, const std::vector<uint8_t>& bytes,

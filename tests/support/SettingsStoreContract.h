@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 template <typename Factory>
 class SettingsStoreContract : public ::testing::Test {

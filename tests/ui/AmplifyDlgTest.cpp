@@ -1,11 +1,11 @@
 #include <QCheckBox>
 #include <QTest>
 
-#include "effects/AmplifyCommand.h"
-#include "effects/AmplifyDlg.h"
-#include "sample/SampleBuffer.h"
+#include "core/sample/SampleBuffer.h"
 #include "ui/DialogDriver.h"
 #include "ui/SoundBytes.h"
+#include "ui/effects/AmplifyCommand.h"
+#include "ui/effects/AmplifyDlg.h"
 
 using namespace uitest;
 

@@ -1,15 +1,15 @@
 #include <QTest>
 #include <memory>
 
-#include "effects/Convert.h"
-#include "effects/ConvertCommand.h"
-#include "effects/ConvertDlg.h"
-#include "effects/SamplePresetsDlg.h"
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleBuffer.h"
-#include "settings/MemorySettingsStore.h"
+#include "core/effects/Convert.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/settings/MemorySettingsStore.h"
 #include "ui/DialogDriver.h"
 #include "ui/SoundBytes.h"
+#include "ui/effects/ConvertCommand.h"
+#include "ui/effects/ConvertDlg.h"
+#include "ui/effects/SamplePresetsDlg.h"
 
 using namespace uitest;
 

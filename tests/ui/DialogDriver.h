@@ -16,7 +16,7 @@
 #include <QToolButton>
 #include <functional>
 
-#include "controls/UpDown.h"
+#include "ui/controls/UpDown.h"
 
 template <typename Control>
 Control* ById(QWidget* dialog, const char* id) {

@@ -19,20 +19,20 @@
 #include <functional>
 #include <memory>
 
-#include "app/CMainFrame.h"
-#include "app/COrvexApp.h"
-#include "app/COrvexDoc.h"
-#include "app/CommandIds.h"
-#include "clipboard/ClipboardService.h"
-#include "messages/RecordingMessageSink.h"
-#include "sample/SampleBuffer.h"
-#include "settings/MemorySettingsStore.h"
+#include "core/clipboard/ClipboardService.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/settings/MemorySettingsStore.h"
 #include "support/FakeAudioBackend.h"
 #include "support/TempDir.h"
 #include "support/WaveBytes.h"
 #include "ui/DialogDriver.h"
-#include "view/COrvexView.h"
-#include "view/CWaveformWnd.h"
+#include "ui/app/CMainFrame.h"
+#include "ui/app/COrvexApp.h"
+#include "ui/app/COrvexDoc.h"
+#include "ui/app/CommandIds.h"
+#include "ui/view/COrvexView.h"
+#include "ui/view/CWaveformWnd.h"
 
 namespace {
 

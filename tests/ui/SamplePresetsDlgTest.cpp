@@ -2,10 +2,10 @@
 #include <QTest>
 #include <memory>
 
-#include "effects/SamplePresetsDlg.h"
-#include "messages/RecordingMessageSink.h"
-#include "settings/MemorySettingsStore.h"
+#include "core/messages/RecordingMessageSink.h"
+#include "core/settings/MemorySettingsStore.h"
 #include "ui/DialogDriver.h"
+#include "ui/effects/SamplePresetsDlg.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "sample/SampleBuffer.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace uitest {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "view/CTimeRuler.h"
-#include "view/RulerTicks.h"
+#include "ui/view/CTimeRuler.h"
+#include "ui/view/RulerTicks.h"
 
 namespace {
 

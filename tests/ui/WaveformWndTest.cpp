@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "sample/SampleBuffer.h"
-#include "view/CWaveformWnd.h"
-#include "view/WaveformListeners.h"
-#include "view/WaveformPainter.h"
+#include "core/sample/SampleBuffer.h"
+#include "ui/view/CWaveformWnd.h"
+#include "ui/view/WaveformListeners.h"
+#include "ui/view/WaveformPainter.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "audio/AudioDevice.h"
+#include "core/audio/AudioDevice.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/AudioDevice.h"
+#include "core/audio/AudioDevice.h"
 
 // The object that receives a device's completion on the user-interface thread (the sample view
 // for playback, the recording progress dialog for recording). It and its dispatcher must outlive

@@ -1,4 +1,4 @@
-#include "audio/CompletionQueue.h"
+#include "core/audio/CompletionQueue.h"
 
 void CompletionQueue::Post(std::function<void()> call) {
     {

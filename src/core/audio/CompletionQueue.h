@@ -6,7 +6,7 @@
 #include <functional>
 #include <mutex>
 
-#include "audio/AudioDevice.h"
+#include "core/audio/AudioDevice.h"
 
 // A dispatcher for programs without an event loop (orvex-batch, tests): devices post into the
 // queue from their threads, and the owning thread runs the calls when it waits for them.

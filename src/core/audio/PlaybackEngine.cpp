@@ -1,7 +1,7 @@
 // Playback: one range of the sound handed to the output device as one block that stays in place
 // in the buffer while it plays.
-#include "audio/AudioEventTarget.h"
-#include "sample/SampleBuffer.h"
+#include "core/audio/AudioEventTarget.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 

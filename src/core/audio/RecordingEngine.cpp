@@ -2,10 +2,10 @@
 // device as a single buffer and trimmed to what the device returns.
 #include <string>
 
-#include "audio/AudioEventTarget.h"
-#include "messages/MessageSink.h"
-#include "sample/SampleBuffer.h"
-#include "sample/SampleHeap.h"
+#include "core/audio/AudioEventTarget.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleHeap.h"
 
 namespace {
 

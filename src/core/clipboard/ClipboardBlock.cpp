@@ -1,11 +1,12 @@
-#include "clipboard/ClipboardBlock.h"
+#include "core/clipboard/ClipboardBlock.h"
 
 #include <algorithm>
 
 namespace {
 
 void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 uint32_t Get32(const std::vector<uint8_t>& in, size_t at) {
@@ -15,9 +16,9 @@ uint32_t Get32(const std::vector<uint8_t>& in, size_t at) {
 
 }  // namespace
 
-void WriteClipboardHeader(std::vector<uint8_t>& block, const SampleFormat& format,
-                          uint32_t count) {
-    if (block.size() < kClipboardHeaderSize) block.resize(kClipboardHeaderSize);
+void WriteClipboardHeader(std::vector<uint8_t>& block, const SampleFormat& format, uint32_t count) {
+    if (block.size() < kClipboardHeaderSize)
+        block.resize(kClipboardHeaderSize);
     Put32(block, 0, format.GetFrequency());
     Put32(block, 4, format.Is16Bit() ? 1 : 0);
     Put32(block, 8, format.IsStereo() ? 1 : 0);
@@ -25,7 +26,8 @@ void WriteClipboardHeader(std::vector<uint8_t>& block, const SampleFormat& forma
 }
 
 bool ReadClipboardBlock(const std::vector<uint8_t>& block, ClipboardSound& sound) {
-    if (block.size() < kClipboardHeaderSize) return false;
+    if (block.size() < kClipboardHeaderSize)
+        return false;
     sound.format = SampleFormat(Get32(block, 0), Get32(block, 8) != 0, Get32(block, 4) != 0);
     const size_t available = block.size() - kClipboardHeaderSize;
     sound.count = static_cast<uint32_t>(std::min<size_t>(Get32(block, 12), available));

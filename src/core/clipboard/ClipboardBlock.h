@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sample/SampleFormat.h"
+#include "core/sample/SampleFormat.h"
 
 // The "OXSAMPLE" block, little-endian: frequency, is16Bit, isStereo, byte count (4 bytes
 // each), then the sample bytes as a SampleBuffer stores them.

@@ -1,4 +1,4 @@
-#include "clipboard/ClipboardService.h"
+#include "core/clipboard/ClipboardService.h"
 
 namespace {
 ClipboardService* g_service = nullptr;

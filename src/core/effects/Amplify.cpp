@@ -1,14 +1,14 @@
-#include "effects/Amplify.h"
+#include "core/effects/Amplify.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
-#include "effects/ApplyTable.h"
-#include "effects/EffectRange.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/ApplyTable.h"
+#include "core/effects/EffectRange.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 
@@ -16,12 +16,15 @@ namespace {
 // becomes silence rather than an undefined conversion.
 template <typename T>
 T Clamp(T v, T low, T high) {
-    if (v != v) return T(0);
+    if (v != v)
+        return T(0);
     return v < low ? low : (v > high ? high : v);
 }
 
 // Magnitude of an 8-bit sample as the peak measures it: 0 gives 127, 127 gives 0, 255 gives 128.
-int Magnitude8(uint8_t b) { return b < 128 ? 127 - b : b - 127; }
+int Magnitude8(uint8_t b) {
+    return b < 128 ? 127 - b : b - 127;
+}
 
 ByteWalk WalkSigned(const SampleBuffer& sample, int32_t start, int32_t end, uint32_t channel) {
     return WalkFrames(sample, static_cast<uint32_t>(start), static_cast<uint32_t>(end), channel);
@@ -31,7 +34,8 @@ ByteWalk WalkSigned(const SampleBuffer& sample, int32_t start, int32_t end, uint
 
 void Amplify(SampleBuffer& sample, float factor, uint32_t start, uint32_t end, uint32_t channel) {
     const ByteWalk walk = WalkFrames(sample, start, end, channel);
-    if (walk.Empty()) return;
+    if (walk.Empty())
+        return;
     if (walk.valueBytes == 1) {
         std::array<uint8_t, 256> table{};
         for (int b = 0; b < 256; ++b) {
@@ -58,7 +62,8 @@ float PeakGain(const SampleBuffer& sample, int32_t start, int32_t end, uint32_t 
         for (size_t at = walk.begin; at < walk.end; at += walk.step) {
             peak = std::max(peak, Magnitude8(data[at]));
         }
-        if (peak == 128) peak = 127;
+        if (peak == 128)
+            peak = 127;
         return peak == 0 ? 1.0f : 127.0f / static_cast<float>(peak);
     }
     int32_t peak = 0;
@@ -71,7 +76,8 @@ float PeakGain(const SampleBuffer& sample, int32_t start, int32_t end, uint32_t 
 
 void AdjustDcBias(SampleBuffer& sample, float percent, uint32_t channel) {
     const ByteWalk walk = WalkFrames(sample, 0xFFFFFFFFu, 0xFFFFFFFFu, channel);
-    if (walk.Empty()) return;
+    if (walk.Empty())
+        return;
     const uint8_t* data = sample.Data();
     const bool eightBit = walk.valueBytes == 1;
     // Every counted value, by its stored pattern. Walking with the selector counts exactly the
@@ -101,7 +107,8 @@ void AdjustDcBias(SampleBuffer& sample, float percent, uint32_t channel) {
     }
     std::vector<int16_t> table(65536);
     for (int s = -32768; s <= 32767; ++s) {
-        table[static_cast<uint16_t>(s)] = static_cast<int16_t>(Clamp(s - offset, -32768.0, 32767.0));
+        table[static_cast<uint16_t>(s)] =
+            static_cast<int16_t>(Clamp(s - offset, -32768.0, 32767.0));
     }
     ApplyTable16(sample, table, 0xFFFFFFFFu, 0xFFFFFFFFu, channel);
 }

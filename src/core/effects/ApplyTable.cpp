@@ -1,10 +1,10 @@
-#include "effects/ApplyTable.h"
+#include "core/effects/ApplyTable.h"
 
 #include <bit>
 #include <cstring>
 
-#include "effects/EffectRange.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/EffectRange.h"
+#include "core/sample/SampleBuffer.h"
 
 void ApplyTable8(SampleBuffer& sample, const std::array<uint8_t, 256>& table, uint32_t start,
                  uint32_t end, uint32_t channel) {

@@ -1,7 +1,7 @@
-#include "effects/ChangeSign.h"
+#include "core/effects/ChangeSign.h"
 
-#include "effects/EffectRange.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/EffectRange.h"
+#include "core/sample/SampleBuffer.h"
 
 bool ChangeSign(SampleBuffer& sample, int32_t start, int32_t end, uint32_t /*channel*/) {
     const ByteWalk walk =

@@ -1,8 +1,8 @@
-#include "effects/Compressor.h"
+#include "core/effects/Compressor.h"
 
-#include "effects/ApplyTable.h"
-#include "effects/CurveModel.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/ApplyTable.h"
+#include "core/effects/CurveModel.h"
+#include "core/sample/SampleBuffer.h"
 
 std::array<uint8_t, 256> BuildCompressorTable8(const CurveModel& curve) {
     std::array<uint8_t, 256> table{};

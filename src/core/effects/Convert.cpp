@@ -1,11 +1,11 @@
-#include "effects/Convert.h"
+#include "core/effects/Convert.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "messages/MessageSink.h"
-#include "sample/FrameConversion.h"
-#include "sample/SampleBuffer.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/FrameConversion.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ void ConvertFramesDown(uint8_t* data, uint32_t frameCount) {
 template <bool Is16>
 inline int Value(const uint8_t* data, size_t frameBytes, size_t k, size_t channel) {
     const uint8_t* p = data + k * frameBytes + channel * (Is16 ? 2 : 1);
-    if constexpr (Is16) return frames::Load16(p);
+    if constexpr (Is16)
+        return frames::Load16(p);
     return p[0];
 }
 
@@ -57,7 +58,8 @@ inline void InterpolateFrame(uint8_t* data, size_t i, double ratio, size_t lastI
     const double pos = static_cast<double>(static_cast<int64_t>(i)) * ratio;
     auto k = static_cast<size_t>(static_cast<int64_t>(pos));
     const double f = pos - static_cast<double>(static_cast<int64_t>(k));
-    if (k > lastIn) k = lastIn;  // never read past the input, whatever rounding does
+    if (k > lastIn)
+        k = lastIn;  // never read past the input, whatever rounding does
     const size_t next = k < lastIn ? k + 1 : lastIn;
     int out[Channels];
     for (size_t c = 0; c < Channels; ++c) {
@@ -75,15 +77,19 @@ template <bool Is16, size_t Channels>
 void Interpolate(uint8_t* data, uint32_t outFrames, uint32_t inFrames, double ratio, bool growing) {
     const size_t lastIn = inFrames - 1;
     if (growing) {
-        for (size_t i = outFrames; i-- > 0;) InterpolateFrame<Is16, Channels>(data, i, ratio, lastIn);
+        for (size_t i = outFrames; i-- > 0;)
+            InterpolateFrame<Is16, Channels>(data, i, ratio, lastIn);
     } else {
-        for (size_t i = 0; i < outFrames; ++i) InterpolateFrame<Is16, Channels>(data, i, ratio, lastIn);
+        for (size_t i = 0; i < outFrames; ++i)
+            InterpolateFrame<Is16, Channels>(data, i, ratio, lastIn);
     }
 }
 
 }  // namespace
 
-bool IsConvertibleRate(uint32_t rate) { return rate >= 1 && rate <= 50000; }
+bool IsConvertibleRate(uint32_t rate) {
+    return rate >= 1 && rate <= 50000;
+}
 
 bool ConvertLayout(SampleBuffer& sample, uint32_t oldCode, uint32_t newCode) {
     if (oldCode == newCode || !sample.HasBlock() || sample.GetByteLength() == 0 ||
@@ -111,7 +117,8 @@ bool ConvertLayout(SampleBuffer& sample, uint32_t oldCode, uint32_t newCode) {
             }
         });
     });
-    if (!growing) sample.ResizeBytes(static_cast<uint32_t>(newLength));
+    if (!growing)
+        sample.ResizeBytes(static_cast<uint32_t>(newLength));
     sample.SetByteLength(static_cast<uint32_t>(newLength));
     sample.FormatRef().SetStereo((newCode & 8) != 0);
     sample.FormatRef().Set16Bit((newCode & 2) != 0);
@@ -119,7 +126,8 @@ bool ConvertLayout(SampleBuffer& sample, uint32_t oldCode, uint32_t newCode) {
 }
 
 bool Resample(SampleBuffer& sample, uint32_t oldRate, uint32_t newRate) {
-    if (oldRate == newRate || !sample.HasBlock() || sample.GetFrameCount() == 0) return true;
+    if (oldRate == newRate || !sample.HasBlock() || sample.GetFrameCount() == 0)
+        return true;
     if (oldRate == 0 || newRate == 0) {
         ShowMessage(kBadRateMessage);
         return false;
@@ -156,7 +164,8 @@ bool Resample(SampleBuffer& sample, uint32_t oldRate, uint32_t newRate) {
     if (tail < newLength) {
         std::memset(data + tail, is16 ? 0 : 0x80, newLength - tail);
     }
-    if (!growing) sample.ResizeBytes(newLength);
+    if (!growing)
+        sample.ResizeBytes(newLength);
     return true;
 }
 
@@ -168,8 +177,10 @@ bool SampleBuffer::ChangeFormat(const SampleFormat& target) {
         ShowMessage(kBadRateMessage);
         return false;
     }
-    if (!ConvertLayout(*this, m_format.GetLayoutCode(), target.GetLayoutCode())) return false;
-    if (!Resample(*this, GetFrequency(), target.GetFrequency())) return false;
+    if (!ConvertLayout(*this, m_format.GetLayoutCode(), target.GetLayoutCode()))
+        return false;
+    if (!Resample(*this, GetFrequency(), target.GetFrequency()))
+        return false;
     m_format = target;
     return true;
 }

@@ -1,4 +1,4 @@
-#include "effects/CurveCursor.h"
+#include "core/effects/CurveCursor.h"
 
 #include <limits>
 

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "effects/CurveModel.h"
+#include "core/effects/CurveModel.h"
 
 // Evaluates a curve frame after frame as the curve effects walk a range: the positions mostly
 // rise, so the cursor keeps the segment it found last with its constants and moves on from there.

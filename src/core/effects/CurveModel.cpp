@@ -1,9 +1,9 @@
-#include "effects/CurveModel.h"
+#include "core/effects/CurveModel.h"
 
 #include <cstring>
 
-#include "messages/MessageSink.h"
-#include "settings/SettingsStore.h"
+#include "core/messages/MessageSink.h"
+#include "core/settings/SettingsStore.h"
 
 namespace {
 

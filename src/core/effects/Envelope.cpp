@@ -1,23 +1,25 @@
-#include "effects/Envelope.h"
+#include "core/effects/Envelope.h"
 
-#include "effects/CurveCursor.h"
-#include "effects/CurveModel.h"
-#include "effects/EffectRange.h"
-#include "sample/FrameConversion.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/CurveCursor.h"
+#include "core/effects/CurveModel.h"
+#include "core/effects/EffectRange.h"
+#include "core/sample/FrameConversion.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 
 uint8_t Scale8(uint8_t b, float gain) {
     float v = static_cast<float>(static_cast<int8_t>(b ^ 0x80)) * gain;
-    if (v != v) v = 0.0f;  // an infinite gain times silence
+    if (v != v)
+        v = 0.0f;  // an infinite gain times silence
     v = v > 127.0f ? 127.0f : (v < -128.0f ? -128.0f : v);
     return static_cast<uint8_t>(static_cast<int>(v) ^ 0x80);
 }
 
 int16_t Scale16(int16_t s, float gain) {
     float v = static_cast<float>(s) * gain;
-    if (v != v) v = 0.0f;
+    if (v != v)
+        v = 0.0f;
     v = v > 32767.0f ? 32767.0f : (v < -32768.0f ? -32768.0f : v);
     return static_cast<int16_t>(v);
 }

@@ -1,11 +1,11 @@
-#include "effects/Panning.h"
+#include "core/effects/Panning.h"
 
-#include "effects/CurveCursor.h"
-#include "effects/CurveModel.h"
-#include "effects/EffectRange.h"
-#include "effects/Envelope.h"
-#include "sample/FrameConversion.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/CurveCursor.h"
+#include "core/effects/CurveModel.h"
+#include "core/effects/EffectRange.h"
+#include "core/effects/Envelope.h"
+#include "core/sample/FrameConversion.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 

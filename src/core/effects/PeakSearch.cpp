@@ -1,8 +1,8 @@
-#include "effects/PeakSearch.h"
+#include "core/effects/PeakSearch.h"
 
-#include "effects/EffectRange.h"
-#include "sample/FrameConversion.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/EffectRange.h"
+#include "core/sample/FrameConversion.h"
+#include "core/sample/SampleBuffer.h"
 
 uint32_t PeakSearch(const SampleBuffer& sample, int32_t start, int32_t end, uint32_t channel) {
     const ByteWalk walk =

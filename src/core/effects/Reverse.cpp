@@ -1,9 +1,9 @@
-#include "effects/Reverse.h"
+#include "core/effects/Reverse.h"
 
 #include <cstring>
 
-#include "effects/EffectRange.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/EffectRange.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 
@@ -24,9 +24,15 @@ void SwapInward(uint8_t* data, size_t a, size_t b, size_t step) {
 
 void SwapValues(uint8_t* data, size_t a, size_t b, size_t valueBytes, size_t step) {
     switch (valueBytes) {
-        case 1: SwapInward<1>(data, a, b, step); break;
-        case 2: SwapInward<2>(data, a, b, step); break;
-        default: SwapInward<4>(data, a, b, step); break;
+        case 1:
+            SwapInward<1>(data, a, b, step);
+            break;
+        case 2:
+            SwapInward<2>(data, a, b, step);
+            break;
+        default:
+            SwapInward<4>(data, a, b, step);
+            break;
     }
 }
 
@@ -35,7 +41,8 @@ void SwapValues(uint8_t* data, size_t a, size_t b, size_t valueBytes, size_t ste
 bool Reverse(SampleBuffer& sample, int32_t start, int32_t end, uint32_t channel) {
     const ByteWalk walk =
         WalkFrames(sample, static_cast<uint32_t>(start), static_cast<uint32_t>(end), channel);
-    if (walk.Empty()) return true;
+    if (walk.Empty())
+        return true;
     uint8_t* data = sample.Data();
     const size_t bytesPerFrame = sample.GetBytesPerFrame();
     // b is the first byte of the last frame (plus the channel offset of the walk).

@@ -1,8 +1,8 @@
-#include "effects/SampleRatePresets.h"
+#include "core/effects/SampleRatePresets.h"
 
 #include <vector>
 
-#include "settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 namespace {
 
@@ -10,25 +10,29 @@ constexpr const char* kValueNames[3] = {"Frequency", "Channels", "Bits"};
 
 std::optional<uint32_t> ReadWord(const std::string& key, const char* name) {
     const auto bytes = Settings().GetBytes(key, name);
-    if (!bytes || bytes->size() != 4) return std::nullopt;
+    if (!bytes || bytes->size() != 4)
+        return std::nullopt;
     return static_cast<uint32_t>((*bytes)[0]) | (static_cast<uint32_t>((*bytes)[1]) << 8) |
            (static_cast<uint32_t>((*bytes)[2]) << 16) | (static_cast<uint32_t>((*bytes)[3]) << 24);
 }
 
 bool WriteWord(const std::string& key, const char* name, uint32_t value) {
-    const std::vector<uint8_t> bytes = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                                        static_cast<uint8_t>(value >> 16),
-                                        static_cast<uint8_t>(value >> 24)};
+    const std::vector<uint8_t> bytes = {
+        static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+        static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
     return Settings().SetBytes(key, name, bytes, SettingsValueType::None);
 }
 
 }  // namespace
 
-SampleRatePresets::SampleRatePresets() { Settings().CreateKey(kKey); }
+SampleRatePresets::SampleRatePresets() {
+    Settings().CreateKey(kKey);
+}
 
 std::optional<std::string> SampleRatePresets::NameAt(uint32_t index) {
     auto name = Settings().EnumSubKey(kKey, index);
-    if (name) m_name = *name;
+    if (name)
+        m_name = *name;
     return name;
 }
 
@@ -37,7 +41,9 @@ std::optional<std::string> SampleRatePresets::First() {
     return Next();
 }
 
-std::optional<std::string> SampleRatePresets::Next() { return NameAt(m_index++); }
+std::optional<std::string> SampleRatePresets::Next() {
+    return NameAt(m_index++);
+}
 
 std::optional<std::string> SampleRatePresets::Find(uint32_t frequency, uint32_t channels,
                                                    uint32_t bits) {
@@ -47,18 +53,21 @@ std::optional<std::string> SampleRatePresets::Find(uint32_t frequency, uint32_t 
         bool same = true;
         // Compared in this order, stopping at the first value that differs or cannot be read.
         for (int i = 0; i < 3 && same; ++i) same = ReadWord(key, kValueNames[i]) == wanted[i];
-        if (same) return name;
+        if (same)
+            return name;
     }
     return std::nullopt;
 }
 
 bool SampleRatePresets::Load(const std::string& name) {
     const std::string key = JoinKey(kKey, name);
-    if (name.empty() || !Settings().KeyExists(key)) return false;
+    if (name.empty() || !Settings().KeyExists(key))
+        return false;
     const auto frequency = ReadWord(key, kValueNames[0]);
     const auto channels = ReadWord(key, kValueNames[1]);
     const auto bits = ReadWord(key, kValueNames[2]);
-    if (!frequency || !channels || !bits) return false;
+    if (!frequency || !channels || !bits)
+        return false;
     Frequency = *frequency;
     Channels = *channels;
     Bits = *bits;
@@ -68,7 +77,8 @@ bool SampleRatePresets::Load(const std::string& name) {
 
 bool SampleRatePresets::Save(const std::string& name) {
     // A separator would make the name a path of nested keys.
-    if (name.empty() || name.find_first_of("\\/") != std::string::npos) return false;
+    if (name.empty() || name.find_first_of("\\/") != std::string::npos)
+        return false;
     const std::string key = JoinKey(kKey, name);
     return Settings().CreateKey(key) && WriteWord(key, kValueNames[0], Frequency) &&
            WriteWord(key, kValueNames[1], Channels) && WriteWord(key, kValueNames[2], Bits);

@@ -1,9 +1,9 @@
-#include "effects/Spectrum.h"
+#include "core/effects/Spectrum.h"
 
 #include <cmath>
 #include <utility>
 
-#include "sample/SampleBuffer.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "effects/ULaw.h"
+#include "core/effects/ULaw.h"
 
 #include <array>
 
-#include "messages/MessageSink.h"
-#include "sample/FrameConversion.h"
-#include "sample/SampleBuffer.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/FrameConversion.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 
@@ -20,7 +20,8 @@ constexpr uint8_t CompressValue(int value) {
     constexpr int kClip = 32635;
     const int sign = value < 0 ? 0x80 : 0;
     int magnitude = value < 0 ? -value : value;
-    if (magnitude > kClip) magnitude = kClip;
+    if (magnitude > kClip)
+        magnitude = kClip;
     magnitude += kBias;
     int exponent = 7;
     for (int mask = 0x4000; (magnitude & mask) == 0 && exponent > 0; mask >>= 1) --exponent;
@@ -30,7 +31,8 @@ constexpr uint8_t CompressValue(int value) {
 
 constexpr std::array<int16_t, 256> MakeExpansion() {
     std::array<int16_t, 256> table{};
-    for (int code = 0; code < 256; ++code) table[static_cast<size_t>(code)] = ExpandCode(static_cast<uint8_t>(code));
+    for (int code = 0; code < 256; ++code)
+        table[static_cast<size_t>(code)] = ExpandCode(static_cast<uint8_t>(code));
     return table;
 }
 
@@ -53,7 +55,9 @@ const std::array<uint8_t, 16384>& Compression() {
 
 }  // namespace
 
-int16_t ULawExpand(uint8_t code) { return kExpansion[code]; }
+int16_t ULawExpand(uint8_t code) {
+    return kExpansion[code];
+}
 
 uint8_t ULawCompress(int16_t sample) {
     return Compression()[static_cast<uint16_t>(sample) >> 2];
@@ -61,7 +65,8 @@ uint8_t ULawCompress(int16_t sample) {
 
 bool DecodeULaw(SampleBuffer& sample) {
     const uint32_t codes = sample.GetByteLength();
-    if (!sample.HasBlock()) return true;
+    if (!sample.HasBlock())
+        return true;
     if (codes > UINT32_MAX / 2 || !sample.ResizeBytes(codes * 2)) {
         ShowMessage("Error manipulating memory!");
         return false;
@@ -74,7 +79,8 @@ bool DecodeULaw(SampleBuffer& sample) {
 }
 
 void EncodeULaw(SampleBuffer& sample) {
-    if (!sample.FormatRef().Is16Bit() || !sample.HasBlock()) return;
+    if (!sample.FormatRef().Is16Bit() || !sample.HasBlock())
+        return;
     const uint32_t values = sample.GetByteLength() / 2;
     uint8_t* data = sample.Data();
     const auto& table = Compression();

@@ -1,4 +1,4 @@
-#include "effects/VolumeText.h"
+#include "core/effects/VolumeText.h"
 
 #include <locale.h>
 #include <stdlib.h>

@@ -1,19 +1,19 @@
-#include "fileformats/AuFileFormat.h"
+#include "core/fileformats/AuFileFormat.h"
 
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <vector>
 
-#include "effects/Convert.h"
-#include "effects/ULaw.h"
-#include "fileformats/AuSaveOptions.h"
-#include "fileformats/BinaryFile.h"
-#include "fileformats/FileHelpers.h"
-#include "fileformats/SafeFileWriter.h"
-#include "messages/MessageSink.h"
-#include "sample/FrameConversion.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/Convert.h"
+#include "core/effects/ULaw.h"
+#include "core/fileformats/AuSaveOptions.h"
+#include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/FileHelpers.h"
+#include "core/fileformats/SafeFileWriter.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/FrameConversion.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileformats/SoundFileFormat.h"
+#include "core/fileformats/SoundFileFormat.h"
 
 // Sun/NeXT audio: a header of 32-bit numbers (either byte order) and mu-law, 8-bit or 16-bit
 // linear data. The only handler with save options (mu-law or linear, and forcing mu-law sounds

@@ -1,4 +1,4 @@
-#include "fileformats/AuSaveOptions.h"
+#include "core/fileformats/AuSaveOptions.h"
 
 namespace {
 AuOptionsPresenter* g_presenter = nullptr;
@@ -12,7 +12,8 @@ AuSaveOptions AuSaveOptions::FromOptions(uint16_t options) {
 }
 
 uint16_t AuSaveOptions::ToOptions() const {
-    return static_cast<uint16_t>((forceTicked ? kForce8k : 0) | (radioIndex == 0 ? kULaw : kLinear));
+    return static_cast<uint16_t>((forceTicked ? kForce8k : 0) |
+                                 (radioIndex == 0 ? kULaw : kLinear));
 }
 
 AuOptionsPresenter* SetAuOptionsPresenter(AuOptionsPresenter* presenter) {
@@ -21,4 +22,6 @@ AuOptionsPresenter* SetAuOptionsPresenter(AuOptionsPresenter* presenter) {
     return previous;
 }
 
-AuOptionsPresenter* CurrentAuOptionsPresenter() { return g_presenter; }
+AuOptionsPresenter* CurrentAuOptionsPresenter() {
+    return g_presenter;
+}

@@ -1,4 +1,4 @@
-#include "fileformats/BinaryFile.h"
+#include "core/fileformats/BinaryFile.h"
 
 #include <sys/stat.h>
 

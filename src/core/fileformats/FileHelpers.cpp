@@ -1,12 +1,12 @@
-#include "fileformats/FileHelpers.h"
+#include "core/fileformats/FileHelpers.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "fileformats/SafeFileWriter.h"
-#include "messages/MessageSink.h"
-#include "sample/SampleBuffer.h"
-#include "sample/SampleHeap.h"
+#include "core/fileformats/SafeFileWriter.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleHeap.h"
 
 uint32_t ReadLong(BinaryFile& file, bool swap) {
     uint8_t b[4] = {0, 0, 0, 0};

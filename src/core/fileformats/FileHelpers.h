@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "fileformats/BinaryFile.h"
+#include "core/fileformats/BinaryFile.h"
 
 class SampleBuffer;
 

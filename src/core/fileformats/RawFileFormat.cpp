@@ -1,10 +1,10 @@
-#include "fileformats/RawFileFormat.h"
+#include "core/fileformats/RawFileFormat.h"
 
 #include <cstdio>
 
-#include "fileformats/BinaryFile.h"
-#include "fileformats/FileHelpers.h"
-#include "sample/SampleBuffer.h"
+#include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/FileHelpers.h"
+#include "core/sample/SampleBuffer.h"
 
 bool RawFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileformats/SoundFileFormat.h"
+#include "core/fileformats/SoundFileFormat.h"
 
 // Headerless files: the whole file is sample bytes, always read as 11025 Hz 8-bit mono and
 // written as the sample's bytes alone, so the format is lost.

@@ -1,4 +1,4 @@
-#include "fileformats/RiffChunks.h"
+#include "core/fileformats/RiffChunks.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "fileformats/BinaryFile.h"
+#include "core/fileformats/BinaryFile.h"
 
 // Four-character codes as they appear in the file, first character in the lowest byte.
 constexpr uint32_t FourCC(const char (&code)[5]) {

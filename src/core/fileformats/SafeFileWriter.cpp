@@ -1,4 +1,4 @@
-#include "fileformats/SafeFileWriter.h"
+#include "core/fileformats/SafeFileWriter.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "fileformats/BinaryFile.h"
+#include "core/fileformats/BinaryFile.h"
 
 // Writes a file so that a failure never destroys the file that was there: the bytes go to a
 // temporary file in the target's folder, which replaces the target only on Commit. A writer

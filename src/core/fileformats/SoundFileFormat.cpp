@@ -1,8 +1,8 @@
-#include "fileformats/SoundFileFormat.h"
+#include "core/fileformats/SoundFileFormat.h"
 
-#include "messages/MessageSink.h"
-#include "sample/SampleBuffer.h"
-#include "sample/SampleHeap.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleHeap.h"
 
 namespace {
 uint32_t g_handlerCounter = 0;

@@ -1,15 +1,15 @@
-#include "fileformats/SoundFileRegistry.h"
+#include "core/fileformats/SoundFileRegistry.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "fileformats/AuFileFormat.h"
-#include "fileformats/FileHelpers.h"
-#include "fileformats/RawFileFormat.h"
-#include "fileformats/VocFileFormat.h"
-#include "fileformats/WavFileFormat.h"
-#include "messages/MessageSink.h"
-#include "sample/SampleBuffer.h"
+#include "core/fileformats/AuFileFormat.h"
+#include "core/fileformats/FileHelpers.h"
+#include "core/fileformats/RawFileFormat.h"
+#include "core/fileformats/VocFileFormat.h"
+#include "core/fileformats/WavFileFormat.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 

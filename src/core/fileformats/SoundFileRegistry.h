@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "fileformats/SoundFileFormat.h"
+#include "core/fileformats/SoundFileFormat.h"
 
 class SampleBuffer;
 

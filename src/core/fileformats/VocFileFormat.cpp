@@ -1,13 +1,13 @@
-#include "fileformats/VocFileFormat.h"
+#include "core/fileformats/VocFileFormat.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "fileformats/BinaryFile.h"
-#include "fileformats/SafeFileWriter.h"
-#include "messages/MessageSink.h"
-#include "sample/SampleBuffer.h"
+#include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/SafeFileWriter.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 

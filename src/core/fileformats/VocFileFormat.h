@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "fileformats/SoundFileFormat.h"
+#include "core/fileformats/SoundFileFormat.h"
 
 class BinaryFile;
 

@@ -1,4 +1,4 @@
-#include "fileformats/WavFileFormat.h"
+#include "core/fileformats/WavFileFormat.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,11 +6,11 @@
 #include <limits>
 #include <vector>
 
-#include "fileformats/BinaryFile.h"
-#include "fileformats/RiffChunks.h"
-#include "fileformats/SafeFileWriter.h"
-#include "messages/MessageSink.h"
-#include "sample/SampleBuffer.h"
+#include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/RiffChunks.h"
+#include "core/fileformats/SafeFileWriter.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/SampleBuffer.h"
 
 namespace {
 

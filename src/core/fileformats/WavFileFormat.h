@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileformats/SoundFileFormat.h"
+#include "core/fileformats/SoundFileFormat.h"
 
 // RIFF WAVE files with linear PCM data and a LIST "INFO" chunk of the information strings.
 class WavFileFormat : public SoundFileFormat {

@@ -1,4 +1,4 @@
-#include "messages/MessageSink.h"
+#include "core/messages/MessageSink.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "messages/MessageSink.h"
+#include "core/messages/MessageSink.h"
 
 // Keeps every message and beep; installs itself for its lifetime. Used by tests and by callers
 // that want to look at what an operation reported.

@@ -1,4 +1,4 @@
-#include "sample/FrameConversion.h"
+#include "core/sample/FrameConversion.h"
 
 namespace frames {
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "sample/SampleBuffer.h"
-#include "sample/SampleFormat.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleFormat.h"
 
 // Reading and writing one frame of a layout, and converting a frame between layouts. These are
 // the one definition of the conversions between the four layouts; GetFrame, the layout
@@ -41,56 +41,84 @@ template <uint32_t From, uint32_t To>
 inline void Convert(const uint8_t* p, FrameValue& out) {
     if constexpr (From == kLayoutMono8) {
         const uint8_t b = p[0];
-        if constexpr (To == kLayoutMono8) out.SetByte(0, b);
-        if constexpr (To == kLayoutMono16) out.slot[0] = Widen(b);
-        if constexpr (To == kLayoutStereo8) out.SetByte(0, b), out.SetByte(1, b);
-        if constexpr (To == kLayoutStereo16) out.slot[0] = out.slot[1] = Widen(b);
+        if constexpr (To == kLayoutMono8)
+            out.SetByte(0, b);
+        if constexpr (To == kLayoutMono16)
+            out.slot[0] = Widen(b);
+        if constexpr (To == kLayoutStereo8)
+            out.SetByte(0, b), out.SetByte(1, b);
+        if constexpr (To == kLayoutStereo16)
+            out.slot[0] = out.slot[1] = Widen(b);
     } else if constexpr (From == kLayoutMono16) {
         const int16_t s = Load16(p);
-        if constexpr (To == kLayoutMono8) out.SetByte(0, Narrow(s));
-        if constexpr (To == kLayoutMono16) out.slot[0] = s;
-        if constexpr (To == kLayoutStereo8) out.SetByte(0, Narrow(s)), out.SetByte(1, Narrow(s));
-        if constexpr (To == kLayoutStereo16) out.slot[0] = out.slot[1] = s;
+        if constexpr (To == kLayoutMono8)
+            out.SetByte(0, Narrow(s));
+        if constexpr (To == kLayoutMono16)
+            out.slot[0] = s;
+        if constexpr (To == kLayoutStereo8)
+            out.SetByte(0, Narrow(s)), out.SetByte(1, Narrow(s));
+        if constexpr (To == kLayoutStereo16)
+            out.slot[0] = out.slot[1] = s;
     } else if constexpr (From == kLayoutStereo8) {
         const uint8_t left = p[0];
         const uint8_t right = p[1];
         const uint32_t sum = uint32_t{left} + right;
-        if constexpr (To == kLayoutMono8) out.SetByte(0, static_cast<uint8_t>(sum >> 1));
+        if constexpr (To == kLayoutMono8)
+            out.SetByte(0, static_cast<uint8_t>(sum >> 1));
         if constexpr (To == kLayoutMono16) {
             out.slot[0] = static_cast<int16_t>(static_cast<uint16_t>((sum * 128) ^ 0x8000));
         }
-        if constexpr (To == kLayoutStereo8) out.SetByte(0, left), out.SetByte(1, right);
-        if constexpr (To == kLayoutStereo16) out.slot[0] = Widen(left), out.slot[1] = Widen(right);
+        if constexpr (To == kLayoutStereo8)
+            out.SetByte(0, left), out.SetByte(1, right);
+        if constexpr (To == kLayoutStereo16)
+            out.slot[0] = Widen(left), out.slot[1] = Widen(right);
     } else {
         const int16_t left = Load16(p);
         const int16_t right = Load16(p + 2);
         // The mean is formed in 32 bits and truncated toward zero.
         const auto mean = static_cast<int16_t>((int32_t{left} + int32_t{right}) / 2);
-        if constexpr (To == kLayoutMono8) out.SetByte(0, Narrow(mean));
-        if constexpr (To == kLayoutMono16) out.slot[0] = mean;
-        if constexpr (To == kLayoutStereo8) out.SetByte(0, Narrow(left)), out.SetByte(1, Narrow(right));
-        if constexpr (To == kLayoutStereo16) out.slot[0] = left, out.slot[1] = right;
+        if constexpr (To == kLayoutMono8)
+            out.SetByte(0, Narrow(mean));
+        if constexpr (To == kLayoutMono16)
+            out.slot[0] = mean;
+        if constexpr (To == kLayoutStereo8)
+            out.SetByte(0, Narrow(left)), out.SetByte(1, Narrow(right));
+        if constexpr (To == kLayoutStereo16)
+            out.slot[0] = left, out.slot[1] = right;
     }
 }
 
 // Writes a frame in layout To at `p`.
 template <uint32_t To>
 inline void Store(uint8_t* p, const FrameValue& value) {
-    if constexpr (To == kLayoutMono8) p[0] = value.Byte(0);
-    if constexpr (To == kLayoutMono16) Store16(p, value.slot[0]);
-    if constexpr (To == kLayoutStereo8) p[0] = value.Byte(0), p[1] = value.Byte(1);
-    if constexpr (To == kLayoutStereo16) Store16(p, value.slot[0]), Store16(p + 2, value.slot[1]);
+    if constexpr (To == kLayoutMono8)
+        p[0] = value.Byte(0);
+    if constexpr (To == kLayoutMono16)
+        Store16(p, value.slot[0]);
+    if constexpr (To == kLayoutStereo8)
+        p[0] = value.Byte(0), p[1] = value.Byte(1);
+    if constexpr (To == kLayoutStereo16)
+        Store16(p, value.slot[0]), Store16(p + 2, value.slot[1]);
 }
 
 // Calls f.template operator()<Layout>() for a run-time layout code; false for an unknown code.
 template <typename F>
 inline bool WithLayout(uint32_t layout, F&& f) {
     switch (layout) {
-        case kLayoutMono8: f.template operator()<kLayoutMono8>(); return true;
-        case kLayoutMono16: f.template operator()<kLayoutMono16>(); return true;
-        case kLayoutStereo8: f.template operator()<kLayoutStereo8>(); return true;
-        case kLayoutStereo16: f.template operator()<kLayoutStereo16>(); return true;
-        default: return false;
+        case kLayoutMono8:
+            f.template operator()<kLayoutMono8>();
+            return true;
+        case kLayoutMono16:
+            f.template operator()<kLayoutMono16>();
+            return true;
+        case kLayoutStereo8:
+            f.template operator()<kLayoutStereo8>();
+            return true;
+        case kLayoutStereo16:
+            f.template operator()<kLayoutStereo16>();
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -1,9 +1,9 @@
-#include "sample/SampleBuffer.h"
+#include "core/sample/SampleBuffer.h"
 
 #include <cstring>
 
-#include "sample/FrameConversion.h"
-#include "sample/SampleHeap.h"
+#include "core/sample/FrameConversion.h"
+#include "core/sample/SampleHeap.h"
 
 SampleBuffer::SampleBuffer() {
     SampleHeap::Instance();

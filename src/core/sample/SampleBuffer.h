@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "audio/AudioDevice.h"
+#include "core/audio/AudioDevice.h"
 
-#include "sample/SampleFormat.h"
+#include "core/sample/SampleFormat.h"
 
 class AudioEventTarget;
 

@@ -1,16 +1,16 @@
-#include "sample/SampleEditing.h"
+#include "core/sample/SampleEditing.h"
 
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "clipboard/ClipboardBlock.h"
-#include "clipboard/ClipboardService.h"
-#include "effects/EffectRange.h"
-#include "messages/MessageSink.h"
-#include "sample/FrameConversion.h"
-#include "sample/SampleBuffer.h"
-#include "sample/SampleHeap.h"
+#include "core/clipboard/ClipboardBlock.h"
+#include "core/clipboard/ClipboardService.h"
+#include "core/effects/EffectRange.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/FrameConversion.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleHeap.h"
 
 namespace {
 
@@ -44,14 +44,16 @@ void CopyBytes(const SampleBuffer& sample, uint32_t first, uint32_t last, uint32
 // there is none to read.
 bool ReadClipboard(std::vector<uint8_t>& block, ClipboardSound& sound) {
     ClipboardService& clipboard = Clipboard();
-    if (!clipboard.HasSample()) return false;
+    if (!clipboard.HasSample())
+        return false;
     if (!clipboard.Open()) {
         ShowMessage("Error opening clipboard!");
         return false;
     }
     auto got = clipboard.GetSample();
     clipboard.Close();
-    if (!got) return false;
+    if (!got)
+        return false;
     block = std::move(*got);
     return ReadClipboardBlock(block, sound);
 }
@@ -64,7 +66,8 @@ bool TakeClipboardSound(SampleBuffer& sample, const ClipboardSound& sound) {
         sample.FreeBlock();
         return false;
     }
-    if (sound.count != 0) std::memcpy(block, sound.bytes, sound.count);
+    if (sound.count != 0)
+        std::memcpy(block, sound.bytes, sound.count);
     sample.AdoptBlock(block, sound.count);
     return true;
 }
@@ -94,9 +97,11 @@ bool Copy(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
         return false;
     }
     SampleFormat format = sample.FormatRef();
-    if (mode != kBothChannels) format.SetStereo(false);  // one channel is a mono sound
+    if (mode != kBothChannels)
+        format.SetStereo(false);  // one channel is a mono sound
     WriteClipboardHeader(block, format, static_cast<uint32_t>(n));
-    if (hasRange) CopyBytes(sample, first, last, mode, block.data() + kClipboardHeaderSize);
+    if (hasRange)
+        CopyBytes(sample, first, last, mode, block.data() + kClipboardHeaderSize);
     clipboard.SetSample(std::move(block));
     clipboard.Close();
     return true;
@@ -104,7 +109,8 @@ bool Copy(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
 
 bool Delete(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
     mode = EffectiveSelector(sample, mode);
-    if (!ResolveFrames(sample, first, last)) return true;
+    if (!ResolveFrames(sample, first, last))
+        return true;
     const size_t frameBytes = sample.GetBytesPerFrame();
     const size_t length = sample.GetByteLength();
     const size_t byteStart = first * frameBytes;
@@ -147,7 +153,8 @@ bool InsertSpace(SampleBuffer& sample, uint32_t at, uint32_t count, uint32_t mod
         ShowMessage("Not enough memory while resizing sample (Inserting space)");
         return false;
     }
-    if (at > frames) at = frames;
+    if (at > frames)
+        at = frames;
     uint8_t* data = sample.Data();
     const size_t insertByte = size_t{at} * frameBytes;
     const size_t shift = size_t{count} * frameBytes;
@@ -173,7 +180,8 @@ bool InsertSpace(SampleBuffer& sample, uint32_t at, uint32_t count, uint32_t mod
 uint32_t Paste(SampleBuffer& sample, uint32_t at, uint32_t mode) {
     std::vector<uint8_t> block;
     ClipboardSound sound;
-    if (!ReadClipboard(block, sound)) return 0;
+    if (!ReadClipboard(block, sound))
+        return 0;
     const uint32_t clipLayout = sound.format.GetLayoutCode();
     const uint32_t clipFrames = sound.count / sound.format.GetBytesPerFrame();
     if (!sample.HasBlock()) {
@@ -184,8 +192,10 @@ uint32_t Paste(SampleBuffer& sample, uint32_t at, uint32_t mode) {
         return clipFrames;
     }
     mode = EffectiveSelector(sample, mode);
-    if (at > sample.GetFrameCount()) at = 0;
-    if (!InsertSpace(sample, at, clipFrames, mode)) return 0;
+    if (at > sample.GetFrameCount())
+        at = 0;
+    if (!InsertSpace(sample, at, clipFrames, mode))
+        return 0;
     const uint32_t targetLayout = sample.FormatRef().GetLayoutCode();
     FrameValue value;
     if (mode == kBothChannels) {
@@ -214,7 +224,9 @@ uint32_t Paste(SampleBuffer& sample, uint32_t at, uint32_t mode) {
 bool ReplaceFromClipboard(SampleBuffer& sample) {
     std::vector<uint8_t> block;
     ClipboardSound sound;
-    if (!ReadClipboard(block, sound)) return false;
-    if (!TakeClipboardSound(sample, sound)) ShowMessage("Error manipulating memory!");
+    if (!ReadClipboard(block, sound))
+        return false;
+    if (!TakeClipboardSound(sample, sound))
+        ShowMessage("Error manipulating memory!");
     return true;
 }

@@ -1,4 +1,4 @@
-#include "sample/SampleFormat.h"
+#include "core/sample/SampleFormat.h"
 
 #include <cstdio>
 

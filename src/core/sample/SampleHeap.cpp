@@ -1,4 +1,4 @@
-#include "sample/SampleHeap.h"
+#include "core/sample/SampleHeap.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

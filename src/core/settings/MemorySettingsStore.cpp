@@ -1,6 +1,6 @@
-#include "settings/MemorySettingsStore.h"
+#include "core/settings/MemorySettingsStore.h"
 
-#include "settings/SettingsKeyPath.h"
+#include "core/settings/SettingsKeyPath.h"
 
 struct MemorySettingsStore::Node {
     std::map<std::string, SettingsValue, CaseInsensitiveLess> values;

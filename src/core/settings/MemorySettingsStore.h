@@ -3,7 +3,7 @@
 #include <map>
 #include <memory>
 
-#include "settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 // The settings tree held in memory only: the store of the tests and of the command-line tool.
 class MemorySettingsStore : public SettingsStore {

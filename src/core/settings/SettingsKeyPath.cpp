@@ -1,4 +1,4 @@
-#include "settings/SettingsKeyPath.h"
+#include "core/settings/SettingsKeyPath.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
-#include "settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
-#include "settings/MemorySettingsStore.h"
+#include "core/settings/MemorySettingsStore.h"
 
 bool SettingsStore::SetString(const std::string& keyPath, const std::string& name,
                               const std::string& text) {

@@ -1,12 +1,12 @@
-#include "audio/PortAudioBackend.h"
+#include "platform/audio/PortAudioBackend.h"
 
 #include <portaudio.h>
 
 #include <algorithm>
 
-#include "audio/PortAudioInput.h"
-#include "audio/PortAudioOutput.h"
-#include "audio/PortAudioSession.h"
+#include "platform/audio/PortAudioInput.h"
+#include "platform/audio/PortAudioOutput.h"
+#include "platform/audio/PortAudioSession.h"
 
 namespace {
 

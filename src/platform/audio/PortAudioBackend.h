@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/AudioDevice.h"
+#include "core/audio/AudioDevice.h"
 
 // The audio system on PortAudio's ALSA host API. Device numbers count the devices of one
 // direction in PortAudio's order; kDefaultAudioDevice is its default device.

@@ -1,4 +1,4 @@
-#include "audio/PortAudioInput.h"
+#include "platform/audio/PortAudioInput.h"
 
 #include <portaudio.h>
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <thread>
 
-#include "audio/AudioDevice.h"
-#include "audio/PortAudioSession.h"
+#include "core/audio/AudioDevice.h"
+#include "platform/audio/PortAudioSession.h"
 
 typedef void PaStream;
 

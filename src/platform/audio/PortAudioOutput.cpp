@@ -1,4 +1,4 @@
-#include "audio/PortAudioOutput.h"
+#include "platform/audio/PortAudioOutput.h"
 
 #include <portaudio.h>
 

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <thread>
 
-#include "audio/AudioDevice.h"
-#include "audio/PortAudioSession.h"
+#include "core/audio/AudioDevice.h"
+#include "platform/audio/PortAudioSession.h"
 
 typedef void PaStream;
 

@@ -1,4 +1,4 @@
-#include "audio/PortAudioSession.h"
+#include "platform/audio/PortAudioSession.h"
 
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-#include "QClipboardService.h"
+#include "platform/qt/QClipboardService.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -12,7 +12,9 @@ QClipboard* SystemClipboard() {
 
 }  // namespace
 
-bool QClipboardService::Open() { return SystemClipboard() != nullptr; }
+bool QClipboardService::Open() {
+    return SystemClipboard() != nullptr;
+}
 
 bool QClipboardService::HasSample() const {
     QClipboard* clipboard = SystemClipboard();
@@ -22,7 +24,8 @@ bool QClipboardService::HasSample() const {
 
 void QClipboardService::SetSample(std::vector<uint8_t> block) {
     QClipboard* clipboard = SystemClipboard();
-    if (clipboard == nullptr) return;
+    if (clipboard == nullptr)
+        return;
     auto* data = new QMimeData;
     data->setData(QString::fromLatin1(kMimeType),
                   QByteArray(reinterpret_cast<const char*>(block.data()),
@@ -31,7 +34,8 @@ void QClipboardService::SetSample(std::vector<uint8_t> block) {
 }
 
 std::optional<std::vector<uint8_t>> QClipboardService::GetSample() {
-    if (!HasSample()) return std::nullopt;
+    if (!HasSample())
+        return std::nullopt;
     const QByteArray bytes = SystemClipboard()->mimeData()->data(QString::fromLatin1(kMimeType));
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clipboard/ClipboardService.h"
+#include "core/clipboard/ClipboardService.h"
 
 // The "OXSAMPLE" block on the system clipboard under a MIME type of ours, so that two running
 // editors exchange sounds. The system clipboard has no open step; it is always available while

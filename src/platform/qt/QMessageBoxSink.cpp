@@ -1,4 +1,4 @@
-#include "QMessageBoxSink.h"
+#include "platform/qt/QMessageBoxSink.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "messages/MessageSink.h"
+#include "core/messages/MessageSink.h"
 
 // Shows the core's messages as modal message boxes over the active window: titled "Orvex" with
 // the information icon, untitled with the exclamation icon, or with a title of their own.

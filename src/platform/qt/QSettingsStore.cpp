@@ -1,10 +1,10 @@
-#include "QSettingsStore.h"
+#include "platform/qt/QSettingsStore.h"
 
 #include <QDir>
 #include <QStandardPaths>
 #include <algorithm>
 
-#include "settings/SettingsKeyPath.h"
+#include "core/settings/SettingsKeyPath.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-#include "settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 // The persistent settings store: one INI file where Linux desktop programs keep their settings
 // ($XDG_CONFIG_HOME/Orvex/orvex.conf), or in the folder named by ORVEX_SETTINGS_DIR, which the

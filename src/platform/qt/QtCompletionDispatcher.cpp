@@ -1,4 +1,4 @@
-#include "QtCompletionDispatcher.h"
+#include "platform/qt/QtCompletionDispatcher.h"
 
 #include <QMetaObject>
 

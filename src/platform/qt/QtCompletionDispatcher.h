@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "audio/AudioDevice.h"
+#include "core/audio/AudioDevice.h"
 
 // Brings an audio device's completion to the thread of `context` as a queued call. A call that
 // arrives after the context object is gone is dropped, so a closed window never gets it.

@@ -1,7 +1,7 @@
 // --au-options: the Sun/NeXT save options, stored in the sound as the options dialog's OK does.
-#include "batch/BatchOperations.h"
-#include "fileformats/AuSaveOptions.h"
-#include "fileformats/SoundFileRegistry.h"
+#include "core/fileformats/AuSaveOptions.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "tools/batch/BatchOperations.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include "audio/AudioEventTarget.h"
-#include "audio/CompletionQueue.h"
-#include "batch/BatchOperations.h"
+#include "core/audio/AudioEventTarget.h"
+#include "core/audio/CompletionQueue.h"
+#include "tools/batch/BatchOperations.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "batch/BatchContext.h"
+#include "tools/batch/BatchContext.h"
 
 #include <cerrno>
 #include <cmath>

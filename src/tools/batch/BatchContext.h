@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "sample/SampleBuffer.h"
+#include "core/sample/SampleBuffer.h"
 
 // Exit statuses of orvex-batch.
 enum BatchStatus : int {

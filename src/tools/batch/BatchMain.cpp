@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "audio/PortAudioBackend.h"
-#include "batch/BatchOperations.h"
-#include "fileformats/SoundFileRegistry.h"
-#include "messages/MessageSink.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "core/messages/MessageSink.h"
+#include "platform/audio/PortAudioBackend.h"
+#include "tools/batch/BatchOperations.h"
 
 namespace {
 

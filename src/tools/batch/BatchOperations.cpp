@@ -1,4 +1,4 @@
-#include "batch/BatchOperations.h"
+#include "tools/batch/BatchOperations.h"
 
 BatchOperationTable AllBatchOperations() {
     BatchOperationTable table;

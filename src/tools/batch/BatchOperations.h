@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch/BatchContext.h"
+#include "tools/batch/BatchContext.h"
 
 // Each area adds its operations to the table, in the order of the usage text.
 void AddInformationOperations(BatchOperationTable& table);

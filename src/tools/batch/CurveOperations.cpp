@@ -4,13 +4,13 @@
 #include <cmath>
 #include <cstdio>
 
-#include "batch/BatchOperations.h"
-#include "effects/Compressor.h"
-#include "effects/CurveModel.h"
-#include "effects/Envelope.h"
-#include "effects/Panning.h"
-#include "effects/Spectrum.h"
-#include "effects/VolumeText.h"
+#include "core/effects/Compressor.h"
+#include "core/effects/CurveModel.h"
+#include "core/effects/Envelope.h"
+#include "core/effects/Panning.h"
+#include "core/effects/Spectrum.h"
+#include "core/effects/VolumeText.h"
+#include "tools/batch/BatchOperations.h"
 
 namespace {
 

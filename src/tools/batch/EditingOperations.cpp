@@ -1,6 +1,6 @@
 // --copy, --cut, --delete, --paste and --undo, through the process's own clipboard.
-#include "batch/BatchOperations.h"
-#include "sample/SampleEditing.h"
+#include "core/sample/SampleEditing.h"
+#include "tools/batch/BatchOperations.h"
 
 namespace {
 
@@ -43,7 +43,8 @@ std::optional<BatchStep> ParsePaste(const std::string& arg, std::string& error) 
 
 void AddEditingOperations(BatchOperationTable& table) {
     table.push_back(PlainOperation("--copy", "copy the range to the clipboard", CopyRange));
-    table.push_back(PlainOperation("--cut", "copy the range to the clipboard and delete it", CutRange));
+    table.push_back(
+        PlainOperation("--cut", "copy the range to the clipboard and delete it", CutRange));
     table.push_back(PlainOperation("--delete", "delete the range", DeleteRange));
     table.push_back({"--paste", "", "FRAME[:CH]",
                      "paste the clipboard at FRAME into channel CH (0 both, 1 left, 2 right)",

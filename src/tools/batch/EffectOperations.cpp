@@ -1,13 +1,13 @@
 // The effects that need no curve, each as the editor's command with its dialog confirmed.
 #include <cstdio>
 
-#include "batch/BatchOperations.h"
-#include "effects/Amplify.h"
-#include "effects/ChangeSign.h"
-#include "effects/PeakSearch.h"
-#include "effects/Reverse.h"
-#include "effects/ULaw.h"
-#include "effects/VolumeText.h"
+#include "core/effects/Amplify.h"
+#include "core/effects/ChangeSign.h"
+#include "core/effects/PeakSearch.h"
+#include "core/effects/Reverse.h"
+#include "core/effects/ULaw.h"
+#include "core/effects/VolumeText.h"
+#include "tools/batch/BatchOperations.h"
 
 namespace {
 
@@ -82,7 +82,8 @@ std::optional<BatchStep> ParseConvert(const std::string& arg, std::string& error
     return BatchStep([target](BatchContext& c) {
         // As the Convert command: the bytes are taken to be in the stored format.
         c.sample.SetFormat(c.originalFormat);
-        if (c.sample.ChangeFormat(target)) c.originalFormat = target;
+        if (c.sample.ChangeFormat(target))
+            c.originalFormat = target;
         return int{kBatchOk};
     });
 }
@@ -127,8 +128,8 @@ int PrintPeak(BatchContext& c) {
 void AddEffectOperations(BatchOperationTable& table) {
     table.push_back({"--amplify", "", "L[,R]",
                      "amplify the range by L and R percent (R defaults to L)", ParseAmplify});
-    table.push_back({"--normalise", "", "PCT", "normalise the range's peak to PCT percent",
-                     ParseNormalise});
+    table.push_back(
+        {"--normalise", "", "PCT", "normalise the range's peak to PCT percent", ParseNormalise});
     table.push_back({"--dc-bias", "", "PCT",
                      "remove the DC bias of the whole sound and shift it by PCT percent",
                      ParseDcBias});
@@ -137,9 +138,10 @@ void AddEffectOperations(BatchOperationTable& table) {
     table.push_back({"--relabel", "", "RATE,BITS,CHANNELS",
                      "change the format without touching the bytes", ParseRelabel});
     table.push_back(PlainOperation("--reverse", "reverse the range", ReverseRange));
-    table.push_back(PlainOperation("--change-sign", "change the sign of the range", ChangeSignRange));
-    table.push_back(PlainOperation("--decode-ulaw", "decode the whole sound as mu-law codes",
-                                   DecodeULawSound));
-    table.push_back(PlainOperation("--peak", "print peak=F, the frame of the range's peak",
-                                   PrintPeak));
+    table.push_back(
+        PlainOperation("--change-sign", "change the sign of the range", ChangeSignRange));
+    table.push_back(
+        PlainOperation("--decode-ulaw", "decode the whole sound as mu-law codes", DecodeULawSound));
+    table.push_back(
+        PlainOperation("--peak", "print peak=F, the frame of the range's peak", PrintPeak));
 }

@@ -1,8 +1,8 @@
 // --select, --info and --stat.
 #include <cstdio>
 
-#include "batch/BatchOperations.h"
-#include "fileformats/SoundFileRegistry.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "tools/batch/BatchOperations.h"
 
 namespace {
 
@@ -58,8 +58,8 @@ void AddInformationOperations(BatchOperationTable& table) {
                      "set the range (frames, both inclusive) and channel (0 both, 1 left, "
                      "2 right) for the operations after it",
                      ParseSelect});
-    table.push_back(
-        PlainOperation("--info", "print the file type, sample format and size of INPUT", PrintInfo));
-    table.push_back(
-        PlainOperation("--stat", "print frames, bytes, rate, bits and channels of the sound", PrintStat));
+    table.push_back(PlainOperation("--info", "print the file type, sample format and size of INPUT",
+                                   PrintInfo));
+    table.push_back(PlainOperation(
+        "--stat", "print frames, bytes, rate, bits and channels of the sound", PrintStat));
 }

@@ -1,6 +1,6 @@
 // -o / --output.
-#include "batch/BatchOperations.h"
-#include "fileformats/SoundFileRegistry.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "tools/batch/BatchOperations.h"
 
 namespace {
 

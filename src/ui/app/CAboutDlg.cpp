@@ -1,4 +1,4 @@
-#include "CAboutDlg.h"
+#include "ui/app/CAboutDlg.h"
 
 #include <sys/statvfs.h>
 #include <sys/sysinfo.h>

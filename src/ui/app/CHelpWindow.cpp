@@ -1,4 +1,4 @@
-#include "CHelpWindow.h"
+#include "ui/app/CHelpWindow.h"
 
 #include <QTextBrowser>
 #include <QUrl>

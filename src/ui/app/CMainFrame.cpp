@@ -1,4 +1,4 @@
-#include "CMainFrame.h"
+#include "ui/app/CMainFrame.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,14 +16,14 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "app/COrvexApp.h"
-#include "app/COrvexDoc.h"
-#include "app/CommandIds.h"
-#include "app/CommandText.h"
-#include "app/FileDialogs.h"
-#include "messages/MessageSink.h"
-#include "settings/SettingsStore.h"
-#include "view/COrvexView.h"
+#include "core/messages/MessageSink.h"
+#include "core/settings/SettingsStore.h"
+#include "ui/app/COrvexApp.h"
+#include "ui/app/COrvexDoc.h"
+#include "ui/app/CommandIds.h"
+#include "ui/app/CommandText.h"
+#include "ui/app/FileDialogs.h"
+#include "ui/view/COrvexView.h"
 
 namespace {
 

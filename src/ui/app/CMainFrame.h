@@ -4,7 +4,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
-#include "view/ViewHost.h"
+#include "ui/view/ViewHost.h"
 
 class COrvexApp;
 class COrvexView;

@@ -1,18 +1,18 @@
-#include "COrvexApp.h"
+#include "ui/app/COrvexApp.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <memory>
 
-#include "app/CAboutDlg.h"
-#include "app/CHelpWindow.h"
-#include "app/CMainFrame.h"
-#include "app/COrvexDoc.h"
-#include "app/CSplashWnd.h"
-#include "app/FileDialogs.h"
-#include "app/ShellOpen.h"
-#include "view/COrvexView.h"
+#include "ui/app/CAboutDlg.h"
+#include "ui/app/CHelpWindow.h"
+#include "ui/app/CMainFrame.h"
+#include "ui/app/COrvexDoc.h"
+#include "ui/app/CSplashWnd.h"
+#include "ui/app/FileDialogs.h"
+#include "ui/app/ShellOpen.h"
+#include "ui/view/COrvexView.h"
 
 // The pictures, icons and manual are compiled into the editor's library.
 static void InitResources() {

@@ -1,9 +1,9 @@
-#include "COrvexDoc.h"
+#include "ui/app/COrvexDoc.h"
 
 #include <QFileInfo>
 
-#include "fileformats/SoundFileRegistry.h"
-#include "view/COrvexView.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "ui/view/COrvexView.h"
 
 int COrvexDoc::s_untitledCount = 0;
 

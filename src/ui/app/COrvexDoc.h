@@ -3,8 +3,8 @@
 #include <QList>
 #include <QString>
 
-#include "sample/SampleBuffer.h"
-#include "sample/SampleFormat.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleFormat.h"
 
 class COrvexView;
 

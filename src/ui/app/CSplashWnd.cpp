@@ -1,4 +1,4 @@
-#include "CSplashWnd.h"
+#include "ui/app/CSplashWnd.h"
 
 #include <QGuiApplication>
 #include <QPainter>

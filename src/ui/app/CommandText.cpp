@@ -1,8 +1,8 @@
-#include "CommandText.h"
+#include "ui/app/CommandText.h"
 
 #include <QHash>
 
-#include "app/CommandIds.h"
+#include "ui/app/CommandIds.h"
 
 namespace {
 

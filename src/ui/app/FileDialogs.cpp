@@ -1,10 +1,10 @@
-#include "FileDialogs.h"
+#include "ui/app/FileDialogs.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 
-#include "fileformats/SoundFileRegistry.h"
-#include "settings/SettingsStore.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "core/settings/SettingsStore.h"
 
 namespace {
 

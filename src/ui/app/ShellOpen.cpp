@@ -1,4 +1,4 @@
-#include "ShellOpen.h"
+#include "ui/app/ShellOpen.h"
 
 #include <unistd.h>
 

@@ -3,15 +3,15 @@
 #include <QApplication>
 #include <QStringList>
 
-#include "app/COrvexApp.h"
-#include "app/ShellOpen.h"
-#include "audio/PortAudioBackend.h"
-#include "clipboard/ClipboardService.h"
-#include "messages/MessageSink.h"
-#include "qt/QClipboardService.h"
-#include "qt/QMessageBoxSink.h"
-#include "qt/QSettingsStore.h"
-#include "settings/SettingsStore.h"
+#include "core/clipboard/ClipboardService.h"
+#include "core/messages/MessageSink.h"
+#include "core/settings/SettingsStore.h"
+#include "platform/audio/PortAudioBackend.h"
+#include "platform/qt/QClipboardService.h"
+#include "platform/qt/QMessageBoxSink.h"
+#include "platform/qt/QSettingsStore.h"
+#include "ui/app/COrvexApp.h"
+#include "ui/app/ShellOpen.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

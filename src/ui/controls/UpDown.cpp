@@ -1,11 +1,11 @@
-#include "controls/UpDown.h"
+#include "ui/controls/UpDown.h"
 
 #include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "effects/VolumeText.h"
+#include "core/effects/VolumeText.h"
 
 namespace {
 

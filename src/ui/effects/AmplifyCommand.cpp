@@ -1,9 +1,9 @@
-#include "effects/AmplifyCommand.h"
+#include "ui/effects/AmplifyCommand.h"
 
-#include "effects/Amplify.h"
-#include "effects/AmplifyDlg.h"
-#include "effects/VolumeText.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/Amplify.h"
+#include "core/effects/VolumeText.h"
+#include "core/sample/SampleBuffer.h"
+#include "ui/effects/AmplifyDlg.h"
 
 AmplifyChoice ChoiceOf(const CAmplifyDlg& dialog) {
     return AmplifyChoice{dialog.m_fLeft, dialog.m_fRight, dialog.m_bDcBias, dialog.m_strDcBias};

@@ -1,4 +1,4 @@
-#include "effects/AmplifyDlg.h"
+#include "ui/effects/AmplifyDlg.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "controls/ControlText.h"
-#include "controls/UpDown.h"
-#include "controls/WaitCursor.h"
-#include "effects/Amplify.h"
-#include "effects/VolumeText.h"
+#include "core/effects/Amplify.h"
+#include "core/effects/VolumeText.h"
+#include "ui/controls/ControlText.h"
+#include "ui/controls/UpDown.h"
+#include "ui/controls/WaitCursor.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "effects/ConvertCommand.h"
+#include "ui/effects/ConvertCommand.h"
 
-#include "effects/Convert.h"
-#include "effects/ConvertDlg.h"
-#include "effects/FrequencyControls.h"
-#include "effects/VolumeText.h"
-#include "messages/MessageSink.h"
-#include "sample/SampleBuffer.h"
+#include "core/effects/Convert.h"
+#include "core/effects/VolumeText.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/SampleBuffer.h"
+#include "ui/effects/ConvertDlg.h"
+#include "ui/effects/FrequencyControls.h"
 
 SampleFormat TargetFormatOf(const CConvertDlg& dialog) {
     const int frequency = LeadingInteger(dialog.m_strFrequency);

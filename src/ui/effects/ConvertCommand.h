@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sample/SampleFormat.h"
+#include "core/sample/SampleFormat.h"
 
 class CConvertDlg;
 class QWidget;

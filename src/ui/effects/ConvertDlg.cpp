@@ -1,4 +1,4 @@
-#include "effects/ConvertDlg.h"
+#include "ui/effects/ConvertDlg.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -11,13 +11,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "controls/ControlText.h"
-#include "controls/UpDown.h"
-#include "effects/Convert.h"
-#include "effects/FrequencyControls.h"
-#include "effects/SamplePresetsDlg.h"
-#include "effects/VolumeText.h"
-#include "messages/MessageSink.h"
+#include "core/effects/Convert.h"
+#include "core/effects/VolumeText.h"
+#include "core/messages/MessageSink.h"
+#include "ui/controls/ControlText.h"
+#include "ui/controls/UpDown.h"
+#include "ui/effects/FrequencyControls.h"
+#include "ui/effects/SamplePresetsDlg.h"
 
 CConvertDlg::CConvertDlg(const std::string& source, const std::string& frequency, int n16Bit,
                          int nStereo, QWidget* parent)

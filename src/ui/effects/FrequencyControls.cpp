@@ -1,12 +1,12 @@
-#include "effects/FrequencyControls.h"
+#include "ui/effects/FrequencyControls.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <algorithm>
 
-#include "controls/UpDown.h"
-#include "effects/SampleRatePresets.h"
-#include "effects/VolumeText.h"
+#include "core/effects/SampleRatePresets.h"
+#include "core/effects/VolumeText.h"
+#include "ui/controls/UpDown.h"
 
 QComboBox* MakeFrequencyCombo(QWidget* parent) {
     auto* combo = new QComboBox(parent);

@@ -1,4 +1,4 @@
-#include "effects/SamplePresetsDlg.h"
+#include "ui/effects/SamplePresetsDlg.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -11,11 +11,11 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "controls/ControlText.h"
-#include "controls/UpDown.h"
-#include "effects/FrequencyControls.h"
-#include "effects/VolumeText.h"
-#include "messages/MessageSink.h"
+#include "core/effects/VolumeText.h"
+#include "core/messages/MessageSink.h"
+#include "ui/controls/ControlText.h"
+#include "ui/controls/UpDown.h"
+#include "ui/effects/FrequencyControls.h"
 
 CSamplePresetsDlg::CSamplePresetsDlg(QWidget* parent) : QDialog(parent) {
     BuildControls();

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "effects/SampleRatePresets.h"
+#include "core/effects/SampleRatePresets.h"
 
 class CUpDown;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "COrvexView.h"
+#include "ui/view/COrvexView.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -8,22 +8,22 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "app/COrvexDoc.h"
-#include "app/CommandIds.h"
-#include "app/FileDialogs.h"
-#include "clipboard/ClipboardService.h"
-#include "effects/AmplifyCommand.h"
-#include "effects/ChangeSign.h"
-#include "effects/ConvertCommand.h"
-#include "effects/PeakSearch.h"
-#include "effects/Reverse.h"
-#include "effects/ULaw.h"
-#include "messages/MessageSink.h"
-#include "sample/SampleBuffer.h"
-#include "sample/SampleEditing.h"
-#include "view/CTimeRuler.h"
-#include "view/CWaveformWnd.h"
-#include "view/ViewHost.h"
+#include "core/clipboard/ClipboardService.h"
+#include "core/effects/ChangeSign.h"
+#include "core/effects/PeakSearch.h"
+#include "core/effects/Reverse.h"
+#include "core/effects/ULaw.h"
+#include "core/messages/MessageSink.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleEditing.h"
+#include "ui/app/COrvexDoc.h"
+#include "ui/app/CommandIds.h"
+#include "ui/app/FileDialogs.h"
+#include "ui/effects/AmplifyCommand.h"
+#include "ui/effects/ConvertCommand.h"
+#include "ui/view/CTimeRuler.h"
+#include "ui/view/CWaveformWnd.h"
+#include "ui/view/ViewHost.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "audio/AudioEventTarget.h"
-#include "qt/QtCompletionDispatcher.h"
-#include "view/TimeRulerListener.h"
-#include "view/WaveformListeners.h"
+#include "core/audio/AudioEventTarget.h"
+#include "platform/qt/QtCompletionDispatcher.h"
+#include "ui/view/TimeRulerListener.h"
+#include "ui/view/WaveformListeners.h"
 
 class COrvexDoc;
 class CTimeRuler;

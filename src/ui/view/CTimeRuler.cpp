@@ -1,4 +1,4 @@
-#include "view/CTimeRuler.h"
+#include "ui/view/CTimeRuler.h"
 
 #include <QContextMenuEvent>
 #include <QFontDatabase>
@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "view/RulerTicks.h"
+#include "ui/view/RulerTicks.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "view/TimeRulerListener.h"
-#include "view/WaveformListeners.h"
+#include "ui/view/TimeRulerListener.h"
+#include "ui/view/WaveformListeners.h"
 
 class QMenu;
 

@@ -1,4 +1,4 @@
-#include "view/CWaveformWnd.h"
+#include "ui/view/CWaveformWnd.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "sample/SampleBuffer.h"
-#include "view/WaveformPainter.h"
+#include "core/sample/SampleBuffer.h"
+#include "ui/view/WaveformPainter.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "view/WaveformListeners.h"
-#include "view/WaveformPainter.h"
+#include "ui/view/WaveformListeners.h"
+#include "ui/view/WaveformPainter.h"
 
 class SampleBuffer;
 

@@ -1,4 +1,4 @@
-#include "view/RulerTicks.h"
+#include "ui/view/RulerTicks.h"
 
 #include <cstdio>
 

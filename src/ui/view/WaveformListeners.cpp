@@ -1,4 +1,4 @@
-#include "view/WaveformListeners.h"
+#include "ui/view/WaveformListeners.h"
 
 namespace {
 SampleSheetListener* g_sheet = nullptr;

@@ -1,10 +1,10 @@
-#include "view/WaveformPainter.h"
+#include "ui/view/WaveformPainter.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "sample/SampleBuffer.h"
-#include "sample/SampleFormat.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleFormat.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "messages/MessageSink.h"
+#include "core/messages/MessageSink.h"
 
 std::string WriteFuzzInput(const uint8_t* data, size_t size, const std::string& extension) {
     static const std::string base =

@@ -10,7 +10,7 @@ std::string WriteFuzzInput(const uint8_t* data, size_t size, const std::string& 
 
 #include <cstdio>
 
-#include "sample/SampleBuffer.h"
+#include "core/sample/SampleBuffer.h"
 
 // Feeds the input to a handler's Load and touches every byte of the sound it claims to hold.
 template <typename Handler>
@@ -23,7 +23,8 @@ int FuzzLoad(const uint8_t* data, size_t size, const std::string& extension) {
         for (uint32_t i = 0; i < sample.GetByteLength(); ++i) sum = sum + sample.Data()[i];
         FrameValue frame;
         for (uint32_t code : {5u, 6u, 9u, 10u}) {
-            if (sample.GetFrameCount() != 0) sample.GetFrame(sample.GetFrameCount() - 1, code, frame);
+            if (sample.GetFrameCount() != 0)
+                sample.GetFrame(sample.GetFrameCount() - 1, code, frame);
         }
     }
     std::remove(path.c_str());
