@@ -75,8 +75,12 @@ public:
     virtual uint32_t Reset() = 0;
     // Stops whatever still runs and releases the device. Nothing is posted after it returns.
     virtual uint32_t Close() = 0;
-    // Bytes played since the block was queued; false when the device cannot say.
+    // Bytes heard since the block was queued (not merely handed to the device); false when the
+    // device cannot say. After Pause it stays where the sound stopped.
     virtual bool GetPositionBytes(uint32_t& bytes) = 0;
+    // Whether the last block ended because the device failed (kAudioError) rather than because
+    // it was played, paused or stopped (kAudioOk). Read after its "done" arrives.
+    virtual uint32_t BlockResult() const { return kAudioOk; }
 };
 
 class AudioInput {
@@ -93,6 +97,9 @@ public:
     virtual uint32_t Close() = 0;
     virtual bool GetPositionBytes(uint32_t& bytes) = 0;
     virtual bool GetPositionSamples(uint32_t& samples) = 0;
+    // Whether the buffer came back because the device failed (kAudioError) rather than because
+    // it was full or stopped (kAudioOk). Read after its "data" arrives.
+    virtual uint32_t BlockResult() const { return kAudioOk; }
 };
 
 // The audio system: opens devices by number (kDefaultAudioDevice for the default one).

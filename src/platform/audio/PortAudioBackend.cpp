@@ -4,9 +4,10 @@
 
 #include <algorithm>
 
-#include "platform/audio/PortAudioInput.h"
-#include "platform/audio/PortAudioOutput.h"
+#include "platform/audio/PaBlockingStream.h"
 #include "platform/audio/PortAudioSession.h"
+#include "platform/audio/StreamInput.h"
+#include "platform/audio/StreamOutput.h"
 
 namespace {
 
@@ -96,8 +97,9 @@ uint32_t PortAudioBackend::OpenOutput(int device, const AudioFormat& format, Aud
     const uint32_t result = OpenStream(device, format, true, *session, stream);
     if (result != kAudioOk)
         return result;
-    out = std::make_unique<PortAudioOutput>(std::move(session), stream, format.blockAlign,
-                                            PeriodFrames(format), std::move(done));
+    out = std::make_unique<StreamOutput>(
+        std::make_unique<PaBlockingStream>(std::move(session), stream), format.blockAlign,
+        format.samplesPerSecond, PeriodFrames(format), std::move(done));
     return kAudioOk;
 }
 
@@ -108,7 +110,8 @@ uint32_t PortAudioBackend::OpenInput(int device, const AudioFormat& format, Audi
     const uint32_t result = OpenStream(device, format, false, *session, stream);
     if (result != kAudioOk)
         return result;
-    out = std::make_unique<PortAudioInput>(std::move(session), stream, format.blockAlign,
-                                           PeriodFrames(format), std::move(data));
+    out = std::make_unique<StreamInput>(
+        std::make_unique<PaBlockingStream>(std::move(session), stream), format.blockAlign,
+        PeriodFrames(format), std::move(data));
     return kAudioOk;
 }

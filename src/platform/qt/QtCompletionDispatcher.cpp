@@ -1,11 +1,14 @@
 #include "platform/qt/QtCompletionDispatcher.h"
 
 #include <QMetaObject>
+#include <QThread>
+
+QtCompletionDispatcher::QtCompletionDispatcher(QObject* owner) {
+    if (owner != nullptr && owner->thread() != m_receiver.thread())
+        m_receiver.moveToThread(owner->thread());
+}
 
 void QtCompletionDispatcher::Post(std::function<void()> call) {
-    QObject* context = m_context.data();
-    if (context == nullptr)
-        return;
     QMetaObject::invokeMethod(
-        context, [call = std::move(call)]() { call(); }, Qt::QueuedConnection);
+        &m_receiver, [call = std::move(call)]() { call(); }, Qt::QueuedConnection);
 }

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "core/audio/AudioDevice.h"
+#include "platform/audio/BlockingStream.h"
+
+// The life of the one thread that moves a block between memory and a blocking stream, shared by
+// the output and the input device: start a body, let it see a stop request at every period, park
+// it (a paused output), stop it, and post the device's completion when the body ends unless the
+// device is closing.
+//
+// Stopping never waits on a device that does not answer: the stream is aborted from the
+// controlling thread, and a body still blocked after kStopTimeout is left behind. Such a body
+// owns the stream from then on and closes it if it ever returns; it never touches the device's
+// memory again, because a body reaches that memory only inside Touch, which refuses once the
+// body has been left behind.
+class StreamWorker {
+public:
+    static constexpr std::chrono::milliseconds kStopTimeout{400};
+
+    // What the device and its thread share; it lives until both are done with it.
+    class Shared {
+    public:
+        Shared(std::unique_ptr<BlockingStream> stream, AudioCompletion completion);
+
+        BlockingStream& Stream() { return *m_stream; }
+        // Runs `step` under the lock, unless the device has left the body behind (or, when
+        // `whileStopping` is false, has asked it to end). Returns whether it ran.
+        bool Touch(const std::function<void()>& step, bool whileStopping);
+        bool StopRequested();
+        // Whether the last body has returned.
+        bool Finished();
+        // Waits until the device asks the body to end.
+        void ParkUntilStopped();
+        void Fail() { m_result = kAudioError; }
+
+        std::atomic<bool> paused{false};
+        std::atomic<uint32_t> bytesDone{0};
+        std::atomic<double> startTime{0.0};
+
+    private:
+        friend class StreamWorker;
+        std::unique_ptr<BlockingStream> m_stream;
+        AudioCompletion m_completion;
+        std::mutex m_mutex;
+        std::condition_variable m_wake;
+        bool m_stop = false;       // guarded by m_mutex
+        bool m_abandoned = false;  // guarded by m_mutex
+        bool m_finished = false;   // guarded by m_mutex
+        std::atomic<bool> m_silenced{false};
+        std::atomic<uint32_t> m_result{kAudioOk};
+    };
+
+    StreamWorker(std::unique_ptr<BlockingStream> stream, AudioCompletion completion);
+    ~StreamWorker();
+    StreamWorker(const StreamWorker&) = delete;
+    StreamWorker& operator=(const StreamWorker&) = delete;
+
+    // The stream, for the controlling thread; nullptr once a body has been left behind with it.
+    BlockingStream* Stream();
+    Shared& State() { return *m_shared; }
+
+    // Runs `body` on a new thread, then posts the completion. False while a body still runs or
+    // after one was left behind.
+    bool Start(std::function<void(Shared&)> body);
+    bool IsRunning() const { return m_thread.joinable(); }
+    // Asks the body to end, aborts the stream, and waits for the body at most kStopTimeout.
+    void Stop();
+    // From now on no completion is posted: the device is closing.
+    void Silence() { m_shared->m_silenced = true; }
+    // Posts the completion now, unless silenced (a buffer returned without a body running).
+    void PostCompletion() { Post(*m_shared); }
+    // kAudioOk, or kAudioError when the device failed during the last block.
+    uint32_t Result() const { return m_shared->m_result; }
+
+private:
+    static void Post(Shared& shared);
+
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_thread;
+    bool m_leftBehind = false;
+};

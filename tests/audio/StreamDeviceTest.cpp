@@ -1,0 +1,220 @@
+// The output and input devices over a stream that misbehaves the way real devices do: one that
+// stops answering, one that fails part-way, one with a latency between writing and hearing.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "core/audio/CompletionQueue.h"
+#include "platform/audio/StreamInput.h"
+#include "platform/audio/StreamOutput.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+// What a test sets and sees of its stream, which the device owns (and, once it has left a
+// hung worker behind, that worker).
+struct StreamScript {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int hangAtPeriod = -1;      // from this period on, Write/Read block until `released`
+    bool abortUnblocks = true;  // ... or until Abort, when set
+    bool released = false;
+    bool aborted = false;
+    bool gone = false;  // the stream was destroyed
+    int failAtPeriod = -1;
+    int periods = 0;
+    double time = 0.0;
+    double latency = 0.0;
+    uint8_t fill = 0x5A;
+
+    void Release() {
+        std::lock_guard<std::mutex> lock(mutex);
+        released = true;
+        changed.notify_all();
+    }
+    // Waits until the device has started more than `count` periods.
+    bool WaitPeriods(int count) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, seconds(5), [&] { return periods > count; });
+    }
+    bool WaitGone(milliseconds timeout) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, timeout, [this] { return gone; });
+    }
+};
+
+class ScriptedStream : public BlockingStream {
+public:
+    explicit ScriptedStream(std::shared_ptr<StreamScript> script) : m_script(std::move(script)) {}
+    ~ScriptedStream() override {
+        std::lock_guard<std::mutex> lock(m_script->mutex);
+        m_script->gone = true;
+        m_script->changed.notify_all();
+    }
+    bool Start() override { return true; }
+    void Stop() override {}
+    void Abort() override {
+        std::lock_guard<std::mutex> lock(m_script->mutex);
+        m_script->aborted = true;
+        m_script->changed.notify_all();
+    }
+    bool Write(const uint8_t*, uint32_t) override { return Period(); }
+    bool Read(uint8_t* data, uint32_t frames) override {
+        std::fill(data, data + frames, m_script->fill);
+        return Period();
+    }
+    double Time() override { return m_script->time; }
+    double OutputLatency() override { return m_script->latency; }
+
+private:
+    bool Period() {
+        std::unique_lock<std::mutex> lock(m_script->mutex);
+        const int period = m_script->periods++;
+        m_script->changed.notify_all();
+        if (period == m_script->failAtPeriod)
+            return false;
+        if (m_script->hangAtPeriod >= 0 && period >= m_script->hangAtPeriod) {
+            m_script->changed.wait(lock, [this] {
+                return m_script->released || (m_script->abortUnblocks && m_script->aborted);
+            });
+        }
+        return true;
+    }
+    std::shared_ptr<StreamScript> m_script;
+};
+
+constexpr uint32_t kRate = 1000;  // 1-byte frames at 1000 Hz: a byte is a millisecond
+constexpr uint32_t kPeriod = 10;
+
+struct Devices {
+    std::shared_ptr<StreamScript> script = std::make_shared<StreamScript>();
+    CompletionQueue queue;
+    int completions = 0;
+
+    AudioCompletion Completion() {
+        return {&queue, [this] { ++completions; }};
+    }
+    std::unique_ptr<StreamOutput> Output() {
+        return std::make_unique<StreamOutput>(std::make_unique<ScriptedStream>(script), 1, kRate,
+                                              kPeriod, Completion());
+    }
+    std::unique_ptr<StreamInput> Input() {
+        return std::make_unique<StreamInput>(std::make_unique<ScriptedStream>(script), 1, kPeriod,
+                                             Completion());
+    }
+};
+
+// Runs `stop` on another thread; true when it returned within a bound no healthy stop needs.
+template <class Stop>
+bool ReturnsPromptly(Stop stop) {
+    auto done = std::async(std::launch::async, stop);
+    return done.wait_for(seconds(5)) == std::future_status::ready;
+}
+
+TEST(StreamDeviceTest, StopsNeverWaitOnADeviceThatDoesNotAnswer) {
+    for (bool abortUnblocks : {true, false}) {
+        SCOPED_TRACE(abortUnblocks ? "abort unblocks the write" : "nothing unblocks the write");
+        Devices devices;
+        devices.script->hangAtPeriod = 0;
+        devices.script->abortUnblocks = abortUnblocks;
+        auto output = devices.Output();
+        std::vector<uint8_t> block(100, 1);
+        ASSERT_EQ(output->Write(block.data(), 100), uint32_t{kAudioOk});
+        ASSERT_TRUE(devices.script->WaitPeriods(0));
+        EXPECT_TRUE(ReturnsPromptly([&] { output->Close(); }));
+        EXPECT_TRUE(devices.script->aborted);
+        // Nothing is posted after Close, and the stream ends with whoever holds it last.
+        devices.script->Release();
+        EXPECT_TRUE(devices.script->WaitGone(seconds(5)));
+        EXPECT_EQ(devices.queue.RunPending(), 0);
+    }
+}
+
+TEST(StreamDeviceTest, AHungInputNeverWritesIntoTheBufferAfterItWasLeftBehind) {
+    Devices devices;
+    devices.script->hangAtPeriod = 0;
+    devices.script->abortUnblocks = false;
+    auto input = devices.Input();
+    std::vector<uint8_t> buffer(50, 0);
+    RecordHeader header{buffer.data(), 50, 0};
+    ASSERT_EQ(input->AddBuffer(&header), uint32_t{kAudioOk});
+    ASSERT_EQ(input->Start(), uint32_t{kAudioOk});
+    ASSERT_TRUE(devices.script->WaitPeriods(0));
+    EXPECT_TRUE(ReturnsPromptly([&] { input->Stop(); }));
+    input.reset();
+    devices.script->Release();
+    ASSERT_TRUE(devices.script->WaitGone(seconds(5)));
+    EXPECT_EQ(buffer, std::vector<uint8_t>(50, 0));
+    EXPECT_EQ(header.bytesRecorded, 0u);
+}
+
+TEST(StreamDeviceTest, AFailurePartWayEndsTheBlockAndIsToldApartFromSuccess) {
+    Devices devices;
+    devices.script->failAtPeriod = 2;
+    auto output = devices.Output();
+    std::vector<uint8_t> block(100, 1);
+    ASSERT_EQ(output->Write(block.data(), 100), uint32_t{kAudioOk});
+    ASSERT_TRUE(devices.queue.RunNext(seconds(5)));
+    EXPECT_EQ(output->BlockResult(), uint32_t{kAudioError});
+    uint32_t bytes = 0;
+    ASSERT_TRUE(output->GetPositionBytes(bytes));
+    EXPECT_EQ(bytes, 2 * kPeriod);
+
+    Devices healthy;
+    auto played = healthy.Output();
+    ASSERT_EQ(played->Write(block.data(), 100), uint32_t{kAudioOk});
+    ASSERT_TRUE(healthy.queue.RunNext(seconds(5)));
+    EXPECT_EQ(played->BlockResult(), uint32_t{kAudioOk});
+
+    Devices recording;
+    recording.script->failAtPeriod = 3;
+    auto input = recording.Input();
+    std::vector<uint8_t> buffer(100, 0);
+    RecordHeader header{buffer.data(), 100, 0};
+    ASSERT_EQ(input->AddBuffer(&header), uint32_t{kAudioOk});
+    ASSERT_EQ(input->Start(), uint32_t{kAudioOk});
+    ASSERT_TRUE(recording.queue.RunNext(seconds(5)));
+    EXPECT_EQ(input->BlockResult(), uint32_t{kAudioError});
+    EXPECT_EQ(header.bytesRecorded, 3 * kPeriod);
+    EXPECT_EQ(buffer[3 * kPeriod - 1], 0x5A);
+    EXPECT_EQ(buffer[3 * kPeriod], 0);
+}
+
+TEST(StreamDeviceTest, ThePositionIsWhatHasBeenHeardAndPauseFreezesIt) {
+    Devices devices;
+    devices.script->latency = 0.125;
+    devices.script->hangAtPeriod = 90;
+    auto output = devices.Output();
+    std::vector<uint8_t> block(1000, 1);
+    // The device takes 900 bytes at once and then holds on to the writer; what is heard follows
+    // the stream's clock and never passes what was written.
+    ASSERT_EQ(output->Write(block.data(), 1000), uint32_t{kAudioOk});
+    ASSERT_TRUE(devices.script->WaitPeriods(90));
+    const struct {
+        double time;
+        uint32_t heard;
+    } cases[] = {{0.0625, 0}, {0.125, 0}, {0.375, 250}, {1.125, 900}, {5.0, 900}};
+    for (const auto& c : cases) {
+        devices.script->time = c.time;
+        uint32_t bytes = 0;
+        ASSERT_TRUE(output->GetPositionBytes(bytes));
+        EXPECT_EQ(bytes, c.heard) << "at " << c.time << " s";
+    }
+    devices.script->time = 0.625;
+    EXPECT_EQ(output->Pause(), uint32_t{kAudioOk});
+    devices.script->time = 0.9;
+    uint32_t paused = 0;
+    ASSERT_TRUE(output->GetPositionBytes(paused));
+    EXPECT_EQ(paused, 500u);
+    EXPECT_EQ(output->Reset(), uint32_t{kAudioOk});
+    ASSERT_TRUE(output->GetPositionBytes(paused));
+    EXPECT_EQ(paused, 0u);
+}
+
+}  // namespace
