@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QLocalSocket>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -79,6 +81,18 @@ void AnswerFileDialog(const QString& name) {
             QMetaObject::invokeMethod(dialog, "reject");
     });
 }
+
+// Records messages as a message box would show them: each runs an event loop of its own for a
+// moment, in which sockets close and deferred deletions happen.
+class ModalMessageSink : public RecordingMessageSink {
+public:
+    void Show(const UserMessage& message) override {
+        RecordingMessageSink::Show(message);
+        QEventLoop loop;
+        QTimer::singleShot(300, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+};
 
 }  // namespace
 
@@ -473,6 +487,28 @@ private slots:
 #else
         QSKIP("the editor program is not built");
 #endif
+    }
+
+    void aHandedOverFileThatCannotBeOpenedIsReportedAndTheOthersStillOpen() {
+        ModalMessageSink modal;
+        const QString server =
+            QStringLiteral("orvex-test-modal-%1").arg(QCoreApplication::applicationPid());
+        Start(QString(), server);
+        const QString request = QString::fromStdString(m_dir->File("no such file.wav")) + '\n' +
+                                Write("empty.wav", {}) + '\n' + Write("good.wav", MonoWave(50)) +
+                                '\n';
+        QLocalSocket client;
+        client.connectToServer(server);
+        QVERIFY(client.waitForConnected(5000));
+        client.write(request.toUtf8());
+        QVERIFY(client.waitForBytesWritten(5000));
+        client.disconnectFromServer();
+        QTRY_COMPARE_WITH_TIMEOUT(View() ? View()->GetDocument()->GetTitle() : QString(),
+                                  QStringLiteral("good.wav"), 10000);
+        QCOMPARE(Frame()->Views().size(), 2);  // the empty file opens as an empty sound
+        QCOMPARE(modal.Texts(),
+                 (std::vector<std::string>{"Error - Couldn't open as Wave!", "Couldn't open file",
+                                           "This File is NOT a wave file"}));
     }
 };
 

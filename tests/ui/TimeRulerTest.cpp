@@ -86,8 +86,12 @@ void TimeRulerTest::tickSteps() {
         QCOMPARE(layout.ticks[i].labelX, layout.ticks[i].x + 4);
     }
     QVERIFY(layout.ticks.back().x < 500);
-    // A step that does not fit the table: no ticks.
-    QVERIFY(LayOutRulerTicks(0, 100000, 500, 8).ticks.empty());
+    // Ten minutes at 44100 Hz shown whole in 1000 pixels is labelled every 2500000 frames; only
+    // a zoom past every step of the table leaves the ruler bare.
+    const RulerTickLayout whole = LayOutRulerTicks(0, 28209, 1000, 8);
+    QCOMPARE(whole.step, 2500000u);
+    QCOMPARE(whole.ticks.size(), size_t(12));
+    QVERIFY(LayOutRulerTicks(0, 30000000, 100, 8).ticks.empty());
     // Positions accumulate in pixels as floats: at scale 7 ticks of 500 are 71.43 pixels apart.
     const RulerTickLayout seven = LayOutRulerTicks(0, 7, 500, 8);
     QCOMPARE(seven.step, 500u);

@@ -5,12 +5,21 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QRegularExpression>
 
 QString ShellServerName() {
     const QString name = qEnvironmentVariable("ORVEX_INSTANCE_NAME");
     if (!name.isEmpty())
         return name;
-    return QStringLiteral("orvex-shell-open-%1").arg(getuid());
+    // Per user and per display, so that a file opened on one display never lands in an editor
+    // that runs on another.
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty())
+        display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty())
+        display = qEnvironmentVariable("XDG_SESSION_ID");
+    display.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
+    return QStringLiteral("orvex-shell-open-%1-%2").arg(getuid()).arg(display);
 }
 
 bool SendShellOpen(const QString& serverName, const QString& path, int timeoutMs) {
@@ -49,13 +58,34 @@ bool ShellOpenServer::IsListening() const {
 void ShellOpenServer::OnConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // Each line is one file name; it is opened when the line is complete.
+        // Each line is one file name. The socket's handler only reads: opening a file may show a
+        // message box whose event loop frees the socket, so files are opened afterwards, from
+        // the queue, one at a time.
         connect(socket, &QLocalSocket::readyRead, this, [this, socket]() {
             while (socket->canReadLine()) {
                 const QString path = QString::fromUtf8(socket->readLine()).trimmed();
                 if (!path.isEmpty())
-                    emit OpenRequested(path);
+                    m_pending.enqueue(path);
             }
+            ScheduleNext();
         });
     }
+}
+
+void ShellOpenServer::ScheduleNext() {
+    if (m_scheduled || m_pending.isEmpty())
+        return;
+    m_scheduled = true;
+    QMetaObject::invokeMethod(this, &ShellOpenServer::OpenNext, Qt::QueuedConnection);
+}
+
+void ShellOpenServer::OpenNext() {
+    m_scheduled = false;
+    if (m_pending.isEmpty())
+        return;
+    const QString path = m_pending.dequeue();
+    // The next file is scheduled only once this one is open (or refused), so a message box
+    // about one file never has the next one opened beneath it.
+    emit OpenRequested(path);
+    ScheduleNext();
 }

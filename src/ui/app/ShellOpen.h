@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QQueue>
 #include <QString>
 
 class QLocalServer;
@@ -8,7 +9,7 @@ class QLocalServer;
 // Shell open requests: a second start of the editor with a file hands the file to the editor
 // that already runs and ends. The running editor listens on a local socket named per user.
 
-// The server name for this user, or the one in ORVEX_INSTANCE_NAME when that is set.
+// The server name for this user and display, or the one in ORVEX_INSTANCE_NAME when set.
 QString ShellServerName();
 
 // Hands `path` (made absolute) to the running editor; false when none answers.
@@ -27,5 +28,10 @@ signals:
 
 private:
     void OnConnection();
+    void ScheduleNext();
+    void OpenNext();
+
     QLocalServer* m_server;
+    QQueue<QString> m_pending;  // files asked for and not yet opened
+    bool m_scheduled = false;
 };
