@@ -14,22 +14,8 @@
 
 namespace {
 
-constexpr QRgb kInvertMask = 0x00FFFFFFu;    // XOR with white
-constexpr QRgb kPlayLineMask = 0x0000FFFFu;  // XOR with cyan: red on white, cyan on black
-constexpr int kFarOutside = 1 << 30;
-
 int MouseX(const QMouseEvent* event) {
     return static_cast<int>(std::floor(event->position().x()));
-}
-
-void XorColumns(QImage& image, int x0, int x1, int rows, QRgb mask) {
-    x0 = std::max(x0, 0);
-    x1 = std::min(x1, image.width() - 1);
-    rows = std::min(rows, image.height());
-    for (int y = 0; y < rows; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = x0; x <= x1; ++x) row[x] ^= mask;
-    }
 }
 
 }  // namespace
@@ -566,36 +552,24 @@ void CWaveformWnd::paintEvent(QPaintEvent* event) {
         PaintWave(x0, x1);
     if (area.isEmpty())
         return;
-    ComposeMarks(area.left(), area.right());
+    ComposeMarks(m_wave, m_picture, area.left(), area.right(), MarkColumns());
     QPainter painter(this);
     painter.drawImage(area.topLeft(), m_picture, area);
 }
 
-int CWaveformWnd::CaretColumn(uint32_t frame) const {
-    // The difference wraps for a frame left of the first one, which puts it far outside.
-    const uint32_t difference = frame - m_nFirst;
-    const float quotient =
-        static_cast<float>(static_cast<double>(difference) / std::max(m_nZoom, 1u));
-    return quotient >= static_cast<float>(kFarOutside) ? kFarOutside : static_cast<int>(quotient);
-}
-
-bool CWaveformWnd::BandColumns(uint32_t a, uint32_t b, int& x1, int& x2) const {
-    // No band while no frame is on the screen (the last frame shown is then before the first).
-    if (b < m_nFirst || a > m_nLast || m_nLast < m_nFirst)
-        return false;
-    x1 = a > m_nFirst ? CaretColumn(a) : 0;
-    x2 = CaretColumn(std::min(b, m_nLast));
-    if (x2 < x1)
-        std::swap(x1, x2);
-    return true;
-}
-
-bool CWaveformWnd::PlayColumn(int& x) const {
-    if (!m_bPlayCursor || m_nPlayCursor < m_nFirst || m_nPlayCursor > m_nLast)
-        return false;
-    x = static_cast<int>(
-        std::min<uint32_t>((m_nPlayCursor - m_nFirst) / std::max(m_nZoom, 1u), kFarOutside));
-    return true;
+WaveformMarkColumns CWaveformWnd::MarkColumns() const {
+    WaveformMarkState state;
+    state.first = m_nFirst;
+    state.last = m_nLast;
+    state.zoom = m_nZoom;
+    state.caret = m_marks.HasCaret() && m_bCaretShown;
+    state.caretFrame = m_marks.Caret();
+    state.selection = m_marks.HasSelection();
+    state.selStart = m_marks.SelStart();
+    state.selEnd = m_marks.SelEnd();
+    state.play = m_bPlayCursor;
+    state.playFrame = m_nPlayCursor;
+    return MarkColumnsOf(state);
 }
 
 QRegion CWaveformWnd::MarkRegion() const {
@@ -606,16 +580,13 @@ QRegion CWaveformWnd::MarkRegion() const {
         if (x0 <= x1)
             region += QRect(x0, 0, x1 - x0 + 1, height());
     };
-    if (m_marks.HasCaret() && m_bCaretShown) {
-        const int x = CaretColumn(m_marks.Caret());
-        add(x, x);
-    }
-    int x1 = 0;
-    int x2 = 0;
-    if (m_marks.HasSelection() && BandColumns(m_marks.SelStart(), m_marks.SelEnd(), x1, x2))
-        add(x1, x2);
-    if (PlayColumn(x1))
-        add(x1, x1);
+    const WaveformMarkColumns marks = MarkColumns();
+    if (marks.caret)
+        add(marks.caretColumn, marks.caretColumn);
+    if (marks.band)
+        add(marks.bandFrom, marks.bandTo);
+    if (marks.play)
+        add(marks.playColumn, marks.playColumn);
     return region;
 }
 
@@ -624,27 +595,4 @@ void CWaveformWnd::RequestMarksPaint(const QRegion& region) {
         return;
     m_markUpdates += region;
     update(region);
-}
-
-void CWaveformWnd::ComposeMarks(int x0, int x1) {
-    const int rows = m_picture.height();
-    for (int y = 0; y < rows; ++y) {
-        const QRgb* source = reinterpret_cast<const QRgb*>(m_wave.constScanLine(y));
-        QRgb* target = reinterpret_cast<QRgb*>(m_picture.scanLine(y));
-        std::copy(source + x0, source + x1 + 1, target + x0);
-    }
-    auto invert = [&](int from, int to, QRgb mask) {
-        XorColumns(m_picture, std::max(from, x0), std::min(to, x1), rows, mask);
-    };
-    if (m_marks.HasCaret() && m_bCaretShown) {
-        const int x = CaretColumn(m_marks.Caret());
-        invert(x, x, kInvertMask);
-    }
-    int b1 = 0;
-    int b2 = 0;
-    if (m_marks.HasSelection() && BandColumns(m_marks.SelStart(), m_marks.SelEnd(), b1, b2))
-        invert(b1, b2, kInvertMask);
-    int play = 0;
-    if (PlayColumn(play))
-        invert(play, play, kPlayLineMask);
 }

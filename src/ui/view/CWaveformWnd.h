@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "ui/view/WaveformListeners.h"
+#include "ui/view/WaveformMarkColumns.h"
 #include "ui/view/WaveformPainter.h"
 #include "ui/view/WaveformSelection.h"
 
@@ -121,10 +122,7 @@ private:
     // Brings m_nLast to the last frame a paint of the current range shows.
     void SyncLast();
     void PaintWave(int x0, int x1);
-    void ComposeMarks(int x0, int x1);
-    int CaretColumn(uint32_t frame) const;
-    bool BandColumns(uint32_t a, uint32_t b, int& x1, int& x2) const;
-    bool PlayColumn(int& x) const;
+    WaveformMarkColumns MarkColumns() const;
     QRegion MarkRegion() const;
     void RequestMarksPaint(const QRegion& region);
 
