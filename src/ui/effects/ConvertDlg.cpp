@@ -44,7 +44,7 @@ void CConvertDlg::BuildControls() {
     presetsButton->setAutoDefault(false);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(m_format, 0, 0, 3, 4);
+    m_format->Place(grid, 0);
     grid->addWidget(qualityLabel, 3, 0);
     grid->addWidget(m_qualityCombo, 3, 1, 1, 2);
     grid->addWidget(presetsButton, 3, 3);

@@ -13,11 +13,11 @@
 #include "ui/controls/UpDown.h"
 #include "ui/effects/FrequencyControls.h"
 
-CFormatPicker::CFormatPicker(QWidget* parent) : QWidget(parent) {
-    m_8BitRadio = new QRadioButton(QStringLiteral("&8-bit"), this);
-    m_16BitRadio = new QRadioButton(QStringLiteral("&16-bit"), this);
-    m_monoRadio = new QRadioButton(QStringLiteral("&Mono"), this);
-    m_stereoRadio = new QRadioButton(QStringLiteral("&Stereo"), this);
+CFormatPicker::CFormatPicker(QWidget* dialog) : QObject(dialog) {
+    m_8BitRadio = new QRadioButton(QStringLiteral("&8-bit"), dialog);
+    m_16BitRadio = new QRadioButton(QStringLiteral("&16-bit"), dialog);
+    m_monoRadio = new QRadioButton(QStringLiteral("&Mono"), dialog);
+    m_stereoRadio = new QRadioButton(QStringLiteral("&Stereo"), dialog);
     // Two independent radio groups, as the two rows of the dialogs.
     auto* widthGroup = new QButtonGroup(this);
     widthGroup->addButton(m_8BitRadio);
@@ -26,7 +26,7 @@ CFormatPicker::CFormatPicker(QWidget* parent) : QWidget(parent) {
     channelGroup->addButton(m_monoRadio);
     channelGroup->addButton(m_stereoRadio);
 
-    m_frequencyCombo = new QComboBox(this);
+    m_frequencyCombo = new QComboBox(dialog);
     m_frequencyCombo->setObjectName(QStringLiteral("1001"));
     m_frequencyCombo->setEditable(true);
     m_frequencyCombo->setInsertPolicy(QComboBox::NoInsert);
@@ -34,21 +34,12 @@ CFormatPicker::CFormatPicker(QWidget* parent) : QWidget(parent) {
     m_frequencyCombo->addItems({QStringLiteral("44100 Hz"), QStringLiteral("22050 Hz"),
                                 QStringLiteral("11025 Hz"), QStringLiteral("5018 Hz")});
     m_frequencyCombo->setCurrentIndex(-1);
-    m_frequencyArrows = new CUpDown(this);
+    m_frequencyArrows = new CUpDown(dialog);
     m_frequencyArrows->setObjectName(QStringLiteral("1104"));
     m_frequencyArrows->SetRange(4000 - kFrequencyOffset, 48000 - kFrequencyOffset);
-    auto* frequencyLabel = new QLabel(QStringLiteral("&Frequency:"), this);
+    auto* frequencyLabel = new QLabel(QStringLiteral("&Frequency:"), dialog);
     frequencyLabel->setBuddy(m_frequencyCombo);
-
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(m_8BitRadio, 0, 1);
-    grid->addWidget(m_16BitRadio, 0, 2);
-    grid->addWidget(m_monoRadio, 1, 1);
-    grid->addWidget(m_stereoRadio, 1, 2);
-    grid->addWidget(frequencyLabel, 2, 0);
-    grid->addWidget(m_frequencyCombo, 2, 1, 1, 2);
-    grid->addWidget(m_frequencyArrows, 2, 3);
+    m_frequencyLabel = frequencyLabel;
 
     for (QRadioButton* radio : {m_8BitRadio, m_16BitRadio, m_monoRadio, m_stereoRadio})
         connect(radio, &QRadioButton::clicked, this, &CFormatPicker::Edited);
@@ -59,6 +50,16 @@ CFormatPicker::CFormatPicker(QWidget* parent) : QWidget(parent) {
     connect(m_frequencyCombo, &QComboBox::activated, this,
             [this](int index) { ShowFrequency(m_frequencyCombo->itemText(index)); });
     connect(m_frequencyCombo->lineEdit(), &QLineEdit::textEdited, this, &CFormatPicker::Edited);
+}
+
+void CFormatPicker::Place(QGridLayout* grid, int firstRow) const {
+    grid->addWidget(m_8BitRadio, firstRow, 1);
+    grid->addWidget(m_16BitRadio, firstRow, 2);
+    grid->addWidget(m_monoRadio, firstRow + 1, 1);
+    grid->addWidget(m_stereoRadio, firstRow + 1, 2);
+    grid->addWidget(m_frequencyLabel, firstRow + 2, 0);
+    grid->addWidget(m_frequencyCombo, firstRow + 2, 1, 1, 2);
+    grid->addWidget(m_frequencyArrows, firstRow + 2, 3);
 }
 
 void CFormatPicker::ShowFrequency(const QString& text) {

@@ -51,7 +51,7 @@ void CSamplePresetsDlg::BuildControls() {
     auto* grid = new QGridLayout;
     grid->addWidget(nameLabel, 0, 0);
     grid->addWidget(m_nameCombo, 0, 1, 1, 3);
-    grid->addWidget(m_format, 1, 0, 3, 4);
+    m_format->Place(grid, 1);
     grid->addWidget(new QLabel(QStringLiteral("Memory:"), this), 4, 0);
     grid->addWidget(m_memoryText, 4, 1, 1, 3);
     auto* buttons = new QHBoxLayout;
