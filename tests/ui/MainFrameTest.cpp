@@ -11,6 +11,8 @@
 #include <QLocalSocket>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -171,6 +173,38 @@ private slots:
                  (QList<int>{32777, 32803, 32778, 32784, 32786, 32785, 32787, 0, 32782, 32783}));
         for (QAction* action : main->actions() + utilities->actions())
             QVERIFY(action->isSeparator() || !action->icon().isNull());
+    }
+
+    // The menus built from the command table: texts with their keys, separators as "-", in order.
+    void menusListTheirCommandsInOrder() {
+        Start();
+        QStringList menus;
+        for (QAction* top : Frame()->menuBar()->actions()) {
+            QStringList entries;
+            for (QAction* entry : top->menu()->actions())
+                entries << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
+            menus << top->text() + QStringLiteral(": ") + entries.join(QLatin1Char('|'));
+        }
+        QCOMPARE(menus,
+                 (QStringList{
+                     "&File: &New\tCtrl+N|&Open...\tCtrl+O|&Close|&Save\tCtrl+S|Save &As...|-|"
+                     "Recent File|||||-|E&xit",
+                     "&Edit: Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|&Delete\tDel|-|"
+                     "Pr&operties...\tAlt+Enter",
+                     "&View: &Main Toolbar|&Utilities Toolbar|&Status Bar|-|Zoom &In\tCtrl +|"
+                     "Zoom &Out\tCtrl -",
+                     "&Sample: &Play\tCtrl+P|&Record...|-|&Amplify...|C&ompressor / Expander...|"
+                     "&Convert....|&Envelope...|&Peak Search|Re&verse|Stereo Panning...|-|"
+                     "C&hange Sign|Decode uLaw",
+                     "&Window: &New Window|&Cascade|&Tile|&Arrange Icons|Close Al&l",
+                     "&Help: Contents...|-|&About Orvex...",
+                 }));
+        QCOMPARE(Frame()->Action(ID_EDIT_CUT)->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}));
+        QCOMPARE(Frame()->Action(ID_EDIT_UNDO)->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
+        QVERIFY(Frame()->actions().contains(Frame()->Action(ID_EDIT_UNDO)));
+        QVERIFY(Frame()->Action(ID_VIEW_STATUS_BAR)->isChecked());
     }
 
     void statusPanesAndPromptsAtStart() {

@@ -15,14 +15,14 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
+#include <vector>
 
-#include "core/messages/MessageSink.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/app/COrvexApp.h"
 #include "ui/app/COrvexDoc.h"
 #include "ui/app/CommandIds.h"
-#include "ui/app/CommandText.h"
-#include "ui/app/FileDialogs.h"
+#include "ui/app/SaveFlow.h"
 #include "ui/view/COrvexView.h"
 
 namespace {
@@ -30,35 +30,22 @@ namespace {
 // Where the frame keeps what it remembers between runs.
 constexpr const char* kGeneralKey = "General";
 constexpr const char* kBarStateValue = "BarState";
-constexpr const char* kRecentKey = "Recent File List";
 
 const QString kIdlePrompt = QStringLiteral("Ready");
 
-// The commands that the active sample view carries.
+// The keys of a command's "|"-separated list.
+QList<QKeySequence> KeysOf(const char* keys) {
+    QList<QKeySequence> sequences;
+    if (keys == nullptr)
+        return sequences;
+    for (const QString& key : QString::fromLatin1(keys).split(QLatin1Char('|')))
+        sequences.append(QKeySequence(key));
+    return sequences;
+}
+
 bool IsViewCommand(int id) {
-    switch (id) {
-        case ID_SAMPLE_PLAY:
-        case ID_EDIT_COPY:
-        case ID_EDIT_CUT:
-        case ID_EDIT_DELETE:
-        case ID_EDIT_PASTE:
-        case ID_EDIT_UNDO:
-        case ID_FILE_SAVE_AS:
-        case ID_SAMPLE_AMPLIFY:
-        case ID_SAMPLE_COMPRESSOR:
-        case ID_SAMPLE_CONVERT:
-        case ID_SAMPLE_ENVELOPE:
-        case ID_SAMPLE_PEAKSEARCH:
-        case ID_SAMPLE_REVERSE:
-        case ID_SAMPLE_PANNING:
-        case ID_SAMPLE_CHANGESIGN:
-        case ID_SAMPLE_DECODEULAW:
-        case ID_VIEW_ZOOMIN:
-        case ID_VIEW_ZOOMOUT:
-            return true;
-        default:
-            return false;
-    }
+    const CommandRow* row = FindCommandRow(id);
+    return row != nullptr && row->rule == CommandRule::kView;
 }
 
 // The texts that size the status panes after the message pane.
@@ -67,7 +54,7 @@ const char* const kPaneSizingTexts[] = {"9999999999 Bytes", "16 Bit ", "44010 Hz
 
 }  // namespace
 
-CMainFrame::CMainFrame(COrvexApp* app) : m_app(app) {
+CMainFrame::CMainFrame(COrvexApp* app) : m_app(app), m_recent(Settings()) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Orvex"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/orvex.svg")));
@@ -100,7 +87,8 @@ bool CMainFrame::Create() {
     if (!CreateStatusBar())
         return false;
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
-    LoadRecentFiles();
+    m_recent.Load();
+    UpdateRecentMenu();
     LoadBarState();
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateCommands);
     resize(900, 620);
@@ -108,100 +96,59 @@ bool CMainFrame::Create() {
     return true;
 }
 
-QAction* CMainFrame::MakeAction(int id, const QString& menuText, const QString& iconName) {
-    auto* action = new QAction(menuText, this);
+QAction* CMainFrame::MakeAction(const CommandRow& row) {
+    const int id = row.id;
+    auto* action = new QAction(QString::fromUtf8(row.menuText), this);
     action->setData(id);
     action->setStatusTip(CommandPrompt(id));
     const QString tip = CommandToolTip(id);
     if (!tip.isEmpty())
         action->setToolTip(tip);
-    if (!iconName.isEmpty())
-        action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(iconName)));
+    if (row.icon != nullptr)
+        action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(row.icon))));
+    if (row.keys != nullptr)
+        action->setShortcuts(KeysOf(row.keys));
+    if (row.checkable) {
+        action->setCheckable(true);
+        action->setChecked(true);
+    }
     connect(action, &QAction::triggered, this, [this, id]() { OnCommand(id); });
     m_actions.insert(id, action);
     return action;
 }
 
 void CMainFrame::CreateActions() {
-    // Menu texts carry their key names after a tab, as the menus show them.
-    MakeAction(ID_FILE_NEW, QStringLiteral("&New\tCtrl+N"), QStringLiteral("new"))
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
-    MakeAction(ID_FILE_OPEN, QStringLiteral("&Open...\tCtrl+O"), QStringLiteral("open"))
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
-    MakeAction(ID_FILE_CLOSE, QStringLiteral("&Close"));
-    MakeAction(ID_FILE_SAVE, QStringLiteral("&Save\tCtrl+S"), QStringLiteral("save"))
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    MakeAction(ID_FILE_SAVE_AS, QStringLiteral("Save &As..."));
-    MakeAction(ID_APP_EXIT, QStringLiteral("E&xit"));
-
-    MakeAction(ID_EDIT_CUT, QStringLiteral("Cu&t\tCtrl+X"), QStringLiteral("cut"))
-        ->setShortcuts(
-            {QKeySequence(QStringLiteral("Ctrl+X")), QKeySequence(QStringLiteral("Shift+Del"))});
-    MakeAction(ID_EDIT_COPY, QStringLiteral("&Copy\tCtrl+C"), QStringLiteral("copy"))
-        ->setShortcuts(
-            {QKeySequence(QStringLiteral("Ctrl+C")), QKeySequence(QStringLiteral("Ctrl+Ins"))});
-    MakeAction(ID_EDIT_PASTE, QStringLiteral("&Paste\tCtrl+V"), QStringLiteral("paste"))
-        ->setShortcuts(
-            {QKeySequence(QStringLiteral("Ctrl+V")), QKeySequence(QStringLiteral("Shift+Ins"))});
-    MakeAction(ID_EDIT_DELETE, QStringLiteral("&Delete\tDel"))
-        ->setShortcut(QKeySequence(QStringLiteral("Del")));
-    // Undo has keys but no menu entry: it replaces the sound with the clipboard's.
-    QAction* undo = MakeAction(ID_EDIT_UNDO, QStringLiteral("Undo"));
-    undo->setShortcuts(
-        {QKeySequence(QStringLiteral("Ctrl+Z")), QKeySequence(QStringLiteral("Alt+Backspace"))});
-    addAction(undo);
-    MakeAction(ID_EDIT_PROPERTIES, QStringLiteral("Pr&operties...\tAlt+Enter"),
-               QStringLiteral("properties"))
-        ->setShortcuts({QKeySequence(QStringLiteral("Alt+Return")),
-                        QKeySequence(QStringLiteral("Alt+Enter"))});
-
-    QAction* mainBar = MakeAction(ID_VIEW_MAINTOOLBAR, QStringLiteral("&Main Toolbar"));
-    QAction* utilitiesBar =
-        MakeAction(ID_VIEW_UTILITIESTOOLBAR, QStringLiteral("&Utilities Toolbar"));
-    QAction* statusBarAction = MakeAction(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"));
-    for (QAction* toggle : {mainBar, utilitiesBar, statusBarAction}) {
-        toggle->setCheckable(true);
-        toggle->setChecked(true);
+    for (const CommandRow& row : CommandTable()) {
+        if (row.menuText == nullptr)
+            continue;
+        QAction* action = MakeAction(row);
+        // A command outside the menus is the frame's own, so that its keys still work.
+        if (row.menu == CommandMenu::kNone)
+            addAction(action);
     }
-    // The menu promises "Ctrl +" and "Ctrl -", so those keys work too.
-    MakeAction(ID_VIEW_ZOOMIN, QStringLiteral("Zoom &In\tCtrl +"), QStringLiteral("zoomin"))
-        ->setShortcuts(
-            {QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))});
-    MakeAction(ID_VIEW_ZOOMOUT, QStringLiteral("Zoom &Out\tCtrl -"), QStringLiteral("zoomout"))
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+-")));
-
-    MakeAction(ID_SAMPLE_PLAY, QStringLiteral("&Play\tCtrl+P"), QStringLiteral("play"))
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
-    MakeAction(ID_SAMPLE_RECORD, QStringLiteral("&Record..."), QStringLiteral("record"));
-    MakeAction(ID_SAMPLE_AMPLIFY, QStringLiteral("&Amplify..."), QStringLiteral("amplify"));
-    MakeAction(ID_SAMPLE_COMPRESSOR, QStringLiteral("C&ompressor / Expander..."),
-               QStringLiteral("compressor"));
-    MakeAction(ID_SAMPLE_CONVERT, QStringLiteral("&Convert...."), QStringLiteral("convert"));
-    MakeAction(ID_SAMPLE_ENVELOPE, QStringLiteral("&Envelope..."), QStringLiteral("envelope"));
-    MakeAction(ID_SAMPLE_PEAKSEARCH, QStringLiteral("&Peak Search"), QStringLiteral("peaksearch"));
-    MakeAction(ID_SAMPLE_REVERSE, QStringLiteral("Re&verse"), QStringLiteral("reverse"));
-    MakeAction(ID_SAMPLE_PANNING, QStringLiteral("Stereo Panning..."), QStringLiteral("panning"));
-    MakeAction(ID_SAMPLE_CHANGESIGN, QStringLiteral("C&hange Sign"), QStringLiteral("changesign"));
-    MakeAction(ID_SAMPLE_DECODEULAW, QStringLiteral("Decode uLaw"), QStringLiteral("decodeulaw"));
-
-    MakeAction(ID_WINDOW_NEW, QStringLiteral("&New Window"));
-    MakeAction(ID_WINDOW_CASCADE, QStringLiteral("&Cascade"));
-    MakeAction(ID_WINDOW_TILE_HORZ, QStringLiteral("&Tile"));
-    MakeAction(ID_WINDOW_ARRANGE, QStringLiteral("&Arrange Icons"));
-    MakeAction(ID_WINDOW_CLOSEALL, QStringLiteral("Close Al&l"));
-
-    MakeAction(ID_HELP_CONTENTS, QStringLiteral("Contents..."));
-    MakeAction(ID_APP_ABOUT, QStringLiteral("&About Orvex..."), QStringLiteral("about"));
-
     // Every command's keys work wherever the focus is inside the frame.
     for (QAction* action : std::as_const(m_actions)) action->setShortcutContext(Qt::WindowShortcut);
 }
 
-void CMainFrame::CreateMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS})
-        file->addAction(Action(id));
-    file->addSeparator();
+void CMainFrame::FillMenu(QMenu* target, CommandMenu menu,
+                          void (CMainFrame::*atGroupBreak)(QMenu*)) {
+    int group = -1;
+    for (const CommandRow& row : CommandTable()) {
+        if (row.menu != menu || row.menuText == nullptr)
+            continue;
+        if (group >= 0 && row.menuGroup != group) {
+            target->addSeparator();
+            if (atGroupBreak != nullptr) {
+                (this->*atGroupBreak)(target);
+                target->addSeparator();
+            }
+        }
+        group = row.menuGroup;
+        target->addAction(Action(row.id));
+    }
+}
+
+void CMainFrame::AddRecentEntries(QMenu* file) {
     m_recentPlaceholder = file->addAction(QStringLiteral("Recent File"));
     m_recentPlaceholder->setEnabled(false);
     m_recentPlaceholder->setStatusTip(CommandPrompt(ID_FILE_MRU_FILE1));
@@ -210,44 +157,26 @@ void CMainFrame::CreateMenus() {
         entry->setStatusTip(CommandPrompt(ID_FILE_MRU_FILE1));
         entry->setVisible(false);
         connect(entry, &QAction::triggered, this, [this, i]() {
-            if (i < m_recent.size())
-                m_app->OpenDocumentFile(m_recent[i]);
+            if (i < m_recent.Files().size()) {
+                const QString path = m_recent.Files()[i];
+                m_app->OpenDocumentFile(path);
+            }
         });
         m_recentActions.append(entry);
     }
-    file->addSeparator();
-    file->addAction(Action(ID_APP_EXIT));
+}
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE})
-        edit->addAction(Action(id));
-    edit->addSeparator();
-    edit->addAction(Action(ID_EDIT_PROPERTIES));
-
-    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
-    for (int id : {ID_VIEW_MAINTOOLBAR, ID_VIEW_UTILITIESTOOLBAR, ID_VIEW_STATUS_BAR})
-        viewMenu->addAction(Action(id));
-    viewMenu->addSeparator();
-    viewMenu->addAction(Action(ID_VIEW_ZOOMIN));
-    viewMenu->addAction(Action(ID_VIEW_ZOOMOUT));
-
-    QMenu* sample = menuBar()->addMenu(QStringLiteral("&Sample"));
-    sample->addAction(Action(ID_SAMPLE_PLAY));
-    sample->addAction(Action(ID_SAMPLE_RECORD));
-    sample->addSeparator();
-    for (int id : {ID_SAMPLE_AMPLIFY, ID_SAMPLE_COMPRESSOR, ID_SAMPLE_CONVERT, ID_SAMPLE_ENVELOPE,
-                   ID_SAMPLE_PEAKSEARCH, ID_SAMPLE_REVERSE, ID_SAMPLE_PANNING})
-        sample->addAction(Action(id));
-    sample->addSeparator();
-    sample->addAction(Action(ID_SAMPLE_CHANGESIGN));
-    sample->addAction(Action(ID_SAMPLE_DECODEULAW));
+void CMainFrame::CreateMenus() {
+    FillMenu(menuBar()->addMenu(QStringLiteral("&File")), CommandMenu::kFile,
+             &CMainFrame::AddRecentEntries);
+    FillMenu(menuBar()->addMenu(QStringLiteral("&Edit")), CommandMenu::kEdit);
+    FillMenu(menuBar()->addMenu(QStringLiteral("&View")), CommandMenu::kView);
+    FillMenu(menuBar()->addMenu(QStringLiteral("&Sample")), CommandMenu::kSample);
 
     m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, [this]() {
         m_windowMenu->clear();
-        for (int id : {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE,
-                       ID_WINDOW_CLOSEALL})
-            m_windowMenu->addAction(Action(id));
+        FillMenu(m_windowMenu, CommandMenu::kWindow);
         const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
         if (!windows.isEmpty())
             m_windowMenu->addSeparator();
@@ -262,48 +191,36 @@ void CMainFrame::CreateMenus() {
         }
     });
     // The menu has entries before it is first opened, so that its keys work at once.
-    for (int id : {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE,
-                   ID_WINDOW_CLOSEALL})
-        m_windowMenu->addAction(Action(id));
+    FillMenu(m_windowMenu, CommandMenu::kWindow);
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(Action(ID_HELP_CONTENTS));
-    help->addSeparator();
-    help->addAction(Action(ID_APP_ABOUT));
+    FillMenu(menuBar()->addMenu(QStringLiteral("&Help")), CommandMenu::kHelp);
     UpdateRecentMenu();
 }
 
+QToolBar* CMainFrame::MakeToolBar(const QString& name, CommandBar bar) {
+    auto* toolBar = new QToolBar(name, this);
+    toolBar->setObjectName(name);
+    std::vector<const CommandRow*> buttons;
+    for (const CommandRow& row : CommandTable()) {
+        if (row.bar == bar)
+            buttons.push_back(&row);
+    }
+    std::ranges::sort(buttons, {}, &CommandRow::barSlot);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        if (i > 0 && buttons[i]->barSlot / 10 != buttons[i - 1]->barSlot / 10)
+            toolBar->addSeparator();
+        toolBar->addAction(Action(buttons[i]->id));
+    }
+    toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    toolBar->setMovable(true);
+    toolBar->setFloatable(true);
+    toolBar->setIconSize(QSize(16, 16));
+    return toolBar;
+}
+
 bool CMainFrame::CreateToolBars() {
-    m_mainBar = new QToolBar(QStringLiteral("Main"), this);
-    m_mainBar->setObjectName(QStringLiteral("Main"));
-    const int mainIds[] = {ID_FILE_NEW,      ID_FILE_OPEN,   ID_FILE_SAVE, ID_SEPARATOR,
-                           ID_SAMPLE_RECORD, ID_SAMPLE_PLAY, ID_SEPARATOR, ID_VIEW_ZOOMIN,
-                           ID_VIEW_ZOOMOUT,  ID_SEPARATOR,   ID_EDIT_CUT,  ID_EDIT_COPY,
-                           ID_EDIT_PASTE,    ID_SEPARATOR,   ID_APP_ABOUT};
-    for (int id : mainIds) {
-        if (id == ID_SEPARATOR)
-            m_mainBar->addSeparator();
-        else
-            m_mainBar->addAction(Action(id));
-    }
-    m_utilitiesBar = new QToolBar(QStringLiteral("Utilities"), this);
-    m_utilitiesBar->setObjectName(QStringLiteral("Utilities"));
-    const int utilityIds[] = {ID_SAMPLE_AMPLIFY,   ID_SAMPLE_COMPRESSOR, ID_SAMPLE_CONVERT,
-                              ID_SAMPLE_ENVELOPE,  ID_SAMPLE_PEAKSEARCH, ID_SAMPLE_REVERSE,
-                              ID_SAMPLE_PANNING,   ID_SEPARATOR,         ID_SAMPLE_CHANGESIGN,
-                              ID_SAMPLE_DECODEULAW};
-    for (int id : utilityIds) {
-        if (id == ID_SEPARATOR)
-            m_utilitiesBar->addSeparator();
-        else
-            m_utilitiesBar->addAction(Action(id));
-    }
-    for (QToolBar* bar : {m_mainBar, m_utilitiesBar}) {
-        bar->setAllowedAreas(Qt::AllToolBarAreas);
-        bar->setMovable(true);
-        bar->setFloatable(true);
-        bar->setIconSize(QSize(16, 16));
-    }
+    m_mainBar = MakeToolBar(QStringLiteral("Main"), CommandBar::kMain);
+    m_utilitiesBar = MakeToolBar(QStringLiteral("Utilities"), CommandBar::kUtilities);
     // "Utilities" sits on the same row directly to the right of "Main".
     addToolBar(Qt::TopToolBarArea, m_mainBar);
     addToolBar(Qt::TopToolBarArea, m_utilitiesBar);
@@ -415,23 +332,26 @@ void CMainFrame::UpdateCommands() {
         return;
     COrvexView* view = ActiveView();
     const bool hasWindows = !m_mdi->subWindowList().isEmpty();
-    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
-        const int id = it.key();
-        bool enabled = true;
-        if (IsViewCommand(id)) {
-            enabled = view != nullptr && view->IsCommandEnabled(id);
-        } else if (id == ID_FILE_CLOSE || id == ID_FILE_SAVE || id == ID_WINDOW_NEW) {
-            enabled = view != nullptr;
-        } else if (id == ID_WINDOW_CASCADE || id == ID_WINDOW_TILE_HORZ ||
-                   id == ID_WINDOW_ARRANGE || id == ID_WINDOW_CLOSEALL) {
-            enabled = hasWindows;
-        } else if (id == ID_SAMPLE_RECORD || id == ID_EDIT_PROPERTIES) {
-            // Recording and the property sheet are not part of this editor yet.
-            enabled = false;
-        }
-        it.value()->setEnabled(enabled);
-    }
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
+        it.value()->setEnabled(IsCommandEnabled(it.key(), view, hasWindows));
     UpdateFrameTitle();
+}
+
+bool CMainFrame::IsCommandEnabled(int id, const COrvexView* view, bool hasWindows) const {
+    const CommandRow* row = FindCommandRow(id);
+    switch (row != nullptr ? row->rule : CommandRule::kAlways) {
+        case CommandRule::kAlways:
+            return true;
+        case CommandRule::kView:
+            return view != nullptr && view->IsCommandEnabled(id);
+        case CommandRule::kNeedsView:
+            return view != nullptr;
+        case CommandRule::kNeedsWindow:
+            return hasWindows;
+        case CommandRule::kNotYet:
+            return false;
+    }
+    return true;
 }
 
 void CMainFrame::OnCommand(int id) {
@@ -502,23 +422,9 @@ void CMainFrame::OnFileSave() {
     COrvexView* view = ActiveView();
     if (view == nullptr)
         return;
-    COrvexDoc* document = view->GetDocument();
-    if (document->GetPathName().isEmpty()) {
-        // A document without a path asks for one first.
-        QString title = document->GetTitle();
-        QString path;
-        if (!SaveDialog(this, path, title, document->sample))
-            return;
-        if (document->OnSaveDocument(path)) {
-            document->SetPathName(path);
-            AddToRecentFiles(document->GetPathName());
-        } else {
-            ShowMessage("Failed to save document.");
-        }
-        return;
-    }
-    if (!document->OnSaveDocument(document->GetPathName()))
-        ShowMessage("Failed to save document.");
+    SaveFlow(this, *view->GetDocument()).Save([this](const QString& path) {
+        AddToRecentFiles(path);
+    });
 }
 
 void CMainFrame::CloseAll() {
@@ -535,46 +441,22 @@ void CMainFrame::CloseAll() {
 }
 
 void CMainFrame::AddToRecentFiles(const QString& path) {
-    m_recent.removeAll(path);
-    m_recent.prepend(path);
-    while (m_recent.size() > kMruSize) m_recent.removeLast();
+    m_recent.Add(path);
     UpdateRecentMenu();
-    SaveRecentFiles();
 }
 
 void CMainFrame::UpdateRecentMenu() {
-    m_recentPlaceholder->setVisible(m_recent.isEmpty());
+    const QStringList& files = m_recent.Files();
+    m_recentPlaceholder->setVisible(files.isEmpty());
     for (int i = 0; i < kMruSize; ++i) {
         QAction* entry = m_recentActions[i];
-        if (i < m_recent.size()) {
-            entry->setText(
-                QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(m_recent[i]).fileName()));
-            entry->setToolTip(m_recent[i]);
+        if (i < files.size()) {
+            entry->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()));
+            entry->setToolTip(files[i]);
             entry->setVisible(true);
         } else {
             entry->setVisible(false);
         }
-    }
-}
-
-void CMainFrame::LoadRecentFiles() {
-    m_recent.clear();
-    for (int i = 1; i <= kMruSize; ++i) {
-        const std::optional<std::string> file =
-            Settings().GetString(kRecentKey, "File" + std::to_string(i));
-        if (file && !file->empty())
-            m_recent.append(QString::fromStdString(*file));
-    }
-    UpdateRecentMenu();
-}
-
-void CMainFrame::SaveRecentFiles() const {
-    for (int i = 1; i <= kMruSize; ++i) {
-        const std::string name = "File" + std::to_string(i);
-        if (i <= m_recent.size())
-            Settings().SetString(kRecentKey, name, m_recent[i - 1].toStdString());
-        else
-            Settings().DeleteValue(kRecentKey, name);
     }
 }
 

@@ -4,6 +4,8 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include "ui/app/CommandTable.h"
+#include "ui/app/RecentFileList.h"
 #include "ui/view/ViewHost.h"
 
 class COrvexApp;
@@ -24,7 +26,7 @@ class CMainFrame : public QMainWindow, public ViewHost {
 
 public:
     static constexpr int kPaneCount = 6;
-    static constexpr int kMruSize = 4;
+    static constexpr int kMruSize = RecentFileList::kSize;
 
     explicit CMainFrame(COrvexApp* app);
     ~CMainFrame() override;
@@ -47,7 +49,7 @@ public:
     QMdiSubWindow* AddView(COrvexView* view);
 
     // The most recently used files, newest first.
-    const QStringList& RecentFiles() const { return m_recent; }
+    const QStringList& RecentFiles() const { return m_recent.Files(); }
     void AddToRecentFiles(const QString& path);
 
     void CloseAll();
@@ -61,10 +63,17 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QAction* MakeAction(int id, const QString& menuText, const QString& iconName = QString());
+    QAction* MakeAction(const CommandRow& row);
     void CreateActions();
     void CreateMenus();
+    // Adds the actions of `menu`'s commands, a separator between groups; `atGroupBreak` adds
+    // what stands between the groups (the recent files of the File menu).
+    void FillMenu(QMenu* target, CommandMenu menu,
+                  void (CMainFrame::*atGroupBreak)(QMenu*) = nullptr);
+    void AddRecentEntries(QMenu* file);
+    QToolBar* MakeToolBar(const QString& name, CommandBar bar);
     bool CreateToolBars();
+    bool IsCommandEnabled(int id, const COrvexView* view, bool hasWindows) const;
     bool CreateStatusBar();
     void UpdateRecentMenu();
     void UpdateFrameTitle();
@@ -72,8 +81,6 @@ private:
     void OnCommand(int id);
     void OnFileSave();
     void OnNewWindow();
-    void LoadRecentFiles();
-    void SaveRecentFiles() const;
 
     COrvexApp* m_app;
     QMdiArea* m_mdi = nullptr;
@@ -84,5 +91,5 @@ private:
     QMenu* m_windowMenu = nullptr;
     QList<QAction*> m_recentActions;
     QAction* m_recentPlaceholder = nullptr;
-    QStringList m_recent;
+    RecentFileList m_recent;
 };

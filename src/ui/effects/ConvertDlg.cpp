@@ -1,6 +1,5 @@
 #include "ui/effects/ConvertDlg.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -8,14 +7,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "core/effects/Convert.h"
 #include "core/effects/VolumeText.h"
 #include "core/messages/MessageSink.h"
 #include "ui/controls/ControlText.h"
-#include "ui/controls/UpDown.h"
+#include "ui/effects/FormatPicker.h"
 #include "ui/effects/FrequencyControls.h"
 #include "ui/effects/SamplePresetsDlg.h"
 
@@ -37,21 +35,7 @@ void CConvertDlg::BuildControls() {
     m_sourceText->setObjectName(QStringLiteral("1014"));
     (new QVBoxLayout(sourceGroup))->addWidget(m_sourceText);
 
-    m_8BitRadio = new QRadioButton(QStringLiteral("&8-bit"), this);
-    m_16BitRadio = new QRadioButton(QStringLiteral("&16-bit"), this);
-    m_monoRadio = new QRadioButton(QStringLiteral("&Mono"), this);
-    m_stereoRadio = new QRadioButton(QStringLiteral("&Stereo"), this);
-    auto* widthGroup = new QButtonGroup(this);
-    widthGroup->addButton(m_8BitRadio);
-    widthGroup->addButton(m_16BitRadio);
-    auto* channelGroup = new QButtonGroup(this);
-    channelGroup->addButton(m_monoRadio);
-    channelGroup->addButton(m_stereoRadio);
-
-    m_frequencyCombo = MakeFrequencyCombo(this);
-    m_frequencyArrows = MakeFrequencyArrows(this);
-    auto* frequencyLabel = new QLabel(QStringLiteral("&Frequency:"), this);
-    frequencyLabel->setBuddy(m_frequencyCombo);
+    m_format = new CFormatPicker(this);
     m_qualityCombo = MakePresetNameCombo(this, 20);
     auto* qualityLabel = new QLabel(QStringLiteral("&Quality:"), this);
     qualityLabel->setBuddy(m_qualityCombo);
@@ -60,13 +44,7 @@ void CConvertDlg::BuildControls() {
     presetsButton->setAutoDefault(false);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(m_8BitRadio, 0, 1);
-    grid->addWidget(m_16BitRadio, 0, 2);
-    grid->addWidget(m_monoRadio, 1, 1);
-    grid->addWidget(m_stereoRadio, 1, 2);
-    grid->addWidget(frequencyLabel, 2, 0);
-    grid->addWidget(m_frequencyCombo, 2, 1, 1, 2);
-    grid->addWidget(m_frequencyArrows, 2, 3);
+    m_format->Place(grid, 0);
     grid->addWidget(qualityLabel, 3, 0);
     grid->addWidget(m_qualityCombo, 3, 1, 1, 2);
     grid->addWidget(presetsButton, 3, 3);
@@ -81,26 +59,8 @@ void CConvertDlg::BuildControls() {
     connect(buttons, &QDialogButtonBox::accepted, this, &CConvertDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CConvertDlg::reject);
     connect(presetsButton, &QPushButton::clicked, this, &CConvertDlg::OnPresets);
-    for (QRadioButton* radio : {m_8BitRadio, m_16BitRadio, m_monoRadio, m_stereoRadio}) {
-        connect(radio, &QRadioButton::clicked, this, [this] {
-            ReadControls();
-            LookUpQuality();
-            WriteControls();
-        });
-    }
-    connect(m_frequencyArrows, &CUpDown::PositionChanged, this, [this](int position) {
-        ReadControls();
-        m_strFrequency = FrequencyText(static_cast<long long>(position) + kFrequencyOffset);
-        LookUpQuality();
-        WriteControls();
-    });
-    connect(m_frequencyCombo, &QComboBox::activated, this, [this](int index) {
-        ReadControls();
-        m_strFrequency = m_frequencyCombo->itemText(index).toStdString();
-        LookUpQuality();
-        WriteControls();
-    });
-    connect(m_frequencyCombo->lineEdit(), &QLineEdit::textEdited, this, [this] {
+    // A change of format names the preset that has it, or none.
+    connect(m_format, &CFormatPicker::Edited, this, [this] {
         ReadControls();
         LookUpQuality();
         WriteControls();
@@ -119,22 +79,13 @@ void CConvertDlg::InitDialog() {
 
 void CConvertDlg::ReadControls() {
     m_strQuality = TextOf(m_qualityCombo);
-    m_strFrequency = TextOf(m_frequencyCombo);
-    m_n16Bit = m_16BitRadio->isChecked() ? 1 : 0;
-    m_nStereo = m_stereoRadio->isChecked() ? 1 : 0;
-    // The arrows step from the frequency the box shows, also right after typing.
-    SyncFrequencyArrows(m_frequencyArrows, m_strFrequency);
+    m_format->Read(m_strFrequency, m_n16Bit, m_nStereo);
 }
 
 void CConvertDlg::WriteControls() {
-    SyncFrequencyArrows(m_frequencyArrows, m_strFrequency);
+    m_format->Write(m_strFrequency, m_n16Bit, m_nStereo);
     m_sourceText->setText(QString::fromStdString(m_strSource));
     ShowText(m_qualityCombo, m_strQuality);
-    ShowText(m_frequencyCombo, m_strFrequency);
-    m_8BitRadio->setChecked(m_n16Bit == 0);
-    m_16BitRadio->setChecked(m_n16Bit != 0);
-    m_monoRadio->setChecked(m_nStereo == 0);
-    m_stereoRadio->setChecked(m_nStereo != 0);
 }
 
 void CConvertDlg::LookUpQuality() {
@@ -186,7 +137,7 @@ void CConvertDlg::accept() {
     const int frequency = LeadingInteger(m_strFrequency);
     if (frequency < 1 || !IsConvertibleRate(static_cast<uint32_t>(frequency))) {
         ShowMessage(kBadFrequencyMessage);
-        m_frequencyCombo->setFocus();
+        m_format->FrequencyCombo()->setFocus();
         return;
     }
     QDialog::accept();

@@ -5,10 +5,9 @@
 
 #include "core/effects/SampleRatePresets.h"
 
-class CUpDown;
+class CFormatPicker;
 class QComboBox;
 class QLabel;
-class QRadioButton;
 
 // "Convert Sample": the target rate, width and channel count of a conversion, with the quality
 // box naming the stored preset those values match. OK is refused, with a message, for a rate no
@@ -43,11 +42,6 @@ private:
 
     SampleRatePresets m_presets;
     QLabel* m_sourceText;
-    QRadioButton* m_8BitRadio;
-    QRadioButton* m_16BitRadio;
-    QRadioButton* m_monoRadio;
-    QRadioButton* m_stereoRadio;
-    QComboBox* m_frequencyCombo;
-    CUpDown* m_frequencyArrows;
+    CFormatPicker* m_format;
     QComboBox* m_qualityCombo;
 };

@@ -1,20 +1,18 @@
 #include "ui/effects/SamplePresetsDlg.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 #include <cstdio>
 
 #include "core/effects/VolumeText.h"
 #include "core/messages/MessageSink.h"
 #include "ui/controls/ControlText.h"
-#include "ui/controls/UpDown.h"
+#include "ui/effects/FormatPicker.h"
 #include "ui/effects/FrequencyControls.h"
 
 CSamplePresetsDlg::CSamplePresetsDlg(QWidget* parent) : QDialog(parent) {
@@ -38,21 +36,7 @@ void CSamplePresetsDlg::BuildControls() {
     m_nameCombo = MakePresetNameCombo(this, 50);
     auto* nameLabel = new QLabel(QStringLiteral("&Name:"), this);
     nameLabel->setBuddy(m_nameCombo);
-    m_8BitRadio = new QRadioButton(QStringLiteral("&8-bit"), this);
-    m_16BitRadio = new QRadioButton(QStringLiteral("&16-bit"), this);
-    m_monoRadio = new QRadioButton(QStringLiteral("&Mono"), this);
-    m_stereoRadio = new QRadioButton(QStringLiteral("&Stereo"), this);
-    // Two independent radio groups, as the two rows of the dialog.
-    auto* widthGroup = new QButtonGroup(this);
-    widthGroup->addButton(m_8BitRadio);
-    widthGroup->addButton(m_16BitRadio);
-    auto* channelGroup = new QButtonGroup(this);
-    channelGroup->addButton(m_monoRadio);
-    channelGroup->addButton(m_stereoRadio);
-    m_frequencyCombo = MakeFrequencyCombo(this);
-    m_frequencyArrows = MakeFrequencyArrows(this);
-    auto* frequencyLabel = new QLabel(QStringLiteral("&Frequency:"), this);
-    frequencyLabel->setBuddy(m_frequencyCombo);
+    m_format = new CFormatPicker(this);
     m_memoryText = new QLabel(this);
     m_memoryText->setObjectName(QStringLiteral("1003"));
     auto* saveButton = new QPushButton(QStringLiteral("&Save"), this);
@@ -67,13 +51,7 @@ void CSamplePresetsDlg::BuildControls() {
     auto* grid = new QGridLayout;
     grid->addWidget(nameLabel, 0, 0);
     grid->addWidget(m_nameCombo, 0, 1, 1, 3);
-    grid->addWidget(m_8BitRadio, 1, 1);
-    grid->addWidget(m_16BitRadio, 1, 2);
-    grid->addWidget(m_monoRadio, 2, 1);
-    grid->addWidget(m_stereoRadio, 2, 2);
-    grid->addWidget(frequencyLabel, 3, 0);
-    grid->addWidget(m_frequencyCombo, 3, 1, 1, 2);
-    grid->addWidget(m_frequencyArrows, 3, 3);
+    m_format->Place(grid, 1);
     grid->addWidget(new QLabel(QStringLiteral("Memory:"), this), 4, 0);
     grid->addWidget(m_memoryText, 4, 1, 1, 3);
     auto* buttons = new QHBoxLayout;
@@ -88,23 +66,8 @@ void CSamplePresetsDlg::BuildControls() {
     connect(okButton, &QPushButton::clicked, this, &CSamplePresetsDlg::accept);
     connect(saveButton, &QPushButton::clicked, this, &CSamplePresetsDlg::OnSave);
     connect(deleteButton, &QPushButton::clicked, this, &CSamplePresetsDlg::OnDelete);
-    for (QRadioButton* radio : {m_8BitRadio, m_16BitRadio, m_monoRadio, m_stereoRadio}) {
-        connect(radio, &QRadioButton::clicked, this, [this] {
-            ReadControls();
-            WriteControls();
-        });
-    }
-    connect(m_frequencyArrows, &CUpDown::PositionChanged, this, [this](int position) {
-        ReadControls();
-        m_strFrequency = FrequencyText(static_cast<long long>(position) + kFrequencyOffset);
-        WriteControls();
-    });
-    connect(m_frequencyCombo, &QComboBox::activated, this, [this](int index) {
-        ReadControls();
-        m_strFrequency = m_frequencyCombo->itemText(index).toStdString();
-        WriteControls();
-    });
-    connect(m_frequencyCombo->lineEdit(), &QLineEdit::textEdited, this, [this] {
+    // A change of format shows its memory rate.
+    connect(m_format, &CFormatPicker::Edited, this, [this] {
         ReadControls();
         WriteControls();
     });
@@ -134,22 +97,14 @@ void CSamplePresetsDlg::UpdateMemory() {
 
 void CSamplePresetsDlg::ReadControls() {
     m_strName = TextOf(m_nameCombo);
-    m_strFrequency = TextOf(m_frequencyCombo);
-    m_n16Bit = m_16BitRadio->isChecked() ? 1 : 0;
-    m_nStereo = m_stereoRadio->isChecked() ? 1 : 0;
-    SyncFrequencyArrows(m_frequencyArrows, m_strFrequency);
+    m_format->Read(m_strFrequency, m_n16Bit, m_nStereo);
     UpdateMemory();
 }
 
 void CSamplePresetsDlg::WriteControls() {
-    SyncFrequencyArrows(m_frequencyArrows, m_strFrequency);
+    m_format->Write(m_strFrequency, m_n16Bit, m_nStereo);
     UpdateMemory();
     ShowText(m_nameCombo, m_strName);
-    ShowText(m_frequencyCombo, m_strFrequency);
-    m_8BitRadio->setChecked(m_n16Bit == 0);
-    m_16BitRadio->setChecked(m_n16Bit != 0);
-    m_monoRadio->setChecked(m_nStereo == 0);
-    m_stereoRadio->setChecked(m_nStereo != 0);
     m_memoryText->setText(QString::fromStdString(m_strMemory));
 }
 

@@ -5,11 +5,10 @@
 
 #include "core/effects/SampleRatePresets.h"
 
-class CUpDown;
+class CFormatPicker;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QRadioButton;
 
 // "Sample Presets": names, saves and deletes the (frequency, channels, bits) presets of the
 // settings store. The caller gives the name and values to start from and reads m_strName, the
@@ -43,11 +42,6 @@ private:
 
     SampleRatePresets m_presets;
     QComboBox* m_nameCombo;
-    QRadioButton* m_8BitRadio;
-    QRadioButton* m_16BitRadio;
-    QRadioButton* m_monoRadio;
-    QRadioButton* m_stereoRadio;
-    QComboBox* m_frequencyCombo;
-    CUpDown* m_frequencyArrows;
+    CFormatPicker* m_format;
     QLabel* m_memoryText;
 };

@@ -1,6 +1,5 @@
 #include "ui/view/COrvexView.h"
 
-#include <QApplication>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,21 +7,11 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "core/clipboard/ClipboardService.h"
-#include "core/effects/ChangeSign.h"
-#include "core/effects/PeakSearch.h"
-#include "core/effects/Reverse.h"
-#include "core/effects/ULaw.h"
-#include "core/messages/MessageSink.h"
 #include "core/sample/SampleBuffer.h"
-#include "core/sample/SampleEditing.h"
 #include "ui/app/COrvexDoc.h"
-#include "ui/app/CommandIds.h"
-#include "ui/app/FileDialogs.h"
-#include "ui/effects/AmplifyCommand.h"
-#include "ui/effects/ConvertCommand.h"
 #include "ui/view/CTimeRuler.h"
 #include "ui/view/CWaveformWnd.h"
+#include "ui/view/ScrollMapping.h"
 #include "ui/view/ViewHost.h"
 
 namespace {
@@ -31,22 +20,6 @@ constexpr int kUpperId = 1;
 constexpr int kLowerId = 2;
 constexpr int kRulerId = 3;
 constexpr uint32_t kAllBits = 0xFFFFFFFFu;
-
-// Shows the wait cursor for the length of an edit.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-// The window repaints its waveform from the changed bytes (a change of style to the same style
-// redraws everything).
-void RedrawWave(CWaveformWnd* window) {
-    if (window != nullptr)
-        window->SetStyle(window->GetStyle());
-}
 
 }  // namespace
 
@@ -75,6 +48,10 @@ SampleBuffer& COrvexView::Buffer() const {
 
 bool COrvexView::HasFrames() const {
     return Buffer().GetFrameCount() > 0;
+}
+
+ChannelPair COrvexView::Channels() const {
+    return ChannelPair(m_wndUpper, m_wndLower, m_bStereo);
 }
 
 bool COrvexView::IsIdle() const {
@@ -110,19 +87,14 @@ void COrvexView::OnInitialUpdate() {
     m_wndRuler = new CTimeRuler(this);
     m_wndRuler->Create(this, QRect(0, 0, 100, 27), kRulerId);
     m_wndRuler->SetViewListener(this);
-    m_wndUpper->SetRuler(m_wndRuler);
-    if (m_wndLower != nullptr)
-        m_wndLower->SetRuler(m_wndRuler);
+    Channels().ForEach([this](CWaveformWnd* w) { w->SetRuler(m_wndRuler); });
 
     m_wndScroll->setRange(0, kScrollRange);
     m_bLaidOut = true;
     Layout();
     // The windows were sized by the layout only now: the whole sample is fitted to their width.
-    m_wndUpper->SetSample(&buffer, 0, frames - 1);
-    if (m_wndLower != nullptr)
-        m_wndLower->SetSample(&buffer, 0, frames - 1);
-    RedrawWave(m_wndUpper);
-    RedrawWave(m_wndLower);
+    Channels().ForEach([&](CWaveformWnd* w) { w->SetSample(&buffer, 0, frames - 1); });
+    Channels().ForEach(RedrawWave);
     UpdateStatus();
     UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
 }
@@ -204,20 +176,13 @@ void COrvexView::UpdateScrollBar(uint32_t first, uint32_t maxFirst) {
     if (m_wndScroll == nullptr || m_wndUpper == nullptr)
         return;
     const double pageFrames = static_cast<double>(width() - 12) * m_wndUpper->GetZoom();
-    const double whole = static_cast<double>(maxFirst) + pageFrames;
-    int page = kScrollRange;
-    int position = 0;
-    if (whole > 0) {
-        page = static_cast<int>(pageFrames / whole * kScrollRange);
-        position = static_cast<int>(first / whole * kScrollRange);
-    }
-    page = std::clamp(page, 0, kScrollRange);
-    m_scrollPage = page;
+    const ScrollThumb thumb = ThumbForFrames(first, maxFirst, pageFrames);
+    m_scrollPage = thumb.page;
     const QSignalBlocker block(m_wndScroll);
     // The thumb may go as far as the range minus the page, as a proportional scroll bar does.
-    m_wndScroll->setRange(0, kScrollRange - page);
-    m_wndScroll->setPageStep(std::max(page, 1));
-    m_wndScroll->setValue(position);
+    m_wndScroll->setRange(0, kScrollRange - thumb.page);
+    m_wndScroll->setPageStep(std::max(thumb.page, 1));
+    m_wndScroll->setValue(thumb.position);
     RefreshRulerRange();
 }
 
@@ -231,12 +196,8 @@ void COrvexView::RefreshRulerRange() {
 }
 
 void COrvexView::OnScrollAction(int action) {
-    CWaveformWnd* lower = m_bStereo ? m_wndLower : nullptr;
-    auto both = [&](auto&& call) {
-        call(m_wndUpper);
-        if (lower != nullptr)
-            call(lower);
-    };
+    const ChannelPair channels = Channels();
+    auto both = [&](auto&& call) { channels.ForEach(call); };
     switch (action) {
         case QAbstractSlider::SliderSingleStepSub:
             both([](CWaveformWnd* w) { w->ScrollLeft(false); });
@@ -251,15 +212,9 @@ void COrvexView::OnScrollAction(int action) {
             both([](CWaveformWnd* w) { w->ScrollRight(true); });
             break;
         case QAbstractSlider::SliderMove: {
-            const int nPos = m_wndScroll->sliderPosition();
-            const int span = kScrollRange - m_scrollPage;
-            const uint32_t zoom = std::max<uint32_t>(m_wndUpper->GetZoom(), 1);
-            uint64_t target = 0;
-            if (span > 0)
-                target = static_cast<uint64_t>(static_cast<double>(m_wndUpper->GetMaxFirst()) *
-                                               nPos / span);
-            target -= target % zoom;
-            const auto first = static_cast<uint32_t>(target);
+            const uint32_t first =
+                FirstFrameForThumb(m_wndScroll->sliderPosition(), m_scrollPage,
+                                   m_wndUpper->GetMaxFirst(), m_wndUpper->GetZoom());
             both([first](CWaveformWnd* w) { w->ScrollTo(first); });
             RefreshRulerRange();
             return;
@@ -273,11 +228,7 @@ void COrvexView::OnScrollAction(int action) {
         default:
             return;
     }
-    const uint32_t maxFirst = m_wndUpper->GetMaxFirst();
-    const int position = maxFirst == 0
-                             ? 0
-                             : static_cast<int>(static_cast<double>(m_wndUpper->GetFirst()) /
-                                                maxFirst * kScrollRange);
+    const int position = ThumbAfterStep(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
     m_wndScroll->setSliderPosition(std::min(position, m_wndScroll->maximum()));
     RefreshRulerRange();
 }
@@ -288,15 +239,11 @@ void COrvexView::SetSelection(uint32_t first, uint32_t last, int selector) {
         return;
     last = std::min(last, frames - 1);
     first = std::min(first, last);
+    const ChannelPair channels = Channels();
     if (selector == 3) {
-        const bool upper = m_wndUpper->HasSelection();
-        const bool lower = m_bStereo && m_wndLower->HasSelection();
-        selector = (m_bStereo && upper && !lower) ? 1 : (m_bStereo && lower && !upper) ? 2 : 0;
+        selector = channels.SelectorWhere([](const CWaveformWnd* w) { return w->HasSelection(); });
     }
-    if (selector != 2)
-        m_wndUpper->SetSelection(first, last);
-    if (m_bStereo && selector != 1)
-        m_wndLower->SetSelection(first, last);
+    channels.ForSelector(selector, [&](CWaveformWnd* w) { w->SetSelection(first, last); });
 }
 
 void COrvexView::SetCaret(uint32_t frame, int selector) {
@@ -305,21 +252,16 @@ void COrvexView::SetCaret(uint32_t frame, int selector) {
         return;
     // An empty sample keeps its caret at frame 0.
     frame = frames == 0 ? 0 : std::min(frame, frames - 1);
-    if (selector == 3) {
-        const bool upper = m_wndUpper->HasCaret();
-        const bool lower = m_bStereo && m_wndLower->HasCaret();
-        selector = (m_bStereo && upper && !lower) ? 1 : (m_bStereo && lower && !upper) ? 2 : 0;
-    }
-    if (selector != 2)
-        m_wndUpper->SetCaret(frame);
-    if (m_bStereo && selector != 1)
-        m_wndLower->SetCaret(frame);
+    const ChannelPair channels = Channels();
+    if (selector == 3)
+        selector = channels.SelectorWhere([](const CWaveformWnd* w) { return w->HasCaret(); });
+    channels.ForSelector(selector, [&](CWaveformWnd* w) { w->SetCaret(frame); });
 }
 
 bool COrvexView::HasCaret() const {
     if (m_wndUpper == nullptr)
         return false;
-    return m_wndUpper->HasCaret() || (m_bStereo && m_wndLower->HasCaret());
+    return Channels().Any([](const CWaveformWnd* w) { return w->HasCaret(); });
 }
 
 namespace {
@@ -344,35 +286,26 @@ bool MarkOf(const CWaveformWnd* window, bool insert, uint32_t frames, uint32_t& 
 }  // namespace
 
 void COrvexView::GetMarkedRange(uint32_t& first, uint32_t& last, int& selector) const {
-    const uint32_t frames = Buffer().GetFrameCount();
     // Without any mark (only while the view lacks the focus) the whole sample is meant.
-    first = 0;
-    last = frames - 1;
-    selector = 0;
-    if (m_wndUpper == nullptr)
-        return;
-    uint32_t f1 = 0, l1 = frames - 1, f2 = 0, l2 = frames - 1;
-    const bool a = MarkOf(m_wndUpper, false, frames, f1, l1);
-    const bool b = m_bStereo ? MarkOf(m_wndLower, false, frames, f2, l2) : true;
-    if (a && b) {
-        first = f1, last = l1, selector = 0;
-    } else if (a) {
-        first = f1, last = l1, selector = 1;
-    } else if (b) {
-        first = f2, last = l2, selector = 2;
-    }
+    ResolveMarks(false, first, last, selector);
 }
 
 void COrvexView::GetInsertRange(uint32_t& first, uint32_t& last, int& selector) const {
+    ResolveMarks(true, first, last, selector);
+}
+
+void COrvexView::ResolveMarks(bool insert, uint32_t& first, uint32_t& last, int& selector) const {
     const uint32_t frames = Buffer().GetFrameCount();
+    // A range over an empty sample wraps round to its "last frame" except for an insert.
+    const uint32_t lastFrame = insert && frames == 0 ? 0 : frames - 1;
     first = 0;
-    last = frames == 0 ? 0 : frames - 1;
+    last = lastFrame;
     selector = 0;
     if (m_wndUpper == nullptr)
         return;
-    uint32_t f1 = first, l1 = last, f2 = first, l2 = last;
-    const bool a = MarkOf(m_wndUpper, true, frames, f1, l1);
-    const bool b = m_bStereo ? MarkOf(m_wndLower, true, frames, f2, l2) : true;
+    uint32_t f1 = 0, l1 = lastFrame, f2 = 0, l2 = lastFrame;
+    const bool a = MarkOf(m_wndUpper, insert, frames, f1, l1);
+    const bool b = m_bStereo ? MarkOf(m_wndLower, insert, frames, f2, l2) : true;
     if (a && b) {
         first = f1, last = l1, selector = 0;
     } else if (a) {
@@ -397,26 +330,21 @@ void COrvexView::SetZoomAt(uint32_t zoom, uint32_t column) {
             first = std::max<int64_t>(frames - w * zoom, 0);
         last = std::min(first + w * zoom, frames);
     }
-    m_wndUpper->ShowRange(static_cast<uint32_t>(first), static_cast<uint32_t>(last));
-    if (m_bStereo)
-        m_wndLower->ShowRange(static_cast<uint32_t>(first), static_cast<uint32_t>(last));
+    Channels().ForEach([&](CWaveformWnd* w) {
+        w->ShowRange(static_cast<uint32_t>(first), static_cast<uint32_t>(last));
+    });
     UpdateStatus();
     UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
 }
 
 void COrvexView::SetDisplayStyle(int style) {
-    if (m_wndUpper != nullptr)
-        m_wndUpper->SetStyle(style);
-    if (m_wndLower != nullptr)
-        m_wndLower->SetStyle(style);
+    Channels().ForEach([style](CWaveformWnd* w) { w->SetStyle(style); });
 }
 
 void COrvexView::ZoomAll() {
     if (m_wndUpper == nullptr)
         return;
-    m_wndUpper->ZoomAll(true);
-    if (m_bStereo)
-        m_wndLower->ZoomAll(true);
+    Channels().ForEach([](CWaveformWnd* w) { w->ZoomAll(true); });
     UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
     UpdateStatus();
 }
@@ -450,9 +378,7 @@ void COrvexView::SetStereoLayout(bool stereo) {
             SetCaret(m_wndUpper->GetCaret() * 2, 0);
     }
     RefreshRulerRange();
-    m_wndUpper->SetRuler(m_wndRuler);
-    if (m_wndLower != nullptr)
-        m_wndLower->SetRuler(m_wndRuler);
+    Channels().ForEach([this](CWaveformWnd* w) { w->SetRuler(m_wndRuler); });
     Layout();
     update();
 }
@@ -488,95 +414,6 @@ void COrvexView::SetFrameTitle(const QString& title) {
     setWindowTitle(title);
     if (QWidget* frame = parentWidget())
         frame->setWindowTitle(title);
-}
-
-// ---- commands ----
-
-bool COrvexView::IsCommandEnabled(int id) const {
-    const SampleBuffer& buffer = Buffer();
-    switch (id) {
-        case ID_SAMPLE_PLAY:
-        case ID_VIEW_ZOOMIN:
-        case ID_VIEW_ZOOMOUT:
-            return HasFrames();
-        case ID_EDIT_COPY:
-        case ID_EDIT_CUT:
-        case ID_EDIT_DELETE:
-        case ID_SAMPLE_PEAKSEARCH:
-        case ID_SAMPLE_REVERSE:
-        case ID_SAMPLE_CHANGESIGN:
-        case ID_SAMPLE_DECODEULAW:
-            return IsIdle();
-        case ID_EDIT_PASTE:
-            return !buffer.IsPlaying() && !buffer.IsRecording() && Clipboard().HasSample();
-        case ID_EDIT_UNDO:
-        case ID_FILE_SAVE_AS:
-        case ID_ZOOM_ALL:
-            return true;
-        case ID_SAMPLE_AMPLIFY:
-        case ID_SAMPLE_CONVERT:
-            return IsIdle();
-        default:
-            // Compressor / Expander, Envelope and Stereo Panning wait for their dialogs.
-            return false;
-    }
-}
-
-void COrvexView::OnCommand(int id) {
-    if (!IsCommandEnabled(id))
-        return;
-    switch (id) {
-        case ID_SAMPLE_PLAY:
-            OnPlay();
-            break;
-        case ID_EDIT_COPY:
-            OnCopy();
-            break;
-        case ID_EDIT_CUT:
-            OnCutOrDelete(true);
-            break;
-        case ID_EDIT_DELETE:
-            OnCutOrDelete(false);
-            break;
-        case ID_EDIT_PASTE:
-            OnPaste();
-            break;
-        case ID_EDIT_UNDO:
-            OnUndo();
-            break;
-        case ID_FILE_SAVE_AS:
-            OnSaveAs();
-            break;
-        case ID_VIEW_ZOOMIN:
-            OnZoomIn();
-            break;
-        case ID_VIEW_ZOOMOUT:
-        case ID_ZOOM_ALL:
-            ZoomAll();
-            break;
-        case ID_SAMPLE_PEAKSEARCH:
-            OnPeakSearch();
-            break;
-        case ID_SAMPLE_REVERSE:
-            OnReverse();
-            break;
-        case ID_SAMPLE_CHANGESIGN:
-            OnChangeSign();
-            break;
-        case ID_SAMPLE_DECODEULAW:
-            OnDecodeULaw();
-            break;
-        case ID_SAMPLE_AMPLIFY:
-            OnAmplify();
-            break;
-        case ID_SAMPLE_CONVERT:
-            OnConvert();
-            break;
-        default:
-            break;
-    }
-    if (m_host != nullptr)
-        m_host->UpdateCommands();
 }
 
 void COrvexView::MovePlayCursors(uint32_t frame) {
@@ -632,115 +469,6 @@ void COrvexView::StopPlayback() {
     Buffer().StopDevices();
 }
 
-void COrvexView::OnCopy() {
-    const WaitCursor wait;
-    uint32_t first = 0, last = 0;
-    int selector = 0;
-    GetMarkedRange(first, last, selector);
-    Copy(Buffer(), first, last, static_cast<uint32_t>(selector));
-}
-
-void COrvexView::PullBackFirstShown() {
-    const uint32_t maxFirst = m_wndUpper->GetMaxFirst();
-    if (maxFirst < m_wndUpper->GetFirst()) {
-        m_wndUpper->ScrollTo(maxFirst);
-        if (m_bStereo)
-            m_wndLower->ScrollTo(maxFirst);
-    }
-}
-
-void COrvexView::RepaintAll() {
-    RedrawWave(m_wndUpper);
-    if (m_bStereo)
-        RedrawWave(m_wndLower);
-    update();
-}
-
-void COrvexView::OnCutOrDelete(bool cut) {
-    uint32_t first = 0, last = 0;
-    int selector = 0;
-    {
-        const WaitCursor wait;
-        GetMarkedRange(first, last, selector);
-        if (cut)
-            Cut(Buffer(), first, last, static_cast<uint32_t>(selector));
-        else
-            Delete(Buffer(), first, last, static_cast<uint32_t>(selector));
-    }
-    PullBackFirstShown();
-    RepaintAll();
-    SetCaret(first, selector);
-    UpdateStatus();
-}
-
-void COrvexView::OnPaste() {
-    uint32_t first = 0, last = 0;
-    int selector = 0;
-    uint32_t pasted = 0;
-    {
-        const WaitCursor wait;
-        const bool hadSelection =
-            m_wndUpper->HasSelection() || (m_bStereo && m_wndLower->HasSelection());
-        GetInsertRange(first, last, selector);
-        if (hadSelection)
-            Delete(Buffer(), first, last, static_cast<uint32_t>(selector));
-        pasted = Paste(Buffer(), first, static_cast<uint32_t>(selector));
-        // A paste into an empty sample adopts the clipboard's format.
-        if (pasted != 0)
-            SetStereoLayout(Buffer().GetChannels() != 1);
-    }
-    PullBackFirstShown();
-    RepaintAll();
-    SetCaret(first + pasted, selector);
-    UpdateStatus();
-}
-
-void COrvexView::OnUndo() {
-    // The block must never be freed under the audio device.
-    StopPlayback();
-    if (!ReplaceFromClipboard(Buffer()))
-        return;
-    // The windows are shown the new sound whole: their old marks and range may lie past its
-    // end.
-    SetStereoLayout(Buffer().GetChannels() != 1);
-    const uint32_t frames = Buffer().GetFrameCount();
-    m_wndUpper->SetSample(&Buffer(), 0, frames - 1);
-    if (m_bStereo)
-        m_wndLower->SetSample(&Buffer(), 0, frames - 1);
-    SetCaret(0, 0);
-    RepaintAll();
-    UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
-    UpdateStatus();
-}
-
-void COrvexView::OnSaveAs() {
-    QString title = m_document->GetTitle();
-    QString path;
-    if (!SaveDialog(window(), path, title, Buffer()))
-        return;
-    if (!m_document->OnSaveDocument(path))
-        ShowMessage("An error occured whilst trying to save the sample");
-    m_document->SetTitle(title);
-    RepaintAll();
-}
-
-void COrvexView::OnZoomIn() {
-    if (m_wndUpper->HasSelection()) {
-        const uint32_t start = m_wndUpper->GetSelStart();
-        const uint32_t end = m_wndUpper->GetSelEnd();
-        m_wndUpper->ShowRange(start, end);
-        if (m_bStereo)
-            m_wndLower->ShowRange(start, end);
-    } else if (m_bStereo && m_wndLower->HasSelection()) {
-        const uint32_t start = m_wndLower->GetSelStart();
-        const uint32_t end = m_wndLower->GetSelEnd();
-        m_wndUpper->ShowRange(start, end);
-        m_wndLower->ShowRange(start, end);
-    }
-    UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
-    UpdateStatus();
-}
-
 void COrvexView::ZoomInFromWaveform() {
     if (!HasFrames())
         return;
@@ -757,68 +485,11 @@ void COrvexView::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
 }
 
-void COrvexView::OnPeakSearch() {
-    uint32_t first = 0, last = 0;
-    int selector = 0;
-    GetMarkedRange(first, last, selector);
-    const uint32_t peak = PeakSearch(Buffer(), static_cast<int32_t>(first),
-                                     static_cast<int32_t>(last), static_cast<uint32_t>(selector));
-    MovePlayCursors(peak);
-}
-
-void COrvexView::TransformMarkedRange(bool (*transform)(SampleBuffer&, int32_t, int32_t,
-                                                        uint32_t)) {
-    uint32_t first = 0, last = 0;
-    int selector = 0;
-    GetMarkedRange(first, last, selector);
-    transform(Buffer(), static_cast<int32_t>(first), static_cast<int32_t>(last),
-              static_cast<uint32_t>(selector));
-    if (m_bStereo && selector != 1)
-        RedrawWave(m_wndLower);
-    if (selector != 2)
-        RedrawWave(m_wndUpper);
-}
-
-void COrvexView::OnReverse() {
-    TransformMarkedRange(&Reverse);
-}
-
-void COrvexView::OnChangeSign() {
-    TransformMarkedRange(&ChangeSign);
-}
-
-void COrvexView::OnDecodeULaw() {
-    DecodeULaw(Buffer());
-    RepaintAll();
-    UpdateStatus();
-}
-
-void COrvexView::OnAmplify() {
-    uint32_t first = 0, last = 0;
-    int selector = 0;
-    GetMarkedRange(first, last, selector);
-    if (RunAmplifyCommand(this, Buffer(), m_bStereo, first, last, static_cast<uint32_t>(selector)))
-        RepaintAll();
-}
-
-void COrvexView::OnConvert() {
-    if (RunConvertCommand(this, Buffer(), m_document->originalFormat)) {
-        SetStereoLayout(Buffer().FormatRef().IsStereo());
-        RepaintAll();
-        SetCaret(0, 0);
-        ZoomAll();
-        UpdateStatus();
-    }
-    UpdateStatus();
-}
-
 void COrvexView::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     if (m_wndUpper == nullptr)
         return;
-    m_wndUpper->ShowMarks();
-    if (m_bStereo)
-        m_wndLower->ShowMarks();
+    Channels().ForEach([](CWaveformWnd* w) { w->ShowMarks(); });
     UpdateStatus();
 }
 
@@ -829,9 +500,7 @@ void COrvexView::focusOutEvent(QFocusEvent* event) {
     // A menu opened over the view does not take the user's marks away.
     if (event->reason() == Qt::PopupFocusReason)
         return;
-    m_wndUpper->HideMarks();
-    if (m_bStereo)
-        m_wndLower->HideMarks();
+    Channels().ForEach([](CWaveformWnd* w) { w->HideMarks(); });
 }
 
 bool COrvexView::eventFilter(QObject* watched, QEvent* event) {

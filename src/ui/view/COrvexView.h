@@ -7,7 +7,10 @@
 
 #include "core/audio/AudioEventTarget.h"
 #include "platform/qt/QtCompletionDispatcher.h"
+#include "ui/view/ChannelPair.h"
+#include "ui/view/ScrollMapping.h"
 #include "ui/view/TimeRulerListener.h"
+#include "ui/view/ViewCommands.h"
 #include "ui/view/WaveformListeners.h"
 
 class COrvexDoc;
@@ -29,7 +32,7 @@ class COrvexView : public QWidget,
 
 public:
     // The scroll bar's fixed range, whatever the sample's length.
-    static constexpr int kScrollRange = 32700;
+    static constexpr int kScrollRange = ::kScrollRange;
     static constexpr int kPlayTimerMs = 50;
 
     COrvexView(std::shared_ptr<COrvexDoc> document, ViewHost* host, QWidget* parent = nullptr);
@@ -42,7 +45,7 @@ public:
     // Creates the child windows once the document holds its sound.
     void OnInitialUpdate();
 
-    // Commands by id: whether the command may run now, and running it.
+    // Commands by id: whether the command may run now, and running it (ViewCommands.cpp).
     bool IsCommandEnabled(int id) const;
     void OnCommand(int id);
 
@@ -67,6 +70,8 @@ public:
     bool IsPlayTimerRunning() const { return m_playTimer.isActive(); }
     CWaveformWnd* UpperWindow() const { return m_wndUpper; }
     CWaveformWnd* LowerWindow() const { return m_wndLower; }
+    // The waveform windows shown now: the lower one only while the layout is stereo.
+    ChannelPair Channels() const;
     CTimeRuler* Ruler() const { return m_wndRuler; }
     QScrollBar* ScrollBar() const { return m_wndScroll; }
 
@@ -91,11 +96,18 @@ private:
     int ScrollBarHeight() const;
     void OnScrollAction(int action);
     void RefreshRulerRange();
+    // The marks of the windows as one frame range and channel selector; an insert takes a caret
+    // as the point to insert at rather than as the whole sample.
+    void ResolveMarks(bool insert, uint32_t& first, uint32_t& last, int& selector) const;
 
     void OnPlay();
     void StopPlayback();
     void MovePlayCursors(uint32_t frame);
+    // The command handlers (ViewCommands.cpp).
+    static const ViewCommand* FindCommand(int id);
     void OnCopy();
+    void OnCut();
+    void OnDelete();
     void OnCutOrDelete(bool cut);
     void OnPaste();
     void OnUndo();

@@ -14,22 +14,8 @@
 
 namespace {
 
-constexpr QRgb kInvertMask = 0x00FFFFFFu;    // XOR with white
-constexpr QRgb kPlayLineMask = 0x0000FFFFu;  // XOR with cyan: red on white, cyan on black
-constexpr int kFarOutside = 1 << 30;
-
 int MouseX(const QMouseEvent* event) {
     return static_cast<int>(std::floor(event->position().x()));
-}
-
-void XorColumns(QImage& image, int x0, int x1, int rows, QRgb mask) {
-    x0 = std::max(x0, 0);
-    x1 = std::min(x1, image.width() - 1);
-    rows = std::min(rows, image.height());
-    for (int y = 0; y < rows; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = x0; x <= x1; ++x) row[x] ^= mask;
-    }
 }
 
 }  // namespace
@@ -126,14 +112,14 @@ void CWaveformWnd::ZoomAll(bool updateScrollBar) {
 }
 
 void CWaveformWnd::ZoomToSelection(bool updateScrollBar) {
-    if (!m_bSelection)
+    if (!m_marks.HasSelection())
         return;
-    m_nFirst = m_nSelStart;
-    m_nLast = m_nSelEnd;
-    ComputeZoom(m_nSelStart, m_nSelEnd);
+    m_nFirst = m_marks.SelStart();
+    m_nLast = m_marks.SelEnd();
+    ComputeZoom(m_nFirst, m_nLast);
     InvalidateWave();
     if (updateScrollBar)
-        TellViewScrollBar(m_nSelStart);
+        TellViewScrollBar(m_nFirst);
 }
 
 uint32_t CWaveformWnd::GetMaxFirst() const {
@@ -208,11 +194,7 @@ void CWaveformWnd::SetSelection(uint32_t start, uint32_t end) {
     {
         MarksChange change(*this);
         HideCaret();
-        m_nSelStart = start;
-        m_nSelEnd = end;
-        m_bSelection = true;
-        m_bCaret = false;
-        m_bCaretShown = false;
+        m_marks.SetSelection(start, end);
     }
     ReportSelection();
     TellRuler();
@@ -222,9 +204,7 @@ void CWaveformWnd::SetCaret(uint32_t frame) {
     {
         MarksChange change(*this);
         HideCaret();
-        m_bSelection = false;
-        m_nCaret = frame;
-        m_bCaret = true;
+        m_marks.SetCaret(frame);
         m_bCaretShown = true;
         StartBlinking();
     }
@@ -233,28 +213,22 @@ void CWaveformWnd::SetCaret(uint32_t frame) {
 }
 
 void CWaveformWnd::HideMarks() {
-    if (!m_bInactive) {
-        MarksChange change(*this);
-        m_bSavedCaret = m_bCaret;
-        m_bSavedSelection = m_bSelection;
-        HideCaret();
-        m_bSelection = false;
-        m_bCaret = false;
-    }
-    m_bInactive = true;
+    if (m_marks.IsInactive())
+        return;
+    MarksChange change(*this);
+    HideCaret();
+    m_marks.Hide();
 }
 
 void CWaveformWnd::ShowMarks() {
-    if (m_bInactive) {
+    if (m_marks.IsInactive()) {
         MarksChange change(*this);
-        m_bSelection = m_bSavedSelection;
-        m_bCaret = m_bSavedCaret;
+        m_marks.Show();
         // A restored caret shows again at the first tick of the blink timer.
-        if (m_bCaret)
+        if (m_marks.HasCaret())
             StartBlinking();
     }
     ReportMarks();
-    m_bInactive = false;
 }
 
 void CWaveformWnd::MovePlayCursor(uint32_t frame) {
@@ -273,7 +247,7 @@ void CWaveformWnd::timerEvent(QTimerEvent* event) {
         QWidget::timerEvent(event);
         return;
     }
-    if (!m_bSelection) {
+    if (!m_marks.HasSelection()) {
         MarksChange change(*this);
         m_bCaretShown = !m_bCaretShown;
     }
@@ -285,7 +259,7 @@ void CWaveformWnd::ReportSelection() const {
     SampleSheetListener* sheet = GetSampleSheetListener();
     if (sheet == nullptr || m_pBuffer == nullptr)
         return;
-    sheet->UpdateSelection(m_nSelStart, m_nSelEnd, m_pBuffer->GetBytesPerFrame(),
+    sheet->UpdateSelection(m_marks.SelStart(), m_marks.SelEnd(), m_pBuffer->GetBytesPerFrame(),
                            m_pBuffer->GetFrequency(), true);
 }
 
@@ -293,20 +267,20 @@ void CWaveformWnd::ReportCaret() const {
     SampleSheetListener* sheet = GetSampleSheetListener();
     if (sheet == nullptr || m_pBuffer == nullptr)
         return;
-    sheet->UpdateSelection(m_nCaret, 0, m_pBuffer->GetBytesPerFrame(), m_pBuffer->GetFrequency(),
-                           false);
+    sheet->UpdateSelection(m_marks.Caret(), 0, m_pBuffer->GetBytesPerFrame(),
+                           m_pBuffer->GetFrequency(), false);
 }
 
 void CWaveformWnd::ReportMarks() const {
-    if (m_bSelection)
+    if (m_marks.HasSelection())
         ReportSelection();
-    if (m_bCaret)
+    if (m_marks.HasCaret())
         ReportCaret();
 }
 
 void CWaveformWnd::TellRuler() const {
     if (m_pRuler != nullptr)
-        m_pRuler->SetSelection(m_nSelStart, m_nSelEnd, true);
+        m_pRuler->SetSelection(m_marks.SelStart(), m_marks.SelEnd(), true);
 }
 
 void CWaveformWnd::TellViewScrollBar(uint32_t first) const {
@@ -321,59 +295,20 @@ void CWaveformWnd::BeginSelection(int x) {
         return;
     MarksChange change(*this);
     HideCaret();
-    m_bCaret = false;
-    m_bDragMoved = false;
-    m_bSelection = true;
-    m_nAnchor = m_nZoom * static_cast<uint32_t>(std::max(x, 0)) + m_nFirst;
-    const uint32_t count = GetFrameCount();
-    if (m_nAnchor < count) {
-        m_nDragEnd = m_nSelStart = m_nSelEnd = m_nAnchor;
-    } else {
-        // A press beyond the data marks the last frame.
-        m_nAnchor = m_nDragEnd = m_nSelStart = m_nSelEnd = m_nCaret = count - 1;
-    }
+    m_marks.Begin(m_nZoom * static_cast<uint32_t>(std::max(x, 0)) + m_nFirst, GetFrameCount());
 }
 
-void CWaveformWnd::ExtendSelection(uint32_t f) {
-    const uint32_t d = m_nDragEnd;
-    if (f == d)
+void CWaveformWnd::ExtendSelection(uint32_t frame) {
+    if (frame == m_marks.DragEnd())
         return;
     MarksChange change(*this);
-    if (f > d) {
-        if (m_nSelEnd >= f) {
-            m_nSelStart = f;  // the moving end is the start and stays left of the anchor
-        } else if (m_nSelEnd > d) {
-            m_nSelStart = m_nSelEnd;  // the moving end crosses the anchor
-            m_nSelEnd = f;
-        } else {
-            m_nSelEnd = f;
-        }
-    } else {
-        if (m_nSelStart < f) {
-            m_nSelEnd = f;
-        } else if (d > m_nSelStart) {
-            m_nSelEnd = m_nSelStart;
-            m_nSelStart = f;
-        } else {
-            m_nSelStart = f;
-        }
-    }
-    m_nDragEnd = f;
-    m_bDragMoved = true;
+    m_marks.Extend(frame);
 }
 
 void CWaveformWnd::FinishDrag() {
     MarksChange change(*this);
-    if (m_bDragMoved) {
-        m_nSelStart = std::min(m_nAnchor, m_nDragEnd);
-        m_nSelEnd = std::max(m_nAnchor, m_nDragEnd);
-        m_bSelection = true;
-    } else {
-        // The one-frame band drawn at the press is the caret line's shown phase.
-        m_bCaret = true;
-        m_nCaret = m_nAnchor;
+    if (m_marks.Finish()) {
         m_bCaretShown = true;
-        m_bSelection = false;
         StartBlinking();
     }
 }
@@ -381,8 +316,7 @@ void CWaveformWnd::FinishDrag() {
 void CWaveformWnd::DropMarks() {
     MarksChange change(*this);
     HideCaret();
-    m_bSelection = false;
-    m_bCaret = false;
+    m_marks.Drop();
 }
 
 void CWaveformWnd::SelectWholeSample() {
@@ -390,10 +324,7 @@ void CWaveformWnd::SelectWholeSample() {
         return;
     MarksChange change(*this);
     HideCaret();
-    m_nSelStart = 0;
-    m_nSelEnd = GetFrameCount() - 1;
-    m_bSelection = true;
-    m_bCaret = false;
+    m_marks.SelectAll(GetFrameCount());
 }
 
 void CWaveformWnd::mousePressEvent(QMouseEvent* event) {
@@ -402,27 +333,27 @@ void CWaveformWnd::mousePressEvent(QMouseEvent* event) {
             m_pView->ZoomInFromWaveform();
         return;
     }
-    if (event->button() != Qt::LeftButton || !CanMark() || m_bDragging)
+    if (event->button() != Qt::LeftButton || !CanMark() || m_marks.IsDragging())
         return;
     SyncLast();
     const int x = MouseX(event);
-    m_bDragging = true;  // the press grabs the mouse until the release
+    m_marks.Grab();  // the press grabs the mouse until the release
     BeginSelection(x);
     ReportSelection();
     if (m_pPartner != nullptr) {
         if (event->modifiers() & Qt::ControlModifier) {
             m_pPartner->DropMarks();
-            m_bPartnerFollows = false;
+            m_marks.SetPartnerFollows(false);
         } else {
             m_pPartner->BeginSelection(x);
-            m_bPartnerFollows = true;
+            m_marks.SetPartnerFollows(true);
         }
     }
     TellRuler();
 }
 
 void CWaveformWnd::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_bDragging)
+    if (!m_marks.IsDragging())
         return;
     SyncLast();
     int x = MouseX(event);
@@ -439,7 +370,7 @@ void CWaveformWnd::mouseMoveEvent(QMouseEvent* event) {
     const uint32_t unclamped = m_nFirst + m_nZoom * static_cast<uint32_t>(x);
     const bool scrollRight = unclamped > m_nLast && count - m_nHalfPage - 1 > m_nFirst;
     uint32_t f = frameAt();
-    if (f == m_nDragEnd && !scrollLeft && !scrollRight)
+    if (f == m_marks.DragEnd() && !scrollLeft && !scrollRight)
         return;
     if (scrollLeft || scrollRight) {
         if (scrollLeft) {
@@ -456,7 +387,7 @@ void CWaveformWnd::mouseMoveEvent(QMouseEvent* event) {
         f = frameAt();
     }
     ExtendSelection(f);
-    if (m_bPartnerFollows && m_pPartner != nullptr)
+    if (m_marks.PartnerFollows() && m_pPartner != nullptr)
         m_pPartner->ExtendSelection(f);
     ReportSelection();
     TellRuler();
@@ -465,16 +396,15 @@ void CWaveformWnd::mouseMoveEvent(QMouseEvent* event) {
 void CWaveformWnd::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
-    if (m_bDragging) {
-        m_bDragging = false;
+    if (m_marks.Release()) {
         FinishDrag();
-        if (m_pPartner != nullptr && m_bPartnerFollows)
+        if (m_pPartner != nullptr && m_marks.PartnerFollows())
             m_pPartner->FinishDrag();
     }
     ReportMarks();
     SpectrumListener* spectrum = GetSpectrumListener();
     if (spectrum != nullptr)
-        spectrum->UpdateSpectrum(m_pBuffer, m_nSelStart);
+        spectrum->UpdateSpectrum(m_pBuffer, m_marks.SelStart());
 }
 
 void CWaveformWnd::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -486,10 +416,10 @@ void CWaveformWnd::mouseDoubleClickEvent(QMouseEvent* event) {
     if (m_pPartner != nullptr) {
         if (event->modifiers() & Qt::ControlModifier) {
             m_pPartner->DropMarks();
-            m_bPartnerFollows = false;
+            m_marks.SetPartnerFollows(false);
         } else {
             m_pPartner->SelectWholeSample();
-            m_bPartnerFollows = true;
+            m_marks.SetPartnerFollows(true);
         }
     }
     ReportSelection();
@@ -582,7 +512,7 @@ void CWaveformWnd::PaintWave(int x0, int x1) {
             QRgb* row = reinterpret_cast<QRgb*>(m_wave.scanLine(y));
             std::fill(row + x0, row + x1 + 1, background);
         }
-        if (m_pBuffer != nullptr && m_bCaret)
+        if (m_pBuffer != nullptr && m_marks.HasCaret())
             ReportCaret();
         return;
     }
@@ -622,36 +552,24 @@ void CWaveformWnd::paintEvent(QPaintEvent* event) {
         PaintWave(x0, x1);
     if (area.isEmpty())
         return;
-    ComposeMarks(area.left(), area.right());
+    ComposeMarks(m_wave, m_picture, area.left(), area.right(), MarkColumns());
     QPainter painter(this);
     painter.drawImage(area.topLeft(), m_picture, area);
 }
 
-int CWaveformWnd::CaretColumn(uint32_t frame) const {
-    // The difference wraps for a frame left of the first one, which puts it far outside.
-    const uint32_t difference = frame - m_nFirst;
-    const float quotient =
-        static_cast<float>(static_cast<double>(difference) / std::max(m_nZoom, 1u));
-    return quotient >= static_cast<float>(kFarOutside) ? kFarOutside : static_cast<int>(quotient);
-}
-
-bool CWaveformWnd::BandColumns(uint32_t a, uint32_t b, int& x1, int& x2) const {
-    // No band while no frame is on the screen (the last frame shown is then before the first).
-    if (b < m_nFirst || a > m_nLast || m_nLast < m_nFirst)
-        return false;
-    x1 = a > m_nFirst ? CaretColumn(a) : 0;
-    x2 = CaretColumn(std::min(b, m_nLast));
-    if (x2 < x1)
-        std::swap(x1, x2);
-    return true;
-}
-
-bool CWaveformWnd::PlayColumn(int& x) const {
-    if (!m_bPlayCursor || m_nPlayCursor < m_nFirst || m_nPlayCursor > m_nLast)
-        return false;
-    x = static_cast<int>(
-        std::min<uint32_t>((m_nPlayCursor - m_nFirst) / std::max(m_nZoom, 1u), kFarOutside));
-    return true;
+WaveformMarkColumns CWaveformWnd::MarkColumns() const {
+    WaveformMarkState state;
+    state.first = m_nFirst;
+    state.last = m_nLast;
+    state.zoom = m_nZoom;
+    state.caret = m_marks.HasCaret() && m_bCaretShown;
+    state.caretFrame = m_marks.Caret();
+    state.selection = m_marks.HasSelection();
+    state.selStart = m_marks.SelStart();
+    state.selEnd = m_marks.SelEnd();
+    state.play = m_bPlayCursor;
+    state.playFrame = m_nPlayCursor;
+    return MarkColumnsOf(state);
 }
 
 QRegion CWaveformWnd::MarkRegion() const {
@@ -662,16 +580,13 @@ QRegion CWaveformWnd::MarkRegion() const {
         if (x0 <= x1)
             region += QRect(x0, 0, x1 - x0 + 1, height());
     };
-    if (m_bCaret && m_bCaretShown) {
-        const int x = CaretColumn(m_nCaret);
-        add(x, x);
-    }
-    int x1 = 0;
-    int x2 = 0;
-    if (m_bSelection && BandColumns(m_nSelStart, m_nSelEnd, x1, x2))
-        add(x1, x2);
-    if (PlayColumn(x1))
-        add(x1, x1);
+    const WaveformMarkColumns marks = MarkColumns();
+    if (marks.caret)
+        add(marks.caretColumn, marks.caretColumn);
+    if (marks.band)
+        add(marks.bandFrom, marks.bandTo);
+    if (marks.play)
+        add(marks.playColumn, marks.playColumn);
     return region;
 }
 
@@ -680,27 +595,4 @@ void CWaveformWnd::RequestMarksPaint(const QRegion& region) {
         return;
     m_markUpdates += region;
     update(region);
-}
-
-void CWaveformWnd::ComposeMarks(int x0, int x1) {
-    const int rows = m_picture.height();
-    for (int y = 0; y < rows; ++y) {
-        const QRgb* source = reinterpret_cast<const QRgb*>(m_wave.constScanLine(y));
-        QRgb* target = reinterpret_cast<QRgb*>(m_picture.scanLine(y));
-        std::copy(source + x0, source + x1 + 1, target + x0);
-    }
-    auto invert = [&](int from, int to, QRgb mask) {
-        XorColumns(m_picture, std::max(from, x0), std::min(to, x1), rows, mask);
-    };
-    if (m_bCaret && m_bCaretShown) {
-        const int x = CaretColumn(m_nCaret);
-        invert(x, x, kInvertMask);
-    }
-    int b1 = 0;
-    int b2 = 0;
-    if (m_bSelection && BandColumns(m_nSelStart, m_nSelEnd, b1, b2))
-        invert(b1, b2, kInvertMask);
-    int play = 0;
-    if (PlayColumn(play))
-        invert(play, play, kPlayLineMask);
 }

@@ -7,7 +7,9 @@
 #include <cstdint>
 
 #include "ui/view/WaveformListeners.h"
+#include "ui/view/WaveformMarkColumns.h"
 #include "ui/view/WaveformPainter.h"
+#include "ui/view/WaveformSelection.h"
 
 class SampleBuffer;
 
@@ -57,15 +59,15 @@ public:
     uint32_t GetEighthPage() const { return m_nEighthPage; }
     uint32_t GetChannelIndex() const { return m_nChannelIndex; }
 
-    bool HasSelection() const { return m_bSelection; }
-    uint32_t GetSelStart() const { return m_nSelStart; }
-    uint32_t GetSelEnd() const { return m_nSelEnd; }
-    bool HasCaret() const { return m_bCaret; }
-    uint32_t GetCaret() const { return m_nCaret; }
+    bool HasSelection() const { return m_marks.HasSelection(); }
+    uint32_t GetSelStart() const { return m_marks.SelStart(); }
+    uint32_t GetSelEnd() const { return m_marks.SelEnd(); }
+    bool HasCaret() const { return m_marks.HasCaret(); }
+    uint32_t GetCaret() const { return m_marks.Caret(); }
     bool IsCaretShown() const { return m_bCaretShown; }
     bool IsBlinking() const { return m_blinkTimer.isActive(); }
-    bool IsInactive() const { return m_bInactive; }
-    bool PartnerFollows() const { return m_bPartnerFollows; }
+    bool IsInactive() const { return m_marks.IsInactive(); }
+    bool PartnerFollows() const { return m_marks.PartnerFollows(); }
 
     // The caller guarantees start <= end < frame count.
     void SetSelection(uint32_t start, uint32_t end);
@@ -103,7 +105,7 @@ private:
     void TellRuler() const;
     void TellViewScrollBar(uint32_t first) const;
 
-    // Mouse steps that the partner repeats.
+    // Mouse steps that the partner repeats: the marks change in m_marks, the window shows it.
     void BeginSelection(int x);
     void ExtendSelection(uint32_t frame);
     void FinishDrag();
@@ -120,10 +122,7 @@ private:
     // Brings m_nLast to the last frame a paint of the current range shows.
     void SyncLast();
     void PaintWave(int x0, int x1);
-    void ComposeMarks(int x0, int x1);
-    int CaretColumn(uint32_t frame) const;
-    bool BandColumns(uint32_t a, uint32_t b, int& x1, int& x2) const;
-    bool PlayColumn(int& x) const;
+    WaveformMarkColumns MarkColumns() const;
     QRegion MarkRegion() const;
     void RequestMarksPaint(const QRegion& region);
 
@@ -131,25 +130,13 @@ private:
     int m_nStyle = 0;
     bool m_bPlayCursor = false;
     uint32_t m_nPlayCursor = 0;
-    bool m_bInactive = false;
     CWaveformWnd* m_pPartner = nullptr;
-    bool m_bPartnerFollows = false;
     SampleBuffer* m_pBuffer = nullptr;
     uint32_t m_nFirst = 0;
     uint32_t m_nLast = 0;
     uint32_t m_nZoom = 0;
-    bool m_bSavedCaret = true;
-    bool m_bSavedSelection = false;
-    bool m_bCaret = true;
-    bool m_bCaretShown = false;
-    uint32_t m_nCaret = 0;
-    bool m_bSelection = false;
-    uint32_t m_nSelStart = 0;
-    uint32_t m_nSelEnd = 0;
-    bool m_bDragging = false;
-    uint32_t m_nAnchor = 0;
-    uint32_t m_nDragEnd = 0;
-    bool m_bDragMoved = false;
+    WaveformSelection m_marks;
+    bool m_bCaretShown = false;  // the blink phase of the caret
     uint32_t m_nHalfPage = 0;
     uint32_t m_nEighthPage = 0;
     uint32_t m_nChannelIndex = 0;

@@ -1,0 +1,46 @@
+#include "ui/app/SaveFlow.h"
+
+#include "core/messages/MessageSink.h"
+#include "ui/app/COrvexDoc.h"
+#include "ui/app/FileDialogs.h"
+
+SaveFlow::Outcome SaveFlow::AskAndWrite(QString& path, QString& title) {
+    title = m_document.GetTitle();
+    if (!SaveDialog(m_parent, path, title, m_document.sample))
+        return Outcome::kCancelled;
+    return m_document.OnSaveDocument(path) ? Outcome::kWritten : Outcome::kFailed;
+}
+
+void SaveFlow::Save(const std::function<void(const QString&)>& onNewPath) {
+    if (!m_document.GetPathName().isEmpty()) {
+        if (!m_document.OnSaveDocument(m_document.GetPathName()))
+            ShowMessage("Failed to save document.");
+        return;
+    }
+    QString path;
+    QString title;
+    switch (AskAndWrite(path, title)) {
+        case Outcome::kCancelled:
+            return;
+        case Outcome::kWritten:
+            m_document.SetPathName(path);
+            if (onNewPath)
+                onNewPath(m_document.GetPathName());
+            return;
+        case Outcome::kFailed:
+            ShowMessage("Failed to save document.");
+            return;
+    }
+}
+
+bool SaveFlow::SaveAs() {
+    QString path;
+    QString title;
+    const Outcome outcome = AskAndWrite(path, title);
+    if (outcome == Outcome::kCancelled)
+        return false;
+    if (outcome == Outcome::kFailed)
+        ShowMessage("An error occured whilst trying to save the sample");
+    m_document.SetTitle(title);
+    return true;
+}

@@ -1,0 +1,236 @@
+#include "ui/view/ViewCommands.h"
+
+#include "core/clipboard/ClipboardService.h"
+#include "core/effects/ChangeSign.h"
+#include "core/effects/PeakSearch.h"
+#include "core/effects/Reverse.h"
+#include "core/effects/ULaw.h"
+#include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleEditing.h"
+#include "ui/app/COrvexDoc.h"
+#include "ui/app/CommandIds.h"
+#include "ui/app/SaveFlow.h"
+#include "ui/controls/WaitCursor.h"
+#include "ui/effects/AmplifyCommand.h"
+#include "ui/effects/ConvertCommand.h"
+#include "ui/view/COrvexView.h"
+#include "ui/view/CWaveformWnd.h"
+#include "ui/view/ViewHost.h"
+
+// The Edit, View and Sample commands the sample view carries. Ids the table lacks are disabled.
+const ViewCommand* COrvexView::FindCommand(int id) {
+    using enum ViewCommandRule;
+    static const ViewCommand kCommands[] = {
+        {ID_SAMPLE_PLAY, kHasFrames, &COrvexView::OnPlay},
+        {ID_VIEW_ZOOMIN, kHasFrames, &COrvexView::OnZoomIn},
+        {ID_VIEW_ZOOMOUT, kHasFrames, &COrvexView::ZoomAll},
+        {ID_EDIT_COPY, kIdle, &COrvexView::OnCopy},
+        {ID_EDIT_CUT, kIdle, &COrvexView::OnCut},
+        {ID_EDIT_DELETE, kIdle, &COrvexView::OnDelete},
+        {ID_SAMPLE_PEAKSEARCH, kIdle, &COrvexView::OnPeakSearch},
+        {ID_SAMPLE_REVERSE, kIdle, &COrvexView::OnReverse},
+        {ID_SAMPLE_CHANGESIGN, kIdle, &COrvexView::OnChangeSign},
+        {ID_SAMPLE_DECODEULAW, kIdle, &COrvexView::OnDecodeULaw},
+        {ID_EDIT_PASTE, kPaste, &COrvexView::OnPaste},
+        {ID_EDIT_UNDO, kAlways, &COrvexView::OnUndo},
+        {ID_FILE_SAVE_AS, kAlways, &COrvexView::OnSaveAs},
+        {ID_ZOOM_ALL, kAlways, &COrvexView::ZoomAll},
+        {ID_SAMPLE_AMPLIFY, kIdle, &COrvexView::OnAmplify},
+        {ID_SAMPLE_CONVERT, kIdle, &COrvexView::OnConvert},
+        // Compressor / Expander, Envelope and Stereo Panning wait for their dialogs.
+        {ID_SAMPLE_COMPRESSOR, kNever, nullptr},
+        {ID_SAMPLE_ENVELOPE, kNever, nullptr},
+        {ID_SAMPLE_PANNING, kNever, nullptr},
+    };
+    for (const ViewCommand& command : kCommands) {
+        if (command.id == id)
+            return &command;
+    }
+    return nullptr;
+}
+
+bool COrvexView::IsCommandEnabled(int id) const {
+    const ViewCommand* command = FindCommand(id);
+    if (command == nullptr)
+        return false;
+    const SampleBuffer& buffer = Buffer();
+    switch (command->rule) {
+        case ViewCommandRule::kNever:
+            return false;
+        case ViewCommandRule::kAlways:
+            return true;
+        case ViewCommandRule::kHasFrames:
+            return HasFrames();
+        case ViewCommandRule::kIdle:
+            return IsIdle();
+        case ViewCommandRule::kPaste:
+            return !buffer.IsPlaying() && !buffer.IsRecording() && Clipboard().HasSample();
+    }
+    return false;
+}
+
+void COrvexView::OnCommand(int id) {
+    if (!IsCommandEnabled(id))
+        return;
+    if (const ViewCommand* command = FindCommand(id); command->run != nullptr)
+        (this->*command->run)();
+    if (m_host != nullptr)
+        m_host->UpdateCommands();
+}
+
+void COrvexView::OnCopy() {
+    const WaitCursor wait;
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    GetMarkedRange(first, last, selector);
+    Copy(Buffer(), first, last, static_cast<uint32_t>(selector));
+}
+
+void COrvexView::PullBackFirstShown() {
+    const uint32_t maxFirst = m_wndUpper->GetMaxFirst();
+    if (maxFirst < m_wndUpper->GetFirst()) {
+        Channels().ForEach([maxFirst](CWaveformWnd* w) { w->ScrollTo(maxFirst); });
+    }
+}
+
+void COrvexView::RepaintAll() {
+    Channels().ForEach(RedrawWave);
+    update();
+}
+
+void COrvexView::OnCut() {
+    OnCutOrDelete(true);
+}
+
+void COrvexView::OnDelete() {
+    OnCutOrDelete(false);
+}
+
+void COrvexView::OnCutOrDelete(bool cut) {
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    {
+        const WaitCursor wait;
+        GetMarkedRange(first, last, selector);
+        if (cut)
+            Cut(Buffer(), first, last, static_cast<uint32_t>(selector));
+        else
+            Delete(Buffer(), first, last, static_cast<uint32_t>(selector));
+    }
+    PullBackFirstShown();
+    RepaintAll();
+    SetCaret(first, selector);
+    UpdateStatus();
+}
+
+void COrvexView::OnPaste() {
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    uint32_t pasted = 0;
+    {
+        const WaitCursor wait;
+        const bool hadSelection =
+            Channels().Any([](const CWaveformWnd* w) { return w->HasSelection(); });
+        GetInsertRange(first, last, selector);
+        if (hadSelection)
+            Delete(Buffer(), first, last, static_cast<uint32_t>(selector));
+        pasted = Paste(Buffer(), first, static_cast<uint32_t>(selector));
+        // A paste into an empty sample adopts the clipboard's format.
+        if (pasted != 0)
+            SetStereoLayout(Buffer().GetChannels() != 1);
+    }
+    PullBackFirstShown();
+    RepaintAll();
+    SetCaret(first + pasted, selector);
+    UpdateStatus();
+}
+
+void COrvexView::OnUndo() {
+    // The block must never be freed under the audio device.
+    StopPlayback();
+    if (!ReplaceFromClipboard(Buffer()))
+        return;
+    // The windows are shown the new sound whole: their old marks and range may lie past its
+    // end.
+    SetStereoLayout(Buffer().GetChannels() != 1);
+    const uint32_t frames = Buffer().GetFrameCount();
+    Channels().ForEach([&](CWaveformWnd* w) { w->SetSample(&Buffer(), 0, frames - 1); });
+    SetCaret(0, 0);
+    RepaintAll();
+    UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
+    UpdateStatus();
+}
+
+void COrvexView::OnSaveAs() {
+    if (SaveFlow(window(), *m_document).SaveAs())
+        RepaintAll();
+}
+
+void COrvexView::OnZoomIn() {
+    // Both windows show the selection of the upper one, or else of the lower one.
+    const ChannelPair channels = Channels();
+    const CWaveformWnd* selected = nullptr;
+    channels.ForEach([&](const CWaveformWnd* w) {
+        if (selected == nullptr && w->HasSelection())
+            selected = w;
+    });
+    if (selected != nullptr) {
+        const uint32_t start = selected->GetSelStart();
+        const uint32_t end = selected->GetSelEnd();
+        channels.ForEach([=](CWaveformWnd* w) { w->ShowRange(start, end); });
+    }
+    UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
+    UpdateStatus();
+}
+
+void COrvexView::OnPeakSearch() {
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    GetMarkedRange(first, last, selector);
+    const uint32_t peak = PeakSearch(Buffer(), static_cast<int32_t>(first),
+                                     static_cast<int32_t>(last), static_cast<uint32_t>(selector));
+    MovePlayCursors(peak);
+}
+
+void COrvexView::TransformMarkedRange(bool (*transform)(SampleBuffer&, int32_t, int32_t,
+                                                        uint32_t)) {
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    GetMarkedRange(first, last, selector);
+    transform(Buffer(), static_cast<int32_t>(first), static_cast<int32_t>(last),
+              static_cast<uint32_t>(selector));
+    Channels().ForSelector(selector, RedrawWave);
+}
+
+void COrvexView::OnReverse() {
+    TransformMarkedRange(&Reverse);
+}
+
+void COrvexView::OnChangeSign() {
+    TransformMarkedRange(&ChangeSign);
+}
+
+void COrvexView::OnDecodeULaw() {
+    DecodeULaw(Buffer());
+    RepaintAll();
+    UpdateStatus();
+}
+
+void COrvexView::OnAmplify() {
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    GetMarkedRange(first, last, selector);
+    if (RunAmplifyCommand(this, Buffer(), m_bStereo, first, last, static_cast<uint32_t>(selector)))
+        RepaintAll();
+}
+
+void COrvexView::OnConvert() {
+    if (RunConvertCommand(this, Buffer(), m_document->originalFormat)) {
+        SetStereoLayout(Buffer().FormatRef().IsStereo());
+        RepaintAll();
+        SetCaret(0, 0);
+        ZoomAll();
+        UpdateStatus();
+    }
+    UpdateStatus();
+}
