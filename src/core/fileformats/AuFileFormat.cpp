@@ -95,10 +95,10 @@ bool AuFileFormat::Load(const std::string& path, SampleBuffer& sample) {
         case HeaderResult::CannotOpen:
             return false;
         case HeaderResult::BadMagic:
-            ShowUntitledMessage("Don't understand .au magic word!");
+            m_messages.ShowUntitledMessage("Don't understand .au magic word!");
             return false;
         case HeaderResult::TooSmall:
-            ShowUntitledMessage("Sun/NeXT header size too small.");
+            m_messages.ShowUntitledMessage("Sun/NeXT header size too small.");
             return false;
         case HeaderResult::Ok:
             break;
@@ -118,11 +118,11 @@ bool AuFileFormat::Load(const std::string& path, SampleBuffer& sample) {
         default:
             break;  // the bytes load unchanged into the sound's current format
     }
-    if (!ReadFileIntoSample(sample, path, header.headerSize, 0))
+    if (!ReadFileIntoSample(m_messages, sample, path, header.headerSize, 0))
         return false;
     switch (header.encoding) {
         case kULawEncoding:
-            if (!DecodeULaw(sample)) {
+            if (!DecodeULaw(m_messages, sample)) {
                 sample.FreeBlock();
                 return false;
             }
@@ -156,13 +156,13 @@ bool AuFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     } else {
         const bool force = (options & AuSaveOptions::kForce8k) != 0;
         if (force) {
-            if (!sample.ChangeFormat(SampleFormat(8000, false, true)))
+            if (!sample.ChangeFormat(SampleFormat(8000, false, true), m_messages))
                 return false;
         } else {
             // Only the sample size changes; the rate is kept as it is, so a sound at a rate the
             // rate converter refuses (above 50000 Hz, or 0) still saves as mu-law.
             const SampleFormat target(sample.GetFrequency(), sample.FormatRef().IsStereo(), true);
-            if (!ConvertLayout(sample, sample.FormatRef().GetLayoutCode(), target.GetLayoutCode()))
+            if (!ConvertLayout(m_messages, sample, sample.FormatRef().GetLayoutCode(), target.GetLayoutCode()))
                 return false;
         }
     }
@@ -241,10 +241,9 @@ bool AuFileFormat::Describe(const std::string& path, std::string& fileType,
 }
 
 void AuFileFormat::ShowOptions() {
-    AuOptionsPresenter* presenter = CurrentAuOptionsPresenter();
-    if (presenter == nullptr || m_sample == nullptr)
+    if (m_presenter == nullptr || m_sample == nullptr)
         return;
     AuSaveOptions dialog = AuSaveOptions::FromOptions(GetStoredOptions());
-    if (presenter->Present(dialog))
+    if (m_presenter->Present(dialog))
         StoreOptions(dialog.ToOptions());
 }

@@ -29,7 +29,7 @@ void WriteLong(BinaryFile& file, uint32_t value, bool swap) {
     file.Write(b, 4);
 }
 
-bool ReadFileIntoSample(SampleBuffer& sample, const std::string& path, uint32_t offset,
+bool ReadFileIntoSample(MessageSink& messages, SampleBuffer& sample, const std::string& path, uint32_t offset,
                         uint32_t length) {
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::Read)) {
@@ -46,7 +46,7 @@ bool ReadFileIntoSample(SampleBuffer& sample, const std::string& path, uint32_t 
                          ? SampleHeap::Instance().Allocate(static_cast<size_t>(wanted))
                          : nullptr;
     if (block == nullptr) {
-        ShowUntitledMessage("Error manipulating memory!");
+        messages.ShowUntitledMessage("Error manipulating memory!");
         return false;
     }
     const size_t got = file.Read(block, static_cast<size_t>(wanted));
@@ -67,12 +67,12 @@ bool WriteSampleFile(const SampleBuffer& sample, const std::string& path) {
     return writer.Commit();
 }
 
-bool LoadRawFallback(SampleBuffer& sample, const std::string& path) {
+bool LoadRawFallback(MessageSink& messages, SampleBuffer& sample, const std::string& path) {
     if (sample.IsPlaying()) {
         return false;
     }
     sample.SetFormat(11025, false, false);
-    return ReadFileIntoSample(sample, path, 0, 0);
+    return ReadFileIntoSample(messages, sample, path, 0, 0);
 }
 
 extern "C" {

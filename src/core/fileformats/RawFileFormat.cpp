@@ -9,7 +9,7 @@
 bool RawFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
     sample.SetFormat(11025, false, false);
-    return ReadFileIntoSample(sample, path, 0, 0);
+    return ReadFileIntoSample(m_messages, sample, path, 0, 0);
 }
 
 bool RawFileFormat::Save(const std::string& path, SampleBuffer& sample) {

@@ -45,7 +45,7 @@ uint8_t RateCode(uint32_t frequency) {
 
 void VocFileFormat::Warn(ParseState& state, const char* text) {
     if (state.warned.insert(text).second)
-        ShowMessage(text);
+        m_messages.ShowMessage(text);
 }
 
 bool VocFileFormat::NextBlock(ParseState& state, BinaryFile& file) {
@@ -126,11 +126,11 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
         return false;
     char signature[20];
     if (file.Read(signature, 20) != 20) {
-        ShowMessage("Unexpected EOF in file");
+        m_messages.ShowMessage("Unexpected EOF in file");
         return false;
     }
     if (std::memcmp(signature, kSignature, 20) != 0) {
-        ShowMessage("VOC file header incorrect");
+        m_messages.ShowMessage("VOC file header incorrect");
         return false;
     }
     const auto offset = static_cast<int16_t>(ReadLe(file, 2));
@@ -148,11 +148,11 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
         }
     }
     if (state.rateCode == -1) {
-        ShowMessage("Input .voc file had no sound!");
+        m_messages.ShowMessage("Input .voc file had no sound!");
         return false;
     }
     if (total > UINT32_MAX) {
-        ShowMessage("Error manipulating memory!");
+        m_messages.ShowMessage("Error manipulating memory!");
         return false;
     }
     if (!AllocateSampleData(static_cast<uint32_t>(total)))
@@ -194,7 +194,7 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
 bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
     if (sample.FormatRef().Is16Bit()) {
-        ShowMessage(
+        m_messages.ShowMessage(
             ".VOC files only support 8-bit sample data. Convert the sample to 8-bit, then save");
         return false;
     }

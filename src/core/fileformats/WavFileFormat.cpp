@@ -131,13 +131,13 @@ bool WavFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::Read)) {
-        ShowMessage("Error - Couldn't open as Wave!");
+        m_messages.ShowMessage("Error - Couldn't open as Wave!");
         return false;
     }
     RiffReader reader(file);
     RiffChunk riff;
     if (!reader.FindRiff(kWave, riff)) {
-        ShowMessage("This File is NOT a wave file");
+        m_messages.ShowMessage("This File is NOT a wave file");
         return false;
     }
     ReadInfoStrings(file, riff, sample);
@@ -145,23 +145,23 @@ bool WavFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     OpenedWave wave;
     switch (ReadFormat(file, wave)) {
         case FmtResult::NoRiff:
-            ShowMessage("This File is NOT a wave file");
+            m_messages.ShowMessage("This File is NOT a wave file");
             return false;
         case FmtResult::NoFmt:
-            ShowMessage("Cannot find Format information");
+            m_messages.ShowMessage("Cannot find Format information");
             return false;
         case FmtResult::TooSmall:
-            ShowUntitledMessage("Format information too small");
+            m_messages.ShowUntitledMessage("Format information too small");
             return false;
         case FmtResult::ReadFailed:
-            ShowTitledMessage("Error reading format information", "Error Opening Wave");
+            m_messages.ShowTitledMessage("Error reading format information", "Error Opening Wave");
             return false;
         case FmtResult::Ok:
             break;
     }
     RiffChunk data;
     if (!FindData(file, wave, data)) {
-        ShowMessage("Cannot find data information");
+        m_messages.ShowMessage("Cannot find data information");
         return false;
     }
     const uint32_t size = AvailableDataSize(file, data);
@@ -247,7 +247,7 @@ bool WavFileFormat::Describe(const std::string& path, std::string& fileType,
             sampleFormat = "No WAVE Subchunk";
             return true;
         case FmtResult::NoFmt:
-            ShowMessage("No format information included");
+            m_messages.ShowMessage("No format information included");
             return true;
         case FmtResult::TooSmall:
             sampleFormat = "Format information too small";
@@ -260,7 +260,7 @@ bool WavFileFormat::Describe(const std::string& path, std::string& fileType,
     }
     RiffChunk data;
     if (!FindData(file, wave, data)) {
-        ShowMessage("Cannot find data information");
+        m_messages.ShowMessage("Cannot find data information");
         return false;
     }
     SampleFormat described;

@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include "core/messages/MessageSink.h"
+#include "core/services/Services.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/app/COrvexApp.h"
 #include "ui/app/COrvexDoc.h"
@@ -67,7 +68,7 @@ const char* const kPaneSizingTexts[] = {"9999999999 Bytes", "16 Bit ", "44010 Hz
 
 }  // namespace
 
-CMainFrame::CMainFrame(COrvexApp* app) : m_app(app) {
+CMainFrame::CMainFrame(COrvexApp* app, Services& services) : m_app(app), m_services(services) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Orvex"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/orvex.svg")));
@@ -507,18 +508,18 @@ void CMainFrame::OnFileSave() {
         // A document without a path asks for one first.
         QString title = document->GetTitle();
         QString path;
-        if (!SaveDialog(this, path, title, document->sample))
+        if (!SaveDialog(this, m_services, path, title, document->sample))
             return;
         if (document->OnSaveDocument(path)) {
             document->SetPathName(path);
             AddToRecentFiles(document->GetPathName());
         } else {
-            ShowMessage("Failed to save document.");
+            m_services.messages.ShowMessage("Failed to save document.");
         }
         return;
     }
     if (!document->OnSaveDocument(document->GetPathName()))
-        ShowMessage("Failed to save document.");
+        m_services.messages.ShowMessage("Failed to save document.");
 }
 
 void CMainFrame::CloseAll() {
@@ -561,7 +562,7 @@ void CMainFrame::LoadRecentFiles() {
     m_recent.clear();
     for (int i = 1; i <= kMruSize; ++i) {
         const std::optional<std::string> file =
-            Settings().GetString(kRecentKey, "File" + std::to_string(i));
+            m_services.settings.GetString(kRecentKey, "File" + std::to_string(i));
         if (file && !file->empty())
             m_recent.append(QString::fromStdString(*file));
     }
@@ -572,21 +573,21 @@ void CMainFrame::SaveRecentFiles() const {
     for (int i = 1; i <= kMruSize; ++i) {
         const std::string name = "File" + std::to_string(i);
         if (i <= m_recent.size())
-            Settings().SetString(kRecentKey, name, m_recent[i - 1].toStdString());
+            m_services.settings.SetString(kRecentKey, name, m_recent[i - 1].toStdString());
         else
-            Settings().DeleteValue(kRecentKey, name);
+            m_services.settings.DeleteValue(kRecentKey, name);
     }
 }
 
 void CMainFrame::SaveBarState() {
     const QByteArray state = saveState();
-    Settings().SetBytes(kGeneralKey, kBarStateValue,
+    m_services.settings.SetBytes(kGeneralKey, kBarStateValue,
                         std::vector<uint8_t>(state.begin(), state.end()));
 }
 
 void CMainFrame::LoadBarState() {
     const std::optional<std::vector<uint8_t>> state =
-        Settings().GetBytes(kGeneralKey, kBarStateValue);
+        m_services.settings.GetBytes(kGeneralKey, kBarStateValue);
     if (!state || state->empty())
         return;
     restoreState(QByteArray(reinterpret_cast<const char*>(state->data()),

@@ -6,6 +6,7 @@
 
 #include "ui/view/ViewHost.h"
 
+struct Services;
 class COrvexApp;
 class COrvexView;
 class QAction;
@@ -26,7 +27,7 @@ public:
     static constexpr int kPaneCount = 6;
     static constexpr int kMruSize = 4;
 
-    explicit CMainFrame(COrvexApp* app);
+    CMainFrame(COrvexApp* app, Services& services);
     ~CMainFrame() override;
 
     // The whole build of the frame; false when a bar cannot be made (start-up then ends).
@@ -76,6 +77,7 @@ private:
     void SaveRecentFiles() const;
 
     COrvexApp* m_app;
+    Services& m_services;
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_mainBar = nullptr;
     QToolBar* m_utilitiesBar = nullptr;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/effects/SampleRatePresets.h"
+#include "core/services/Services.h"
 
 class CUpDown;
 class QComboBox;
@@ -16,7 +17,7 @@ class QRadioButton;
 class CConvertDlg : public QDialog {
     Q_OBJECT
 public:
-    CConvertDlg(const std::string& source, const std::string& frequency, int n16Bit, int nStereo,
+    CConvertDlg(Services& services, const std::string& source, const std::string& frequency, int n16Bit, int nStereo,
                 QWidget* parent = nullptr);
 
     int m_n16Bit = 0;
@@ -41,6 +42,7 @@ private:
     void OnQualityChosen(const QString& name);
     void OnPresets();
 
+    Services& m_services;
     SampleRatePresets m_presets;
     QLabel* m_sourceText;
     QRadioButton* m_8BitRadio;

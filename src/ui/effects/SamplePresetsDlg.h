@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/effects/SampleRatePresets.h"
+#include "core/services/Services.h"
 
 class CUpDown;
 class QComboBox;
@@ -17,8 +18,8 @@ class QRadioButton;
 class CSamplePresetsDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CSamplePresetsDlg(QWidget* parent = nullptr);
-    CSamplePresetsDlg(const std::string& name, const std::string& frequency, int n16Bit,
+    explicit CSamplePresetsDlg(Services& services, QWidget* parent = nullptr);
+    CSamplePresetsDlg(Services& services, const std::string& name, const std::string& frequency, int n16Bit,
                       int nStereo, QWidget* parent = nullptr);
 
     int m_n16Bit = 0;
@@ -41,6 +42,7 @@ private:
     void OnSave();
     void OnDelete();
 
+    Services& m_services;
     SampleRatePresets m_presets;
     QComboBox* m_nameCombo;
     QRadioButton* m_8BitRadio;

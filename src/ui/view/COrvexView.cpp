@@ -16,6 +16,7 @@
 #include "core/messages/MessageSink.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleEditing.h"
+#include "core/services/Services.h"
 #include "ui/app/COrvexDoc.h"
 #include "ui/app/CommandIds.h"
 #include "ui/app/FileDialogs.h"
@@ -51,7 +52,11 @@ void RedrawWave(CWaveformWnd* window) {
 }  // namespace
 
 COrvexView::COrvexView(std::shared_ptr<COrvexDoc> document, ViewHost* host, QWidget* parent)
-    : QWidget(parent), m_document(std::move(document)), m_host(host), m_dispatcher(this) {
+    : QWidget(parent),
+      m_document(std::move(document)),
+      m_services(m_document->GetServices()),
+      m_host(host),
+      m_dispatcher(this) {
     // The view paints its own background.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -508,7 +513,7 @@ bool COrvexView::IsCommandEnabled(int id) const {
         case ID_SAMPLE_DECODEULAW:
             return IsIdle();
         case ID_EDIT_PASTE:
-            return !buffer.IsPlaying() && !buffer.IsRecording() && Clipboard().HasSample();
+            return !buffer.IsPlaying() && !buffer.IsRecording() && m_services.clipboard.HasSample();
         case ID_EDIT_UNDO:
         case ID_FILE_SAVE_AS:
         case ID_ZOOM_ALL:
@@ -589,7 +594,7 @@ void COrvexView::OnPlay() {
     uint32_t first = 0, last = 0;
     int selector = 0;
     GetMarkedRange(first, last, selector);
-    const uint16_t code = Buffer().Play(this, kDefaultAudioDevice, first, last);
+    const uint16_t code = Buffer().Play(m_services.devices, this, kDefaultAudioDevice, first, last);
     if (code == 0) {
         m_playTimer.start(kPlayTimerMs, this);
         m_bPlaying = true;
@@ -637,7 +642,7 @@ void COrvexView::OnCopy() {
     uint32_t first = 0, last = 0;
     int selector = 0;
     GetMarkedRange(first, last, selector);
-    Copy(Buffer(), first, last, static_cast<uint32_t>(selector));
+    Copy(m_services.clipboard, m_services.messages, Buffer(), first, last, static_cast<uint32_t>(selector));
 }
 
 void COrvexView::PullBackFirstShown() {
@@ -663,7 +668,7 @@ void COrvexView::OnCutOrDelete(bool cut) {
         const WaitCursor wait;
         GetMarkedRange(first, last, selector);
         if (cut)
-            Cut(Buffer(), first, last, static_cast<uint32_t>(selector));
+            Cut(m_services.clipboard, m_services.messages, Buffer(), first, last, static_cast<uint32_t>(selector));
         else
             Delete(Buffer(), first, last, static_cast<uint32_t>(selector));
     }
@@ -684,7 +689,7 @@ void COrvexView::OnPaste() {
         GetInsertRange(first, last, selector);
         if (hadSelection)
             Delete(Buffer(), first, last, static_cast<uint32_t>(selector));
-        pasted = Paste(Buffer(), first, static_cast<uint32_t>(selector));
+        pasted = Paste(m_services.clipboard, m_services.messages, Buffer(), first, static_cast<uint32_t>(selector));
         // A paste into an empty sample adopts the clipboard's format.
         if (pasted != 0)
             SetStereoLayout(Buffer().GetChannels() != 1);
@@ -698,7 +703,7 @@ void COrvexView::OnPaste() {
 void COrvexView::OnUndo() {
     // The block must never be freed under the audio device.
     StopPlayback();
-    if (!ReplaceFromClipboard(Buffer()))
+    if (!ReplaceFromClipboard(m_services.clipboard, m_services.messages, Buffer()))
         return;
     // The windows are shown the new sound whole: their old marks and range may lie past its
     // end.
@@ -716,10 +721,10 @@ void COrvexView::OnUndo() {
 void COrvexView::OnSaveAs() {
     QString title = m_document->GetTitle();
     QString path;
-    if (!SaveDialog(window(), path, title, Buffer()))
+    if (!SaveDialog(window(), m_services, path, title, Buffer()))
         return;
     if (!m_document->OnSaveDocument(path))
-        ShowMessage("An error occured whilst trying to save the sample");
+        m_services.messages.ShowMessage("An error occured whilst trying to save the sample");
     m_document->SetTitle(title);
     RepaintAll();
 }
@@ -788,7 +793,7 @@ void COrvexView::OnChangeSign() {
 }
 
 void COrvexView::OnDecodeULaw() {
-    DecodeULaw(Buffer());
+    DecodeULaw(m_services.messages, Buffer());
     RepaintAll();
     UpdateStatus();
 }
@@ -802,7 +807,7 @@ void COrvexView::OnAmplify() {
 }
 
 void COrvexView::OnConvert() {
-    if (RunConvertCommand(this, Buffer(), m_document->originalFormat)) {
+    if (RunConvertCommand(this, m_services, Buffer(), m_document->originalFormat)) {
         SetStereoLayout(Buffer().FormatRef().IsStereo());
         RepaintAll();
         SetCaret(0, 0);
