@@ -96,11 +96,13 @@ void Converting(benchmark::State& state, Op op) {
 }
 
 void BM_ConvertStereo16ToMono8(benchmark::State& state) {
-    Converting(state, [](SampleBuffer& s) { ConvertLayout(Silent(), s, kLayoutStereo16, kLayoutMono8); });
+    Converting(state,
+               [](SampleBuffer& s) { ConvertLayout(Silent(), s, kLayoutStereo16, kLayoutMono8); });
 }
 
 void BM_ConvertStereo16ToMono16(benchmark::State& state) {
-    Converting(state, [](SampleBuffer& s) { ConvertLayout(Silent(), s, kLayoutStereo16, kLayoutMono16); });
+    Converting(state,
+               [](SampleBuffer& s) { ConvertLayout(Silent(), s, kLayoutStereo16, kLayoutMono16); });
 }
 
 void BM_ResampleDown(benchmark::State& state) {

@@ -57,7 +57,8 @@ protected:
     }
 
     uint16_t RecordAndWait(SampleBuffer& sample, uint32_t blockBytes) {
-        const uint16_t started = sample.Record(backend, messages, &window, blockBytes, kDefaultAudioDevice);
+        const uint16_t started =
+            sample.Record(backend, messages, &window, blockBytes, kDefaultAudioDevice);
         if (started != 1)
             return 0;
         EXPECT_TRUE(window.queue.RunNext(seconds(20)));

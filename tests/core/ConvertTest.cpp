@@ -18,7 +18,8 @@ TEST(ConvertTest, LayoutsConvertBothWaysInPlace) {
     ASSERT_TRUE(ConvertLayout(messages, sample, kLayoutMono16, kLayoutMono8));
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{0x7F, 0x7E, 0xFF}));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(22050, false, false));
-    ASSERT_TRUE(ConvertLayout(messages, sample, kLayoutMono8, kLayoutStereo16));  // grows four times
+    ASSERT_TRUE(
+        ConvertLayout(messages, sample, kLayoutMono8, kLayoutStereo16));  // grows four times
     EXPECT_EQ(Values16(sample), (std::vector<int>{-256, -256, -512, -512, 32512, 32512}));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(22050, true, true));
     // Equal sizes in both directions.

@@ -6,10 +6,10 @@
 #include "core/effects/ApplyTable.h"
 #include "core/effects/Compressor.h"
 #include "core/effects/CurveModel.h"
-#include "core/messages/MessageSink.h"
 #include "core/effects/Envelope.h"
 #include "core/effects/Panning.h"
 #include "core/effects/Spectrum.h"
+#include "core/messages/MessageSink.h"
 #include "support/SampleMaker.h"
 
 namespace {

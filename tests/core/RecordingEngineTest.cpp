@@ -134,7 +134,8 @@ TEST_F(RecordingEngineTest, UnallocatableBlockLeavesNoSound) {
 
 TEST_F(RecordingEngineTest, EmptyOrUnstartableRecordingFailsQuietlyAndClosesTheDevice) {
     SampleBuffer sample;
-    EXPECT_EQ(sample.Record(backend, messages, &view, 0, -1), 0);  // the device refuses an empty buffer
+    EXPECT_EQ(sample.Record(backend, messages, &view, 0, -1),
+              0);  // the device refuses an empty buffer
     EXPECT_FALSE(sample.IsRecording());
     EXPECT_EQ(sample.GetByteLength(), 0u);
     EXPECT_EQ(backend.log.Live(), 0);

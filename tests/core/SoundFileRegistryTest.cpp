@@ -12,6 +12,7 @@
 #include "core/fileformats/VocFileFormat.h"
 #include "core/fileformats/WavFileFormat.h"
 #include "core/messages/RecordingMessageSink.h"
+#include "core/sample/ByteOrder.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleHeap.h"
 #include "support/TempDir.h"
@@ -210,6 +211,37 @@ TEST_F(SoundFileRegistryTest, BigEndianHelpers) {
     ASSERT_TRUE(binary.Open(path, BinaryFile::Mode::Read));
     EXPECT_EQ(ReadLong(binary, false), 0x01000080u);
     EXPECT_EQ(ReadLong(binary, true), 0xFFFE1234u);
+
+    // The shared byte-order helpers: each store is read back by its own load and reversed by the
+    // other order's.
+    uint8_t b[4];
+    byteorder::Store32LE(b, 0x80FE0102u);
+    EXPECT_EQ(byteorder::Load32LE(b), 0x80FE0102u);
+    EXPECT_EQ(byteorder::Load32BE(b), 0x0201FE80u);
+    byteorder::Store32BE(b, 0x80FE0102u);
+    EXPECT_EQ(b[0], 0x80);
+    EXPECT_EQ(byteorder::Load16BE(b), 0x80FEu);
+    byteorder::Store16LE(b, 0xABCD);
+    EXPECT_EQ(byteorder::Load16LE(b), 0xABCDu);
+}
+
+TEST_F(SoundFileRegistryTest, SizeLineOfTheInformationPanel) {
+    struct Case {
+        uint64_t bytes;
+        double perSecond;
+        const char* suffix;
+        const char* text;
+    };
+    const Case cases[] = {
+        {44100, 88200.0, "", "44100 Bytes; 0.50 secs"},
+        {7, 0.0, "", "7 Bytes; inf secs"},                                // a header with no rate
+        {3000000000u, 1.0, "", "-1294967296 Bytes; 3000000000.00 secs"},  // shown as signed
+        {11025, 11025.0, " @ 11kHz mono", "11025 Bytes; 1.00 secs @ 11kHz mono"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DescribeSize(c.bytes, DurationSeconds(c.bytes, c.perSecond), c.suffix), c.text)
+            << c.text;
+    }
 }
 
 TEST_F(SoundFileRegistryTest, SavesKeepPermissionsAndRefuseFolders) {

@@ -14,7 +14,8 @@ using namespace uitest;
 
 namespace {
 
-void StorePreset(SettingsStore& settings, const std::string& name, uint32_t frequency, uint32_t channels, uint32_t bits) {
+void StorePreset(SettingsStore& settings, const std::string& name, uint32_t frequency,
+                 uint32_t channels, uint32_t bits) {
     SampleRatePresets presets(settings);
     presets.Frequency = frequency;
     presets.Channels = channels;

@@ -21,8 +21,8 @@
 
 #include "core/sample/SampleBuffer.h"
 #include "support/FakeAudioBackend.h"
-#include "support/TestServices.h"
 #include "support/TempDir.h"
+#include "support/TestServices.h"
 #include "support/WaveBytes.h"
 #include "ui/DialogDriver.h"
 #include "ui/app/CMainFrame.h"
@@ -213,7 +213,8 @@ private slots:
         QCOMPARE(Frame()->Views().size(), 1);
         QCOMPARE(Sound().GetFrameCount(), 500u);
         const std::string folder = m_dir->Path().string() + "/";
-        QCOMPARE(m_services->settings.GetString("SOFTWARE\\Orvex", "LoadPath").value_or(""), folder);
+        QCOMPARE(m_services->settings.GetString("SOFTWARE\\Orvex", "LoadPath").value_or(""),
+                 folder);
     }
 
     void commandsFollowSelectionClipboardAndPlayback() {
@@ -402,9 +403,9 @@ private slots:
         QCOMPARE(recent.size(), 4);
         QVERIFY(recent[0].endsWith(QStringLiteral("/5.wav")));
         QVERIFY(recent[3].endsWith(QStringLiteral("/2.wav")));
-        QCOMPARE(
-            QString::fromStdString(m_services->settings.GetString("Recent File List", "File1").value_or("")),
-            recent[0]);
+        QCOMPARE(QString::fromStdString(
+                     m_services->settings.GetString("Recent File List", "File1").value_or("")),
+                 recent[0]);
         // A new run reads the list back.
         m_app.reset();
         Start();

@@ -8,7 +8,8 @@
 
 namespace {
 
-void StorePreset(SettingsStore& settings, const std::string& name, uint32_t frequency, uint32_t channels, uint32_t bits) {
+void StorePreset(SettingsStore& settings, const std::string& name, uint32_t frequency,
+                 uint32_t channels, uint32_t bits) {
     SampleRatePresets presets(settings);
     presets.Frequency = frequency;
     presets.Channels = channels;
@@ -17,7 +18,8 @@ void StorePreset(SettingsStore& settings, const std::string& name, uint32_t freq
 }
 
 // The value as the store holds it: four little-endian bytes of type none.
-std::optional<uint32_t> StoredWord(const SettingsStore& settings, const std::string& preset, const char* name) {
+std::optional<uint32_t> StoredWord(const SettingsStore& settings, const std::string& preset,
+                                   const char* name) {
     const auto value = settings.GetValue(JoinKey(SampleRatePresets::kKey, preset), name);
     if (!value || value->type != SettingsValueType::None || value->bytes.size() != 4) {
         return std::nullopt;
@@ -110,7 +112,8 @@ void SamplePresetsDlgTest::SaveWritesThePresetAndListsIt() {
     Choose(&d, "1001", "11025 Hz");
     Click(RadioByText(&d, "&16-bit"));
     Click(&d, "1070");
-    QCOMPARE(StoredWord(m_services->settings, "Radio", "Frequency"), std::optional<uint32_t>(11025));
+    QCOMPARE(StoredWord(m_services->settings, "Radio", "Frequency"),
+             std::optional<uint32_t>(11025));
     QCOMPARE(StoredWord(m_services->settings, "Radio", "Channels"), std::optional<uint32_t>(1));
     QCOMPARE(StoredWord(m_services->settings, "Radio", "Bits"), std::optional<uint32_t>(16));
     QCOMPARE(Items(&d, "1053"), (QStringList{"Phone", "Radio"}));
@@ -127,7 +130,8 @@ void SamplePresetsDlgTest::SaveOverwritesAnExistingName() {
     TypeOver(&d, "1001", "32000 Hz");
     Click(RadioByText(&d, "&Stereo"));
     Click(&d, "1070");
-    QCOMPARE(StoredWord(m_services->settings, "Radio", "Frequency"), std::optional<uint32_t>(32000));
+    QCOMPARE(StoredWord(m_services->settings, "Radio", "Frequency"),
+             std::optional<uint32_t>(32000));
     QCOMPARE(StoredWord(m_services->settings, "Radio", "Channels"), std::optional<uint32_t>(2));
     QCOMPARE(StoredWord(m_services->settings, "Radio", "Bits"), std::optional<uint32_t>(8));
     QCOMPARE(Items(&d, "1053"), QStringList{"Radio"});

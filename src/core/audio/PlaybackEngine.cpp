@@ -34,8 +34,7 @@ uint16_t SampleBuffer::Play(AudioBackend& devices, AudioEventTarget* target, int
         };
     }
     std::unique_ptr<AudioOutput> output;
-    const uint32_t opened =
-        devices.OpenOutput(device, m_waveFormat, std::move(done), output);
+    const uint32_t opened = devices.OpenOutput(device, m_waveFormat, std::move(done), output);
     if (opened != kAudioOk) {
         return static_cast<uint16_t>(opened);
     }

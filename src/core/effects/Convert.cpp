@@ -91,7 +91,8 @@ bool IsConvertibleRate(uint32_t rate) {
     return rate >= 1 && rate <= 50000;
 }
 
-bool ConvertLayout(MessageSink& messages, SampleBuffer& sample, uint32_t oldCode, uint32_t newCode) {
+bool ConvertLayout(MessageSink& messages, SampleBuffer& sample, uint32_t oldCode,
+                   uint32_t newCode) {
     if (oldCode == newCode || !sample.HasBlock() || sample.GetByteLength() == 0 ||
         !IsValidLayoutCode(oldCode) || !IsValidLayoutCode(newCode)) {
         return true;

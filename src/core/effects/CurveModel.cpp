@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/messages/MessageSink.h"
+#include "core/sample/ByteOrder.h"
 #include "core/settings/SettingsStore.h"
 
 namespace {
@@ -13,13 +14,11 @@ constexpr const char* kDataValue = "Data";
 void PutFloat(std::vector<uint8_t>& out, size_t at, float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, 4);
-    for (int i = 0; i < 4; ++i)
-        out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(bits >> (8 * i));
+    byteorder::Store32LE(out.data() + at, bits);
 }
 
 float GetFloat(const std::vector<uint8_t>& in, size_t at) {
-    uint32_t bits = 0;
-    for (int i = 3; i >= 0; --i) bits = (bits << 8) | in[at + static_cast<size_t>(i)];
+    const uint32_t bits = byteorder::Load32LE(in.data() + at);
     float value;
     std::memcpy(&value, &bits, 4);
     return value;
@@ -155,7 +154,8 @@ float CurveModel::Fy(int y) const {
     return static_cast<float>(y - kMargin) / static_cast<float>(m_h - kMargin);
 }
 
-bool CurveModel::SavePreset(SettingsStore& settings, const std::string& category, const std::string& name) const {
+bool CurveModel::SavePreset(SettingsStore& settings, const std::string& category,
+                            const std::string& name) const {
     if (name.empty() || name.find_first_of("\\/") != std::string::npos)
         return false;
     const std::string key = PresetKey(category, name);
@@ -169,7 +169,8 @@ bool CurveModel::SavePreset(SettingsStore& settings, const std::string& category
     return settings.SetBytes(key, kDataValue, block, SettingsValueType::None);
 }
 
-bool CurveModel::LoadPreset(const SettingsStore& settings, const std::string& category, const std::string& name) {
+bool CurveModel::LoadPreset(const SettingsStore& settings, const std::string& category,
+                            const std::string& name) {
     if (name.empty())
         return false;
     const auto block = settings.GetBytes(PresetKey(category, name), kDataValue);
@@ -203,6 +204,7 @@ std::vector<std::string> CurveModel::PresetNames(SettingsStore& settings,
     return settings.SubKeys(key);
 }
 
-bool CurveModel::DeletePreset(SettingsStore& settings, const std::string& category, const std::string& name) {
+bool CurveModel::DeletePreset(SettingsStore& settings, const std::string& category,
+                              const std::string& name) {
     return !name.empty() && settings.DeleteKey(PresetKey(category, name));
 }

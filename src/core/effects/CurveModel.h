@@ -83,7 +83,8 @@ public:
                     const std::string& name);
     // Loads fraction pairs as a preset is loaded: stops after the pair whose fx is 1 or after 256.
     void LoadFractions(const std::vector<std::pair<float, float>>& pairs);
-    static std::vector<std::string> PresetNames(SettingsStore& settings, const std::string& category);
+    static std::vector<std::string> PresetNames(SettingsStore& settings,
+                                                const std::string& category);
     static bool DeletePreset(SettingsStore& settings, const std::string& category,
                              const std::string& name);
 

@@ -2,24 +2,24 @@
 
 #include <vector>
 
+#include "core/sample/ByteOrder.h"
 #include "core/settings/SettingsStore.h"
 
 namespace {
 
 constexpr const char* kValueNames[3] = {"Frequency", "Channels", "Bits"};
 
-std::optional<uint32_t> ReadWord(const SettingsStore& settings, const std::string& key, const char* name) {
+std::optional<uint32_t> ReadWord(const SettingsStore& settings, const std::string& key,
+                                 const char* name) {
     const auto bytes = settings.GetBytes(key, name);
     if (!bytes || bytes->size() != 4)
         return std::nullopt;
-    return static_cast<uint32_t>((*bytes)[0]) | (static_cast<uint32_t>((*bytes)[1]) << 8) |
-           (static_cast<uint32_t>((*bytes)[2]) << 16) | (static_cast<uint32_t>((*bytes)[3]) << 24);
+    return byteorder::Load32LE(bytes->data());
 }
 
 bool WriteWord(SettingsStore& settings, const std::string& key, const char* name, uint32_t value) {
-    const std::vector<uint8_t> bytes = {
-        static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-        static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    std::vector<uint8_t> bytes(4);
+    byteorder::Store32LE(bytes.data(), value);
     return settings.SetBytes(key, name, bytes, SettingsValueType::None);
 }
 
@@ -52,7 +52,8 @@ std::optional<std::string> SampleRatePresets::Find(uint32_t frequency, uint32_t 
         const std::string key = JoinKey(kKey, *name);
         bool same = true;
         // Compared in this order, stopping at the first value that differs or cannot be read.
-        for (int i = 0; i < 3 && same; ++i) same = ReadWord(m_settings, key, kValueNames[i]) == wanted[i];
+        for (int i = 0; i < 3 && same; ++i)
+            same = ReadWord(m_settings, key, kValueNames[i]) == wanted[i];
         if (same)
             return name;
     }
@@ -81,7 +82,8 @@ bool SampleRatePresets::Save(const std::string& name) {
         return false;
     const std::string key = JoinKey(kKey, name);
     return m_settings.CreateKey(key) && WriteWord(m_settings, key, kValueNames[0], Frequency) &&
-           WriteWord(m_settings, key, kValueNames[1], Channels) && WriteWord(m_settings, key, kValueNames[2], Bits);
+           WriteWord(m_settings, key, kValueNames[1], Channels) &&
+           WriteWord(m_settings, key, kValueNames[2], Bits);
 }
 
 bool SampleRatePresets::Delete(const std::string& name) {

@@ -7,6 +7,7 @@
 #include "core/fileformats/BinaryFile.h"
 #include "core/fileformats/SafeFileWriter.h"
 #include "core/messages/MessageSink.h"
+#include "core/sample/ByteOrder.h"
 #include "core/sample/SampleBuffer.h"
 
 namespace {
@@ -19,12 +20,14 @@ constexpr uint16_t kHeaderSize = 26;
 uint32_t ReadLe(BinaryFile& file, size_t bytes) {
     uint8_t b[4] = {0, 0, 0, 0};
     file.Read(b, bytes);
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    return byteorder::Load32LE(b);
 }
 
+// The low `bytes` bytes of `value` (the block lengths are 24-bit).
 void PutLe(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
-    for (size_t i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    uint8_t b[4];
+    byteorder::Store32LE(b, value);
+    out.insert(out.end(), b, b + bytes);
 }
 
 // Data bytes a block can really supply from the file.

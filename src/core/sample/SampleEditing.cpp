@@ -74,7 +74,8 @@ bool TakeClipboardSound(SampleBuffer& sample, const ClipboardSound& sound) {
 
 }  // namespace
 
-bool Copy(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
+bool Copy(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& sample, uint32_t first,
+          uint32_t last, uint32_t mode) {
     mode = EffectiveSelector(sample, mode);
     const bool hasRange = ResolveFrames(sample, first, last);
     const size_t frameBytes = sample.GetBytesPerFrame();
@@ -140,10 +141,12 @@ bool Delete(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) 
 
 bool Cut(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& sample, uint32_t first,
          uint32_t last, uint32_t mode) {
-    return Copy(clipboard, messages, sample, first, last, mode) && Delete(sample, first, last, mode);
+    return Copy(clipboard, messages, sample, first, last, mode) &&
+           Delete(sample, first, last, mode);
 }
 
-bool InsertSpace(MessageSink& messages, SampleBuffer& sample, uint32_t at, uint32_t count, uint32_t mode) {
+bool InsertSpace(MessageSink& messages, SampleBuffer& sample, uint32_t at, uint32_t count,
+                 uint32_t mode) {
     mode = EffectiveSelector(sample, mode);
     const size_t frameBytes = sample.GetBytesPerFrame();
     const uint32_t frames = sample.GetFrameCount();
@@ -177,7 +180,8 @@ bool InsertSpace(MessageSink& messages, SampleBuffer& sample, uint32_t at, uint3
     return true;
 }
 
-uint32_t Paste(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& sample, uint32_t at, uint32_t mode) {
+uint32_t Paste(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& sample,
+               uint32_t at, uint32_t mode) {
     std::vector<uint8_t> block;
     ClipboardSound sound;
     if (!ReadClipboard(clipboard, messages, block, sound))

@@ -5,12 +5,14 @@
 namespace {
 
 int CopyRange(BatchContext& c) {
-    Copy(c.services.clipboard, c.services.messages, c.sample, c.RangeFirst(), c.RangeLast(), c.channel);
+    Copy(c.services.clipboard, c.services.messages, c.sample, c.RangeFirst(), c.RangeLast(),
+         c.channel);
     return kBatchOk;
 }
 
 int CutRange(BatchContext& c) {
-    Cut(c.services.clipboard, c.services.messages, c.sample, c.RangeFirst(), c.RangeLast(), c.channel);
+    Cut(c.services.clipboard, c.services.messages, c.sample, c.RangeFirst(), c.RangeLast(),
+        c.channel);
     return kBatchOk;
 }
 

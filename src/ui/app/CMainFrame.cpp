@@ -582,7 +582,7 @@ void CMainFrame::SaveRecentFiles() const {
 void CMainFrame::SaveBarState() {
     const QByteArray state = saveState();
     m_services.settings.SetBytes(kGeneralKey, kBarStateValue,
-                        std::vector<uint8_t>(state.begin(), state.end()));
+                                 std::vector<uint8_t>(state.begin(), state.end()));
 }
 
 void CMainFrame::LoadBarState() {

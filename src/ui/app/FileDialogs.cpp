@@ -24,7 +24,8 @@ void StoreLoadPath(SettingsStore& settings, const QString& chosen) {
 
 // A plain dialog (not the desktop's own) so that it looks the same everywhere and can be
 // answered by the tests.
-void PrepareDialog(SettingsStore& settings, QFileDialog& dialog, const QStringList& filters, int entry) {
+void PrepareDialog(SettingsStore& settings, QFileDialog& dialog, const QStringList& filters,
+                   int entry) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setNameFilters(filters);
     if (entry >= 1 && entry <= filters.size())
@@ -71,7 +72,8 @@ bool OpenDialog(QWidget* parent, Services& services, QString& name) {
     return true;
 }
 
-bool SaveDialog(QWidget* parent, Services& services, QString& path, QString& title, SampleBuffer& /*sample*/) {
+bool SaveDialog(QWidget* parent, Services& services, QString& path, QString& title,
+                SampleBuffer& /*sample*/) {
     const QStringList filters = NameFiltersFromRegistry(services.registry.SaveFilter());
     QFileDialog dialog(parent, QStringLiteral("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

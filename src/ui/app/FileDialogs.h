@@ -18,7 +18,8 @@ QStringList NameFiltersFromRegistry(const std::string& filter);
 bool OpenDialog(QWidget* parent, Services& services, QString& name);
 // `title` comes in as the document's title (offered cut at its first ".") and goes out as the
 // chosen file's name; `path` is the chosen full path.
-bool SaveDialog(QWidget* parent, Services& services, QString& path, QString& title, SampleBuffer& sample);
+bool SaveDialog(QWidget* parent, Services& services, QString& path, QString& title,
+                SampleBuffer& sample);
 
 // The open dialog's type entry (counted from 1) for the rest of the run.
 int OpenDialogTypeEntry();

@@ -14,7 +14,8 @@ SampleFormat TargetFormatOf(const CConvertDlg& dialog) {
                         dialog.m_n16Bit != 0);
 }
 
-bool ApplyConvert(MessageSink& messages, SampleBuffer& sample, SampleFormat& storedFormat, const SampleFormat& target) {
+bool ApplyConvert(MessageSink& messages, SampleBuffer& sample, SampleFormat& storedFormat,
+                  const SampleFormat& target) {
     if (!IsConvertibleRate(target.GetFrequency())) {
         messages.ShowMessage(kBadRateMessage);
         return false;
@@ -25,7 +26,8 @@ bool ApplyConvert(MessageSink& messages, SampleBuffer& sample, SampleFormat& sto
     return converted;
 }
 
-bool RunConvertCommand(QWidget* parent, Services& services, SampleBuffer& sample, SampleFormat& storedFormat) {
+bool RunConvertCommand(QWidget* parent, Services& services, SampleBuffer& sample,
+                       SampleFormat& storedFormat) {
     const SampleFormat& current = sample.FormatRef();
     CConvertDlg dialog(services, storedFormat.Describe(), FrequencyText(current.GetFrequency()),
                        current.Is16Bit() ? 1 : 0, current.IsStereo() ? 1 : 0, parent);

@@ -19,8 +19,8 @@
 #include "ui/effects/FrequencyControls.h"
 #include "ui/effects/SamplePresetsDlg.h"
 
-CConvertDlg::CConvertDlg(Services& services, const std::string& source, const std::string& frequency, int n16Bit,
-                         int nStereo, QWidget* parent)
+CConvertDlg::CConvertDlg(Services& services, const std::string& source,
+                         const std::string& frequency, int n16Bit, int nStereo, QWidget* parent)
     : QDialog(parent),
       m_n16Bit(n16Bit),
       m_nStereo(nStereo),

@@ -17,8 +17,8 @@ class QRadioButton;
 class CConvertDlg : public QDialog {
     Q_OBJECT
 public:
-    CConvertDlg(Services& services, const std::string& source, const std::string& frequency, int n16Bit, int nStereo,
-                QWidget* parent = nullptr);
+    CConvertDlg(Services& services, const std::string& source, const std::string& frequency,
+                int n16Bit, int nStereo, QWidget* parent = nullptr);
 
     int m_n16Bit = 0;
     int m_nStereo = 0;

@@ -23,8 +23,9 @@ CSamplePresetsDlg::CSamplePresetsDlg(Services& services, QWidget* parent)
     InitDialog();
 }
 
-CSamplePresetsDlg::CSamplePresetsDlg(Services& services, const std::string& name, const std::string& frequency,
-                                     int n16Bit, int nStereo, QWidget* parent)
+CSamplePresetsDlg::CSamplePresetsDlg(Services& services, const std::string& name,
+                                     const std::string& frequency, int n16Bit, int nStereo,
+                                     QWidget* parent)
     : QDialog(parent),
       m_n16Bit(n16Bit),
       m_nStereo(nStereo),

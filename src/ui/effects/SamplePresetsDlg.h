@@ -19,8 +19,8 @@ class CSamplePresetsDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CSamplePresetsDlg(Services& services, QWidget* parent = nullptr);
-    CSamplePresetsDlg(Services& services, const std::string& name, const std::string& frequency, int n16Bit,
-                      int nStereo, QWidget* parent = nullptr);
+    CSamplePresetsDlg(Services& services, const std::string& name, const std::string& frequency,
+                      int n16Bit, int nStereo, QWidget* parent = nullptr);
 
     int m_n16Bit = 0;
     int m_nStereo = 0;
