@@ -11,6 +11,7 @@
 #include "core/effects/CurveModel.h"
 #include "core/effects/Envelope.h"
 #include "core/effects/Panning.h"
+#include "core/messages/MessageSink.h"
 #include "core/sample/SampleBuffer.h"
 
 namespace {
@@ -42,7 +43,8 @@ SampleBuffer& Sound(uint32_t layout) {
 
 // A curve with a few corners, so that evaluation does walk its segments.
 CurveModel Knee() {
-    CurveModel curve;
+    static SilentMessageSink noBeeps;  // the curve is loaded, never clicked
+    CurveModel curve(noBeeps);
     curve.Resize(1009, 1009);
     curve.LoadFractions({{0.0f, 1.0f}, {0.25f, 0.4f}, {0.5f, 0.3f}, {0.75f, 0.1f}, {1.0f, 0.0f}});
     return curve;

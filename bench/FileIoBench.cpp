@@ -10,11 +10,15 @@
 #include <vector>
 
 #include "core/fileformats/WavFileFormat.h"
+#include "core/messages/MessageSink.h"
 #include "core/sample/SampleBuffer.h"
 
 namespace {
 
 constexpr uint32_t kBytes = 200u * 1000u * 1000u;
+
+// The files here always load and save, so nothing is ever reported.
+SilentMessageSink messages;
 
 const std::string& Folder() {
     static const std::string folder = [] {
@@ -39,7 +43,7 @@ SampleBuffer& Sound() {
 const std::string& WaveFile() {
     static const std::string path = [] {
         std::string p = Folder() + "/big.wav";
-        WavFileFormat wav;
+        WavFileFormat wav(messages);
         wav.Save(p, Sound());
         return p;
     }();
@@ -48,7 +52,7 @@ const std::string& WaveFile() {
 
 void BM_LoadWav(benchmark::State& state) {
     const std::string& path = WaveFile();
-    WavFileFormat wav;
+    WavFileFormat wav(messages);
     for (auto _ : state) {
         SampleBuffer sample;
         benchmark::DoNotOptimize(wav.Load(path, sample));
@@ -70,7 +74,7 @@ void BM_ReadPlain(benchmark::State& state) {
 
 void BM_SaveWav(benchmark::State& state) {
     const std::string path = Folder() + "/saved.wav";
-    WavFileFormat wav;
+    WavFileFormat wav(messages);
     SampleBuffer& sound = Sound();
     for (auto _ : state) benchmark::DoNotOptimize(wav.Save(path, sound));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kBytes);

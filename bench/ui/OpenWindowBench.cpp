@@ -10,8 +10,12 @@
 #include <memory>
 #include <vector>
 
+#include "core/audio/AudioDevice.h"
+#include "core/clipboard/ClipboardService.h"
 #include "core/fileformats/SoundFileRegistry.h"
+#include "core/messages/MessageSink.h"
 #include "core/sample/SampleBuffer.h"
+#include "core/services/Services.h"
 #include "core/settings/MemorySettingsStore.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/COrvexApp.h"
@@ -64,10 +68,14 @@ QApplication& App() {
 void BM_OpenUntilPainted(benchmark::State& state) {
     App();
     MemorySettingsStore settings;
-    SettingsStore* previous = SetSettingsStore(&settings);
+    MemoryClipboardService clipboard;
+    SilentMessageSink messages;
+    SoundFileRegistry registry(messages);
+    NoAudioBackend devices;
+    Services services{registry, settings, clipboard, messages, devices};
     const QString path = QString::fromStdString(BigWave());
     for (auto _ : state) {
-        COrvexApp app;
+        COrvexApp app(services);
         COrvexApp::Options options;
         options.showSplash = false;
         app.InitInstance(QString(), options);
@@ -81,7 +89,6 @@ void BM_OpenUntilPainted(benchmark::State& state) {
         app.MainFrame()->close();
         state.ResumeTiming();
     }
-    SetSettingsStore(previous);
 }
 BENCHMARK(BM_OpenUntilPainted)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -100,9 +107,11 @@ namespace {
 
 // The file alone, through the registry as the document opens it.
 void BM_RegistryOpenOnly(benchmark::State& state) {
+    SilentMessageSink messages;
+    SoundFileRegistry registry(messages);
     for (auto _ : state) {
         SampleBuffer sample;
-        benchmark::DoNotOptimize(Registry().Open(BigWave(), sample));
+        benchmark::DoNotOptimize(registry.Open(BigWave(), sample));
     }
 }
 BENCHMARK(BM_RegistryOpenOnly)->Unit(benchmark::kMillisecond)->Iterations(5);

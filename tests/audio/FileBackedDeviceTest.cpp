@@ -45,13 +45,11 @@ protected:
         setenv("ORVEX_TEST_AUDIO_IN", in.c_str(), 1);
         // Without its input file the capture side does not open at all.
         WriteBytes(in, Pattern(4096, 1));
-        previous = SetAudioBackend(&backend);
     }
-    void TearDown() override { SetAudioBackend(previous); }
 
     // Plays [first, last] and waits for the device to report the end.
     void PlayAndWait(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t lastFrame) {
-        ASSERT_EQ(sample.Play(&window, kDefaultAudioDevice, first, last), 0);
+        ASSERT_EQ(sample.Play(backend, &window, kDefaultAudioDevice, first, last), 0);
         ASSERT_TRUE(window.queue.RunNext(seconds(20)));
         EXPECT_EQ(window.done, 1);
         EXPECT_EQ(sample.ClosePlay(), 0u);
@@ -59,7 +57,8 @@ protected:
     }
 
     uint16_t RecordAndWait(SampleBuffer& sample, uint32_t blockBytes) {
-        const uint16_t started = sample.Record(&window, blockBytes, kDefaultAudioDevice);
+        const uint16_t started =
+            sample.Record(backend, messages, &window, blockBytes, kDefaultAudioDevice);
         if (started != 1)
             return 0;
         EXPECT_TRUE(window.queue.RunNext(seconds(20)));
@@ -70,7 +69,7 @@ protected:
     std::string out;
     std::string in;
     PortAudioBackend backend;
-    AudioBackend* previous = nullptr;
+    RecordingMessageSink messages;
     Window window;
 };
 
@@ -113,7 +112,7 @@ TEST_F(FileBackedDeviceTest, StoppedRecordingIsTrimmedToWholeFramesOfTheInput) {
     WriteBytes(in, supplied);
     SampleBuffer sample;
     sample.SetFormat(50000, true, true);
-    ASSERT_EQ(sample.Record(&window, 50000 * 4 * 4, -1), 1);
+    ASSERT_EQ(sample.Record(backend, messages, &window, 50000 * 4 * 4, -1), 1);
     sample.StopRecord();
     ASSERT_TRUE(window.queue.RunNext(seconds(20)));
     ASSERT_EQ(sample.RecordBufferDone(window.header), 1);
@@ -126,7 +125,7 @@ TEST_F(FileBackedDeviceTest, StoppedRecordingIsTrimmedToWholeFramesOfTheInput) {
 TEST_F(FileBackedDeviceTest, ClosingOrDestroyingWhileTheDeviceRunsEndsItsThread) {
     SampleBuffer playing;
     SetBytes(playing, 10, Pattern(4 * 50000 * 20, 3), 50000);
-    ASSERT_EQ(playing.Play(&window, -1, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
+    ASSERT_EQ(playing.Play(backend, &window, -1, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
     EXPECT_EQ(playing.PausePlay(), 0u);
     EXPECT_EQ(playing.ClosePlay(), 0u);  // stops the block within a period
     EXPECT_FALSE(playing.IsPlaying());
@@ -136,10 +135,10 @@ TEST_F(FileBackedDeviceTest, ClosingOrDestroyingWhileTheDeviceRunsEndsItsThread)
     WriteBytes(in, Pattern(1000, 1));
     {
         SampleBuffer recording;
-        ASSERT_EQ(recording.Record(&window, 50000 * 4 * 20, -1), 1);
+        ASSERT_EQ(recording.Record(backend, messages, &window, 50000 * 4 * 20, -1), 1);
         SampleBuffer alsoPlaying;
         SetBytes(alsoPlaying, 5, Pattern(8000 * 20, 1), 8000);
-        ASSERT_EQ(alsoPlaying.Play(&window, -1, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
+        ASSERT_EQ(alsoPlaying.Play(backend, &window, -1, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
     }
     window.queue.RunPending();
     EXPECT_EQ(window.done, 0);
@@ -147,15 +146,14 @@ TEST_F(FileBackedDeviceTest, ClosingOrDestroyingWhileTheDeviceRunsEndsItsThread)
 }
 
 TEST_F(FileBackedDeviceTest, RefusedFormatsAndUnknownDevicesGiveTheirCodes) {
-    RecordingMessageSink messages;
     SampleBuffer sample;
     SetBytes(sample, 5, Pattern(100, 1));
     sample.SetFormat(50001, false, false);
-    EXPECT_EQ(sample.Play(&window, -1, 0, 99), 32);
-    EXPECT_EQ(sample.Record(&window, 100, -1), 0);
+    EXPECT_EQ(sample.Play(backend, &window, -1, 0, 99), 32);
+    EXPECT_EQ(sample.Record(backend, messages, &window, 100, -1), 0);
     SetBytes(sample, 5, Pattern(100, 1));
-    EXPECT_EQ(sample.Play(&window, 1000, 0, 99), 2);
-    EXPECT_EQ(sample.Record(&window, 100, 1000), 0);
+    EXPECT_EQ(sample.Play(backend, &window, 1000, 0, 99), 2);
+    EXPECT_EQ(sample.Record(backend, messages, &window, 100, 1000), 0);
     EXPECT_EQ(messages.Texts(),
               (std::vector<std::string>{
                   "Could not open wave input device. Device does not support the recording format.",

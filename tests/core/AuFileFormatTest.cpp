@@ -33,7 +33,7 @@ std::vector<uint8_t> AuFile(const char magic[4], uint32_t headerSize, uint32_t e
 class AuFileFormatTest : public ::testing::Test {
 protected:
     AuFileFormat& Handler() {
-        return static_cast<AuFileFormat&>(Registry().Handler(SoundFileRegistry::kAu));
+        return static_cast<AuFileFormat&>(registry.Handler(SoundFileRegistry::kAu));
     }
     std::string Write(const std::vector<uint8_t>& bytes, const std::string& name = "in.au") {
         const std::string path = dir.File(name);
@@ -41,11 +41,12 @@ protected:
         return path;
     }
     void Describe(const std::string& path) {
-        EXPECT_TRUE(Registry().Describe(path, type, format, size));
+        EXPECT_TRUE(registry.Describe(path, type, format, size));
     }
 
     TempDir dir;
     RecordingMessageSink messages;
+    SoundFileRegistry registry{messages};
     SampleBuffer sample;
     std::string type, format, size;
 };
@@ -111,7 +112,7 @@ TEST_F(AuFileFormatTest, BrokenHeaders) {
                                                           "Sun/NeXT header size too small."}));
     EXPECT_EQ(messages.Shown()[1].title, MessageTitle::Untitled);
     // Through the registry such files still open as raw data.
-    EXPECT_TRUE(Registry().Open(dir.File("in.au"), sample));
+    EXPECT_TRUE(registry.Open(dir.File("in.au"), sample));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(11025, false, false));
     // A header size beyond the file and a data size of 0xFFFFFFFF load what there is: nothing.
     auto bytes = AuFile(".snd", 24, 2, 8000, 1, {});
@@ -126,7 +127,7 @@ TEST_F(AuFileFormatTest, BrokenHeaders) {
 TEST_F(AuFileFormatTest, DefaultSaveIsMuLawAndLeavesTheSound16Bit) {
     SetBytes(sample, kLayoutStereo8, {0x80, 0xFF, 0x00, 0x81}, 22050);
     const std::string path = dir.File("out.au");
-    ASSERT_TRUE(Registry().Save(path, sample));
+    ASSERT_TRUE(registry.Save(path, sample));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(22050, true, true));
     const auto bytes = ReadBytes(path);
     std::vector<uint8_t> head = {'.', 's', 'n', 'd'};
@@ -143,9 +144,9 @@ TEST_F(AuFileFormatTest, DefaultSaveIsMuLawAndLeavesTheSound16Bit) {
     EXPECT_EQ(Values16(sample), quantised);
     // Loading the file back gives exactly that sound, and saves again as mu-law.
     SampleBuffer back;
-    ASSERT_TRUE(Registry().Open(path, back));
+    ASSERT_TRUE(registry.Open(path, back));
     EXPECT_EQ(Values16(back), quantised);
-    ASSERT_TRUE(Registry().Save(path, back));
+    ASSERT_TRUE(registry.Save(path, back));
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
@@ -154,7 +155,7 @@ TEST_F(AuFileFormatTest, ForcedMuLawIsEightKiloHertzMono) {
     Handler().SetSample(&sample);
     Handler().StoreOptions(AuSaveOptions::kULaw | AuSaveOptions::kForce8k);
     const std::string path = dir.File("web.snd");
-    ASSERT_TRUE(Registry().Save(path, sample));
+    ASSERT_TRUE(registry.Save(path, sample));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, true));
     const auto bytes = ReadBytes(path);
     EXPECT_EQ(bytes.size(), 32u + 8000);
@@ -168,20 +169,20 @@ TEST_F(AuFileFormatTest, LinearSavesLeaveTheSoundAlone) {
     Handler().SetSample(&sample);
     Handler().StoreOptions(AuSaveOptions::kLinear | AuSaveOptions::kForce8k);  // force ignored
     const std::string path = dir.File("lin.au");
-    ASSERT_TRUE(Registry().Save(path, sample));
+    ASSERT_TRUE(registry.Save(path, sample));
     auto bytes = ReadBytes(path);
     EXPECT_EQ(bytes[15], 3);
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 32, bytes.end()),
               (std::vector<uint8_t>{0x12, 0x34, 0xFF, 0xFE}));
     EXPECT_EQ(Values16(sample), (std::vector<int>{0x1234, -2}));
     SampleBuffer back;
-    ASSERT_TRUE(Registry().Open(path, back));
+    ASSERT_TRUE(registry.Open(path, back));
     EXPECT_EQ(Values16(back), (std::vector<int>{0x1234, -2}));
     EXPECT_EQ(back.GetFormatOptions() & 0xFFFF, AuSaveOptions::kLinear);  // saves linear again
 
     SetBytes(sample, kLayoutMono8, {0x80, 0x00, 0xFF}, 8000);
     Handler().StoreOptions(AuSaveOptions::kLinear);
-    ASSERT_TRUE(Registry().Save(path, sample));
+    ASSERT_TRUE(registry.Save(path, sample));
     bytes = ReadBytes(path);
     EXPECT_EQ(bytes[15], 2);
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 32, bytes.end()),
@@ -193,15 +194,15 @@ TEST_F(AuFileFormatTest, MuLawSaveKeepsRatesTheConverterRefuses) {
     // A 96 kHz mu-law file loads at its own rate and must save as mu-law again at that rate.
     std::vector<uint8_t> codes = {0x00, 0x80, 0x70, 0x3C};
     const std::string path = Write(AuFile(".snd", 24, 1, 96000, 1, codes));
-    ASSERT_TRUE(Registry().Open(path, sample));
-    ASSERT_TRUE(Registry().Save(dir.File("again.au"), sample));
+    ASSERT_TRUE(registry.Open(path, sample));
+    ASSERT_TRUE(registry.Save(dir.File("again.au"), sample));
     const auto bytes = ReadBytes(dir.File("again.au"));
     ASSERT_EQ(bytes.size(), 32u + 4);
     EXPECT_EQ((bytes[16] << 24) | (bytes[17] << 16) | (bytes[18] << 8) | bytes[19], 96000);
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 32, bytes.end()), codes);
     // An 8-bit sound at such a rate is widened without resampling.
     SetBytes(sample, kLayoutMono8, {0x80, 0xC0}, 96000);
-    ASSERT_TRUE(Registry().Save(dir.File("wide.au"), sample));
+    ASSERT_TRUE(registry.Save(dir.File("wide.au"), sample));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(96000, false, true));
     EXPECT_EQ(ReadBytes(dir.File("wide.au")).size(), 32u + 2);
     EXPECT_TRUE(messages.Shown().empty());
@@ -212,7 +213,7 @@ TEST_F(AuFileFormatTest, MuLawSaveNeverNeedsTheBlockToGrowBack) {
     // quantised in place, so the sound stays 16-bit and whole however tight memory is.
     SetBytes(sample, kLayoutMono16, Le16({1000, -1000, 32767, -32768}), 8000);
     SampleHeap::Instance().SetLimitForTesting(8);
-    const bool saved = Registry().Save(dir.File("tight.au"), sample);
+    const bool saved = registry.Save(dir.File("tight.au"), sample);
     SampleHeap::Instance().ClearLimitForTesting();
     ASSERT_TRUE(saved);
     EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, true));
@@ -221,13 +222,13 @@ TEST_F(AuFileFormatTest, MuLawSaveNeverNeedsTheBlockToGrowBack) {
         quantised.push_back(ULawExpand(ULawCompress(static_cast<int16_t>(v))));
     EXPECT_EQ(Values16(sample), quantised);
     SampleBuffer back;
-    ASSERT_TRUE(Registry().Open(dir.File("tight.au"), back));
+    ASSERT_TRUE(registry.Open(dir.File("tight.au"), back));
     EXPECT_EQ(Values16(back), quantised);
 
     // An 8-bit sound that cannot be widened first is refused and left as it was.
     SetBytes(sample, kLayoutMono8, {0x80, 0x90, 0xA0}, 8000);
     SampleHeap::Instance().SetLimitForTesting(4);
-    EXPECT_FALSE(Registry().Save(dir.File("refused.au"), sample));
+    EXPECT_FALSE(registry.Save(dir.File("refused.au"), sample));
     SampleHeap::Instance().ClearLimitForTesting();
     EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, false));
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{0x80, 0x90, 0xA0}));
@@ -267,18 +268,17 @@ TEST_F(AuFileFormatTest, OptionsDialogRules) {
     EXPECT_EQ((AuSaveOptions{0, true}).ToOptions(), 5);
 
     FakePresenter presenter;
-    AuOptionsPresenter* previous = SetAuOptionsPresenter(&presenter);
+    SoundFileRegistry withDialog(messages, &presenter);
     Handler().SetSample(&sample);
     Handler().StoreOptions(5);
     presenter.answer = {1, false};
-    Registry().ShowOptions(SoundFileRegistry::kAu, sample);
+    withDialog.ShowOptions(SoundFileRegistry::kAu, sample);
     EXPECT_TRUE(presenter.seen.forceTicked);
     EXPECT_EQ(sample.GetFormatOptions(), (3u << 16) | 2u);
     presenter.confirm = false;
     presenter.answer = {0, true};
-    Registry().ShowOptions(SoundFileRegistry::kAu, sample);
+    withDialog.ShowOptions(SoundFileRegistry::kAu, sample);
     EXPECT_EQ(sample.GetFormatOptions(), (3u << 16) | 2u);  // Cancel changes nothing
-    SetAuOptionsPresenter(previous);
     EXPECT_TRUE(messages.Shown().empty());
 }
 

@@ -10,38 +10,42 @@
 namespace {
 
 TEST(ConvertTest, LayoutsConvertBothWaysInPlace) {
+    RecordingMessageSink messages;
     SampleBuffer sample;
     SetBytes(sample, kLayoutStereo16, Le16({-3, 0, -300, -300, 32767, 32767}));
-    ASSERT_TRUE(ConvertLayout(sample, kLayoutStereo16, kLayoutMono16));
+    ASSERT_TRUE(ConvertLayout(messages, sample, kLayoutStereo16, kLayoutMono16));
     EXPECT_EQ(Values16(sample), (std::vector<int>{-1, -300, 32767}));
-    ASSERT_TRUE(ConvertLayout(sample, kLayoutMono16, kLayoutMono8));
+    ASSERT_TRUE(ConvertLayout(messages, sample, kLayoutMono16, kLayoutMono8));
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{0x7F, 0x7E, 0xFF}));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(22050, false, false));
-    ASSERT_TRUE(ConvertLayout(sample, kLayoutMono8, kLayoutStereo16));  // grows four times
+    ASSERT_TRUE(
+        ConvertLayout(messages, sample, kLayoutMono8, kLayoutStereo16));  // grows four times
     EXPECT_EQ(Values16(sample), (std::vector<int>{-256, -256, -512, -512, 32512, 32512}));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(22050, true, true));
     // Equal sizes in both directions.
     SetBytes(sample, kLayoutStereo8, {0x80, 0x80, 0xFF, 0x01});
-    ASSERT_TRUE(ConvertLayout(sample, kLayoutStereo8, kLayoutMono16));
+    ASSERT_TRUE(ConvertLayout(messages, sample, kLayoutStereo8, kLayoutMono16));
     EXPECT_EQ(Values16(sample), (std::vector<int>{0, 0}));  // (255 + 1) * 128 ^ 0x8000
-    ASSERT_TRUE(ConvertLayout(sample, kLayoutMono16, kLayoutStereo8));
+    ASSERT_TRUE(ConvertLayout(messages, sample, kLayoutMono16, kLayoutStereo8));
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{0x80, 0x80, 0x80, 0x80}));
 }
 
 TEST(ConvertTest, DoublingTheRateInterpolates) {
+    RecordingMessageSink messages;
     SampleBuffer sample;
     SetBytes(sample, kLayoutMono16, Le16({0, 101, -101, 7}), 11025);
-    ASSERT_TRUE(Resample(sample, 11025, 22050));
+    ASSERT_TRUE(Resample(messages, sample, 11025, 22050));
     EXPECT_EQ(Values16(sample), (std::vector<int>{0, 50, 101, 0, -101, -47, 7, 7}));
     SetBytes(sample, kLayoutStereo8, {0, 255, 3, 0}, 11025);
-    ASSERT_TRUE(Resample(sample, 11025, 22050));
+    ASSERT_TRUE(Resample(messages, sample, 11025, 22050));
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{0, 255, 1, 127, 3, 0, 3, 0}));
 }
 
 TEST(ConvertTest, HalvingTheRateKeepsEverySecondFrame) {
+    RecordingMessageSink messages;
     SampleBuffer sample;
     SetBytes(sample, kLayoutStereo16, Le16({1, -1, 2, -2, 3, -3, 4, -4, 5, -5}), 22050);
-    ASSERT_TRUE(Resample(sample, 22050, 11025));
+    ASSERT_TRUE(Resample(messages, sample, 22050, 11025));
     EXPECT_EQ(Values16(sample), (std::vector<int>{1, -1, 3, -3, 0}));
     EXPECT_EQ(sample.GetByteLength(), 10u);
     EXPECT_EQ(sample.GetFrameCount(), 2u);  // 2.5 frames of bytes: the half frame is silence
@@ -52,17 +56,17 @@ TEST(ConvertTest, ChangeFormatRefusesRatesItCannotHold) {
     SampleBuffer sample;
     SetBytes(sample, kLayoutMono8, {1, 2, 3}, 8000);
     for (uint32_t rate : {0u, 50001u, 96000u}) {
-        EXPECT_FALSE(sample.ChangeFormat(SampleFormat(rate, true, true)));
+        EXPECT_FALSE(sample.ChangeFormat(SampleFormat(rate, true, true), messages));
     }
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, false));
     ASSERT_EQ(messages.Texts().size(), 3u);
     EXPECT_EQ(messages.Texts()[0], kBadRateMessage);
-    ASSERT_TRUE(sample.ChangeFormat(SampleFormat(16000, true, true)));
+    ASSERT_TRUE(sample.ChangeFormat(SampleFormat(16000, true, true), messages));
     EXPECT_EQ(sample.GetFrameCount(), 6u);
     EXPECT_EQ(sample.FormatRef(), SampleFormat(16000, true, true));
     SampleBuffer empty;
-    EXPECT_TRUE(empty.ChangeFormat(SampleFormat(44100, true, true)));
+    EXPECT_TRUE(empty.ChangeFormat(SampleFormat(44100, true, true), messages));
     EXPECT_EQ(empty.FormatRef(), SampleFormat(44100, true, true));
 }
 
@@ -71,8 +75,8 @@ TEST(ConvertTest, GrowthThatCannotBeHadLeavesTheSoundAlone) {
     SampleBuffer sample;
     SetBytes(sample, kLayoutMono8, std::vector<uint8_t>(100, 9), 8000);
     SampleHeap::Instance().SetLimitForTesting(150);
-    EXPECT_FALSE(ConvertLayout(sample, kLayoutMono8, kLayoutStereo16));
-    EXPECT_FALSE(Resample(sample, 8000, 16000));
+    EXPECT_FALSE(ConvertLayout(messages, sample, kLayoutMono8, kLayoutStereo16));
+    EXPECT_FALSE(Resample(messages, sample, 8000, 16000));
     SampleHeap::Instance().ClearLimitForTesting();
     EXPECT_EQ(Bytes(sample), std::vector<uint8_t>(100, 9));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, false));
@@ -82,14 +86,11 @@ TEST(ConvertTest, GrowthThatCannotBeHadLeavesTheSoundAlone) {
 
 class SampleRatePresetsTest : public ::testing::Test {
 protected:
-    SampleRatePresetsTest() { previous = SetSettingsStore(&store); }
-    ~SampleRatePresetsTest() override { SetSettingsStore(previous); }
     MemorySettingsStore store;
-    SettingsStore* previous;
 };
 
 TEST_F(SampleRatePresetsTest, SaveFindLoadDelete) {
-    SampleRatePresets presets;
+    SampleRatePresets presets(store);
     EXPECT_FALSE(presets.First().has_value());
     presets.Frequency = 44100;
     presets.Channels = 2;
@@ -107,7 +108,7 @@ TEST_F(SampleRatePresetsTest, SaveFindLoadDelete) {
     EXPECT_EQ(bytes->type, SettingsValueType::None);
     EXPECT_EQ(bytes->bytes, (std::vector<uint8_t>{0x44, 0xAC, 0, 0}));
 
-    SampleRatePresets other;
+    SampleRatePresets other(store);
     EXPECT_EQ(other.First(), "CD");
     EXPECT_EQ(other.Next(), "Phone");
     EXPECT_FALSE(other.Next().has_value());

@@ -9,12 +9,15 @@
 #include "core/effects/Envelope.h"
 #include "core/effects/Panning.h"
 #include "core/effects/Spectrum.h"
+#include "core/messages/MessageSink.h"
 #include "support/SampleMaker.h"
 
 namespace {
 
 CurveModel Curve(std::vector<std::pair<float, float>> fractions) {
-    CurveModel curve;
+    // The curves here are loaded, never clicked: nothing ever beeps.
+    static SilentMessageSink noBeeps;
+    CurveModel curve(noBeeps);
     curve.Resize(1009, 1009);  // W = H = 1004, as orvex-batch loads its curves
     curve.LoadFractions(fractions);
     return curve;

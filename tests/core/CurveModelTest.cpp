@@ -13,15 +13,12 @@ namespace {
 class CurveModelTest : public ::testing::Test {
 protected:
     CurveModelTest() {
-        previous = SetSettingsStore(&store);
         curve.Resize(205, 105);  // W = 200, H = 100
     }
-    ~CurveModelTest() override { SetSettingsStore(previous); }
 
     MemorySettingsStore store;
-    SettingsStore* previous;
     RecordingMessageSink messages;
-    CurveModel curve;
+    CurveModel curve{messages};
 };
 
 TEST_F(CurveModelTest, ResetShapesAndEvaluation) {
@@ -94,16 +91,16 @@ TEST_F(CurveModelTest, PresetsKeepTheirShapeAcrossSizes) {
     curve.Reset(CurveModel::kDiagonal);
     ASSERT_EQ(curve.PressAt(100, 30), CurveModel::Press::Inserted);
     curve.Release();
-    EXPECT_FALSE(curve.SavePreset(CurveModel::kEnvelopePresets, ""));
-    ASSERT_TRUE(curve.SavePreset(CurveModel::kEnvelopePresets, "Swell"));
+    EXPECT_FALSE(curve.SavePreset(store, CurveModel::kEnvelopePresets, ""));
+    ASSERT_TRUE(curve.SavePreset(store, CurveModel::kEnvelopePresets, "Swell"));
     const auto data = store.GetValue("SOFTWARE\\Orvex\\Envelope Presets\\Swell", "Data");
     ASSERT_TRUE(data.has_value());
     EXPECT_EQ(data->bytes.size(), 2048u);
     EXPECT_EQ(data->type, SettingsValueType::None);
 
-    CurveModel bigger;
+    CurveModel bigger(messages);
     bigger.Resize(405, 205);  // W = 400, H = 200
-    ASSERT_TRUE(bigger.LoadPreset(CurveModel::kEnvelopePresets, "Swell"));
+    ASSERT_TRUE(bigger.LoadPreset(store, CurveModel::kEnvelopePresets, "Swell"));
     ASSERT_EQ(bigger.Count(), 3);
     EXPECT_EQ(bigger.PointAt(0).x, 4);
     EXPECT_EQ(bigger.PointAt(0).y, 200);
@@ -112,18 +109,18 @@ TEST_F(CurveModelTest, PresetsKeepTheirShapeAcrossSizes) {
     EXPECT_EQ(bigger.PointAt(2).x, 400);
     EXPECT_NEAR(bigger.Evaluate(0.5f), curve.Evaluate(0.5f), 0.02f);
 
-    EXPECT_EQ(CurveModel::PresetNames(CurveModel::kEnvelopePresets),
+    EXPECT_EQ(CurveModel::PresetNames(store, CurveModel::kEnvelopePresets),
               std::vector<std::string>{"Swell"});
-    EXPECT_FALSE(bigger.LoadPreset(CurveModel::kCompressorPresets, "Swell"));
+    EXPECT_FALSE(bigger.LoadPreset(store, CurveModel::kCompressorPresets, "Swell"));
     EXPECT_EQ(bigger.Count(), 3);  // unchanged after a failed load
-    EXPECT_TRUE(CurveModel::DeletePreset(CurveModel::kEnvelopePresets, "Swell"));
-    EXPECT_TRUE(CurveModel::PresetNames(CurveModel::kEnvelopePresets).empty());
+    EXPECT_TRUE(CurveModel::DeletePreset(store, CurveModel::kEnvelopePresets, "Swell"));
+    EXPECT_TRUE(CurveModel::PresetNames(store, CurveModel::kEnvelopePresets).empty());
 }
 
 TEST_F(CurveModelTest, DamagedPresetsLoadWithoutOverflow) {
     std::vector<uint8_t> block(2048, 0xFF);  // every float is not a number
     store.SetBytes("SOFTWARE\\Orvex\\Compressor\\Bad", "Data", block, SettingsValueType::None);
-    ASSERT_TRUE(curve.LoadPreset(CurveModel::kCompressorPresets, "Bad"));
+    ASSERT_TRUE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Bad"));
     EXPECT_EQ(curve.Count(), CurveModel::kMaxPoints);
     curve.Evaluate(0.5f);
 }
@@ -167,7 +164,7 @@ TEST_F(CurveModelTest, HoverReadoutIsClampedInsideTheControl) {
 
 TEST_F(CurveModelTest, PresetBytesAreLittleEndianFractionPairs) {
     curve.Reset(CurveModel::kDiagonal);
-    ASSERT_TRUE(curve.SavePreset(CurveModel::kPanningPresets, "Ramp"));
+    ASSERT_TRUE(curve.SavePreset(store, CurveModel::kPanningPresets, "Ramp"));
     const auto data = store.GetValue("SOFTWARE\\Orvex\\Stereo Panning Presets\\Ramp", "Data");
     ASSERT_TRUE(data.has_value());
     ASSERT_EQ(data->bytes.size(), 2048u);
@@ -183,7 +180,7 @@ TEST_F(CurveModelTest, LoadStopsAtTheFirstRightEdgeAndRefusesShortData) {
                                         0, 0, 0, 0x3F, 0, 0, 0, 0x3F, 0, 0, 0,    0};
     std::copy(pairs.begin(), pairs.end(), block.begin());
     store.SetBytes("SOFTWARE\\Orvex\\Compressor\\Knee", "Data", block, SettingsValueType::None);
-    ASSERT_TRUE(curve.LoadPreset(CurveModel::kCompressorPresets, "Knee"));
+    ASSERT_TRUE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Knee"));
     ASSERT_EQ(curve.Count(), 2);
     EXPECT_EQ(curve.PointAt(0).x, 4);
     EXPECT_EQ(curve.PointAt(0).y, 4);
@@ -192,11 +189,11 @@ TEST_F(CurveModelTest, LoadStopsAtTheFirstRightEdgeAndRefusesShortData) {
 
     block.resize(2047);
     store.SetBytes("SOFTWARE\\Orvex\\Compressor\\Short", "Data", block, SettingsValueType::None);
-    EXPECT_FALSE(curve.LoadPreset(CurveModel::kCompressorPresets, "Short"));
-    EXPECT_FALSE(curve.LoadPreset(CurveModel::kCompressorPresets, "Missing"));
+    EXPECT_FALSE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Short"));
+    EXPECT_FALSE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Missing"));
     EXPECT_EQ(curve.PointAt(1).y, 52);
-    EXPECT_FALSE(CurveModel::DeletePreset(CurveModel::kCompressorPresets, ""));
-    EXPECT_FALSE(curve.SavePreset(CurveModel::kCompressorPresets, "a\\b"));
+    EXPECT_FALSE(CurveModel::DeletePreset(store, CurveModel::kCompressorPresets, ""));
+    EXPECT_FALSE(curve.SavePreset(store, CurveModel::kCompressorPresets, "a\\b"));
 }
 
 TEST_F(CurveModelTest, PointsInOneColumnNeverEvaluateToNotANumber) {

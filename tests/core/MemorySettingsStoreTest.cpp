@@ -8,11 +8,3 @@ struct MemoryStoreFactory {
 }  // namespace
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Memory, SettingsStoreContract, ::testing::Types<MemoryStoreFactory>);
-
-TEST(SettingsTest, ProcessStoreCanBeReplaced) {
-    MemorySettingsStore mine;
-    SettingsStore* previous = SetSettingsStore(&mine);
-    Settings().SetString("SOFTWARE\\Orvex", "LoadPath", "/x/");
-    EXPECT_EQ(mine.GetString("SOFTWARE\\Orvex", "LoadPath"), "/x/");
-    SetSettingsStore(previous);
-}

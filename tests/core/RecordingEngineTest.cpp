@@ -29,7 +29,7 @@ TEST_F(RecordingEngineTest, StoppedEarlyKeepsExactlyWhatTheDeviceReturned) {
     SetBytes(sample, 5, {1, 2, 3});
     sample.SetFormat(22050, true, true);
     const uint32_t block = 22050 * 4 * 10;
-    ASSERT_EQ(sample.Record(&view, block, kDefaultAudioDevice), 1);
+    ASSERT_EQ(sample.Record(backend, messages, &view, block, kDefaultAudioDevice), 1);
     EXPECT_TRUE(sample.IsRecording());
     EXPECT_EQ(sample.GetByteLength(), block);
     EXPECT_EQ(backend.lastFormat.averageBytesPerSecond, 88200u);
@@ -54,7 +54,7 @@ TEST_F(RecordingEngineTest, StoppedEarlyKeepsExactlyWhatTheDeviceReturned) {
 TEST_F(RecordingEngineTest, FullRecordingKeepsTheWholeBlock) {
     SampleBuffer sample;
     sample.SetFormat(8000, false, false);
-    ASSERT_EQ(sample.Record(&view, 8000, -1), 1);
+    ASSERT_EQ(sample.Record(backend, messages, &view, 8000, -1), 1);
     backend.input->Capture(2000, 0);
     EXPECT_DOUBLE_EQ(sample.GetRecordFraction(), 0.25);
     backend.input->Fill(0x80);
@@ -70,10 +70,10 @@ TEST_F(RecordingEngineTest, FullRecordingKeepsTheWholeBlock) {
 
 TEST_F(RecordingEngineTest, RecordWhileRecordingActsAsAStop) {
     SampleBuffer sample;
-    ASSERT_EQ(sample.Record(&view, 1000, -1), 1);
+    ASSERT_EQ(sample.Record(backend, messages, &view, 1000, -1), 1);
     uint8_t* block = sample.Data();
     backend.input->Capture(300, 0);
-    EXPECT_EQ(sample.Record(&view, 5000, -1), 0);
+    EXPECT_EQ(sample.Record(backend, messages, &view, 5000, -1), 0);
     EXPECT_EQ(sample.Data(), block);
     EXPECT_EQ(sample.GetByteLength(), 1000u);
     EXPECT_EQ(backend.log.opened, 1);
@@ -96,7 +96,7 @@ TEST_F(RecordingEngineTest, OpenFailuresNameTheReason) {
         SampleBuffer sample;
         SetBytes(sample, 5, {9, 9, 9});
         backend.openResult = code;
-        EXPECT_EQ(sample.Record(&view, 100, -1), 0);
+        EXPECT_EQ(sample.Record(backend, messages, &view, 100, -1), 0);
         ASSERT_EQ(messages.Shown().size(), 1u);
         EXPECT_EQ(messages.Shown()[0].text,
                   std::string("Could not open wave input device. ") + reason);
@@ -109,21 +109,20 @@ TEST_F(RecordingEngineTest, OpenFailuresNameTheReason) {
 }
 
 TEST_F(RecordingEngineTest, WithoutAnyAudioSystemTheDriverIsMissing) {
-    SetAudioBackend(nullptr);
+    NoAudioBackend none;
     SampleBuffer sample;
-    EXPECT_EQ(sample.Record(&view, 100, -1), 0);
+    EXPECT_EQ(sample.Record(none, messages, &view, 100, -1), 0);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{
                                     "Could not open wave input device. No device driver present."});
     SetBytes(sample, 5, {1});
-    EXPECT_EQ(sample.Play(&view, -1, 0, 0), 6);
-    SetAudioBackend(&backend);
+    EXPECT_EQ(sample.Play(none, &view, -1, 0, 0), 6);
 }
 
 TEST_F(RecordingEngineTest, UnallocatableBlockLeavesNoSound) {
     SampleBuffer sample;
     SetBytes(sample, 5, {1, 2, 3, 4});
     SampleHeap::Instance().SetLimitForTesting(1 << 20);
-    EXPECT_EQ(sample.Record(&view, 0xFFFFFFFFu, -1), 0);
+    EXPECT_EQ(sample.Record(backend, messages, &view, 0xFFFFFFFFu, -1), 0);
     SampleHeap::Instance().ClearLimitForTesting();
     ASSERT_EQ(messages.Shown().size(), 1u);
     EXPECT_EQ(messages.Shown()[0].text, "Could not allocate enough memory");
@@ -135,7 +134,8 @@ TEST_F(RecordingEngineTest, UnallocatableBlockLeavesNoSound) {
 
 TEST_F(RecordingEngineTest, EmptyOrUnstartableRecordingFailsQuietlyAndClosesTheDevice) {
     SampleBuffer sample;
-    EXPECT_EQ(sample.Record(&view, 0, -1), 0);  // the device refuses an empty buffer
+    EXPECT_EQ(sample.Record(backend, messages, &view, 0, -1),
+              0);  // the device refuses an empty buffer
     EXPECT_FALSE(sample.IsRecording());
     EXPECT_EQ(sample.GetByteLength(), 0u);
     EXPECT_EQ(backend.log.Live(), 0);
@@ -152,7 +152,7 @@ TEST_F(RecordingEngineTest, EmptyOrUnstartableRecordingFailsQuietlyAndClosesTheD
             return r;
         }
     } failing;
-    EXPECT_EQ(other.Record(&view, 100, -1), 0);
+    EXPECT_EQ(other.Record(failing, messages, &view, 100, -1), 0);
     EXPECT_FALSE(other.IsRecording());
     EXPECT_EQ(failing.log.Live(), 0);
     EXPECT_TRUE(messages.Shown().empty());
@@ -162,7 +162,7 @@ TEST_F(RecordingEngineTest, EmptyOrUnstartableRecordingFailsQuietlyAndClosesTheD
 
 TEST_F(RecordingEngineTest, ForeignOrStaleHeadersAreIgnored) {
     SampleBuffer sample;
-    ASSERT_EQ(sample.Record(&view, 100, -1), 1);
+    ASSERT_EQ(sample.Record(backend, messages, &view, 100, -1), 1);
     RecordHeader foreign;
     foreign.bytesRecorded = 50;
     EXPECT_EQ(sample.RecordBufferDone(&foreign), 0);
@@ -176,8 +176,8 @@ TEST_F(RecordingEngineTest, ForeignOrStaleHeadersAreIgnored) {
 TEST_F(RecordingEngineTest, RecordingStopsPlaybackBeforeFreeingTheOldSound) {
     SampleBuffer sample;
     SetBytes(sample, 5, std::vector<uint8_t>(100, 7));
-    ASSERT_EQ(sample.Play(&view, -1, 0, 99), 0);
-    ASSERT_EQ(sample.Record(&view, 50, -1), 1);
+    ASSERT_EQ(sample.Play(backend, &view, -1, 0, 99), 0);
+    ASSERT_EQ(sample.Record(backend, messages, &view, 50, -1), 1);
     EXPECT_FALSE(sample.IsPlaying());
     EXPECT_EQ(backend.log.Live(), 1);  // only the input device
     view.queue.RunPending();
@@ -188,7 +188,7 @@ TEST_F(RecordingEngineTest, RecordingStopsPlaybackBeforeFreeingTheOldSound) {
 
 TEST_F(RecordingEngineTest, StopDevicesKeepsWhatWasRecordedAndDropsTheLateData) {
     SampleBuffer sample;
-    ASSERT_EQ(sample.Record(&view, 1000, -1), 1);
+    ASSERT_EQ(sample.Record(backend, messages, &view, 1000, -1), 1);
     backend.input->Capture(123, 1);
     sample.StopDevices();
     EXPECT_FALSE(sample.IsRecording());
@@ -201,7 +201,7 @@ TEST_F(RecordingEngineTest, StopDevicesKeepsWhatWasRecordedAndDropsTheLateData) 
 TEST_F(RecordingEngineTest, DestroyingARecordingBufferClosesTheDevice) {
     {
         SampleBuffer sample;
-        ASSERT_EQ(sample.Record(&view, 1000, -1), 1);
+        ASSERT_EQ(sample.Record(backend, messages, &view, 1000, -1), 1);
         backend.input->Capture(10, 0);
     }
     EXPECT_EQ(backend.log.Live(), 0);

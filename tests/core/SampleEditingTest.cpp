@@ -11,13 +11,9 @@ namespace {
 
 class SampleEditingTest : public ::testing::Test {
 protected:
-    SampleEditingTest() { previous = SetClipboardService(&clipboard); }
-    ~SampleEditingTest() override { SetClipboardService(previous); }
-
     std::vector<uint8_t> Block() { return *clipboard.GetSample(); }
 
     MemoryClipboardService clipboard;
-    ClipboardService* previous;
     RecordingMessageSink messages;
     SampleBuffer sample;
 };
@@ -30,7 +26,7 @@ std::vector<uint8_t> Ramp(size_t n, int from = 0) {
 
 TEST_F(SampleEditingTest, CopyWholeSampleWritesTheBlockLayout) {
     SetBytes(sample, kLayoutStereo16, Ramp(400), 44100);
-    ASSERT_TRUE(Copy(sample, 0xFFFFFFFF, 0xFFFFFFFF, 0));
+    ASSERT_TRUE(Copy(clipboard, messages, sample, 0xFFFFFFFF, 0xFFFFFFFF, 0));
     const auto block = Block();
     ASSERT_EQ(block.size(), 416u);
     const std::vector<uint8_t> header = {0x44, 0xAC, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0x90, 1, 0, 0};
@@ -40,7 +36,7 @@ TEST_F(SampleEditingTest, CopyWholeSampleWritesTheBlockLayout) {
 
 TEST_F(SampleEditingTest, CopyOneChannelGivesAMonoSound) {
     SetBytes(sample, kLayoutStereo16, Ramp(400));
-    ASSERT_TRUE(Copy(sample, 10, 19, 1));
+    ASSERT_TRUE(Copy(clipboard, messages, sample, 10, 19, 1));
     auto block = Block();
     ClipboardSound sound;
     ASSERT_TRUE(ReadClipboardBlock(block, sound));
@@ -49,22 +45,22 @@ TEST_F(SampleEditingTest, CopyOneChannelGivesAMonoSound) {
     EXPECT_EQ(sound.bytes[0], 40);  // frame 10 left: bytes 40, 41
     EXPECT_EQ(sound.bytes[2], 44);
     SetBytes(sample, kLayoutStereo8, {1, 2, 3, 4, 5, 6});
-    ASSERT_TRUE(Copy(sample, 1, 2, 2));
+    ASSERT_TRUE(Copy(clipboard, messages, sample, 1, 2, 2));
     block = Block();
     EXPECT_EQ(std::vector<uint8_t>(block.begin() + 16, block.end()), (std::vector<uint8_t>{4, 6}));
 }
 
 TEST_F(SampleEditingTest, CopyFailuresLeaveTheClipboardAlone) {
     SetBytes(sample, kLayoutMono8, {1, 2, 3});
-    ASSERT_TRUE(Copy(sample, 0, 0, 0));
+    ASSERT_TRUE(Copy(clipboard, messages, sample, 0, 0, 0));
     const auto before = Block();
     clipboard.RefuseOpenForTesting(true);
-    EXPECT_FALSE(Copy(sample, 0, 2, 0));
-    EXPECT_FALSE(Cut(sample, 0, 2, 0));
+    EXPECT_FALSE(Copy(clipboard, messages, sample, 0, 2, 0));
+    EXPECT_FALSE(Cut(clipboard, messages, sample, 0, 2, 0));
     EXPECT_EQ(sample.GetByteLength(), 3u);  // Cut deleted nothing
     clipboard.RefuseOpenForTesting(false);
     SampleBuffer empty;
-    EXPECT_FALSE(Copy(empty, 0, 0, 0));
+    EXPECT_FALSE(Copy(clipboard, messages, empty, 0, 0, 0));
     EXPECT_EQ(messages.Texts(),
               (std::vector<std::string>{"Error opening clipboard!", "Error opening clipboard!",
                                         "Error manipulating memory!"}));
@@ -99,7 +95,7 @@ TEST_F(SampleEditingTest, OneChannelDeleteStaysInsideAPartialLastFrame) {
 
 TEST_F(SampleEditingTest, InsertSpaceMovesOneChannelAndFillsTheOther) {
     SetBytes(sample, kLayoutStereo8, {10, 20, 11, 21});
-    ASSERT_TRUE(InsertSpace(sample, 1, 2, 1));
+    ASSERT_TRUE(InsertSpace(messages, sample, 1, 2, 1));
     EXPECT_EQ(sample.GetFrameCount(), 4u);
     const auto b = Bytes(sample);
     EXPECT_EQ(b[0], 10);
@@ -109,7 +105,7 @@ TEST_F(SampleEditingTest, InsertSpaceMovesOneChannelAndFillsTheOther) {
     EXPECT_EQ(b[5], 127);
     EXPECT_EQ(b[7], 127);
     SampleHeap::Instance().SetLimitForTesting(4);
-    EXPECT_FALSE(InsertSpace(sample, 0, 100, 0));
+    EXPECT_FALSE(InsertSpace(messages, sample, 0, 100, 0));
     SampleHeap::Instance().ClearLimitForTesting();
     EXPECT_EQ(sample.GetFrameCount(), 4u);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{
@@ -119,36 +115,36 @@ TEST_F(SampleEditingTest, InsertSpaceMovesOneChannelAndFillsTheOther) {
 TEST_F(SampleEditingTest, PasteConvertsToTheTargetLayout) {
     SampleBuffer source;
     SetBytes(source, kLayoutMono8, {0x00, 0x80, 0xFF}, 8000);
-    ASSERT_TRUE(Copy(source, 0xFFFFFFFF, 0xFFFFFFFF, 0));
+    ASSERT_TRUE(Copy(clipboard, messages, source, 0xFFFFFFFF, 0xFFFFFFFF, 0));
     SetBytes(sample, kLayoutStereo16, Le16({7, 8}), 44100);
-    EXPECT_EQ(Paste(sample, 1, 0), 3u);
+    EXPECT_EQ(Paste(clipboard, messages, sample, 1, 0), 3u);
     EXPECT_EQ(Values16(sample), (std::vector<int>{7, 8, -32768, -32768, 0, 0, 32512, 32512}));
     EXPECT_EQ(sample.GetFrequency(), 44100u);  // the clipboard's rate is ignored
     // Into one channel: the other keeps its values, the new end frames take the fill.
     SetBytes(sample, kLayoutStereo8, {1, 2, 3, 4});
-    EXPECT_EQ(Paste(sample, 2, 2), 3u);
+    EXPECT_EQ(Paste(clipboard, messages, sample, 2, 2), 3u);
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{1, 2, 3, 4, 127, 0x00, 127, 0x80, 127, 0xFF}));
 }
 
 TEST_F(SampleEditingTest, PastePositionsAndEmptyTargets) {
     SampleBuffer source;
     SetBytes(source, kLayoutMono8, {9}, 8000);
-    ASSERT_TRUE(Copy(source, 0, 0, 0));
+    ASSERT_TRUE(Copy(clipboard, messages, source, 0, 0, 0));
     SetBytes(sample, kLayoutMono8, {1, 2});
-    EXPECT_EQ(Paste(sample, 5, 0), 1u);  // beyond the end: at 0
+    EXPECT_EQ(Paste(clipboard, messages, sample, 5, 0), 1u);  // beyond the end: at 0
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{9, 1, 2}));
-    EXPECT_EQ(Paste(sample, 3, 0), 1u);  // at the frame count: appended
+    EXPECT_EQ(Paste(clipboard, messages, sample, 3, 0), 1u);  // at the frame count: appended
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{9, 1, 2, 9}));
     SampleBuffer empty;
-    EXPECT_EQ(Paste(empty, 7, 1), 1u);
+    EXPECT_EQ(Paste(clipboard, messages, empty, 7, 1), 1u);
     EXPECT_EQ(empty.FormatRef(), SampleFormat(8000, false, false));
     EXPECT_EQ(Bytes(empty), std::vector<uint8_t>{9});
 }
 
 TEST_F(SampleEditingTest, NothingOnTheClipboardIsSilent) {
     SetBytes(sample, kLayoutMono8, {1});
-    EXPECT_EQ(Paste(sample, 0, 0), 0u);
-    EXPECT_FALSE(ReplaceFromClipboard(sample));
+    EXPECT_EQ(Paste(clipboard, messages, sample, 0, 0), 0u);
+    EXPECT_FALSE(ReplaceFromClipboard(clipboard, messages, sample));
     EXPECT_TRUE(messages.Shown().empty());
 }
 
@@ -158,20 +154,20 @@ TEST_F(SampleEditingTest, ShortBlocksAreNeverReadPastTheirEnd) {
     block.insert(block.end(), {1, 0, 2, 0, 3, 0});  // one and a half frames
     clipboard.SetSample(block);
     SetBytes(sample, kLayoutMono16, Le16({5}));
-    EXPECT_EQ(Paste(sample, 1, 0), 1u);
+    EXPECT_EQ(Paste(clipboard, messages, sample, 1, 0), 1u);
     EXPECT_EQ(Values16(sample), (std::vector<int>{5, 1}));  // mean of 1 and 2, truncated
-    EXPECT_TRUE(ReplaceFromClipboard(sample));
+    EXPECT_TRUE(ReplaceFromClipboard(clipboard, messages, sample));
     EXPECT_EQ(sample.GetByteLength(), 6u);
     EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, true, true));
     clipboard.SetSample({1, 2, 3});
-    EXPECT_FALSE(ReplaceFromClipboard(sample));
+    EXPECT_FALSE(ReplaceFromClipboard(clipboard, messages, sample));
 }
 
 TEST_F(SampleEditingTest, CutThenUndoRestoresTheSound) {
     SetBytes(sample, kLayoutStereo16, Ramp(40), 32000);
-    ASSERT_TRUE(Cut(sample, 0xFFFFFFFF, 0xFFFFFFFF, 0));
+    ASSERT_TRUE(Cut(clipboard, messages, sample, 0xFFFFFFFF, 0xFFFFFFFF, 0));
     EXPECT_FALSE(sample.HasBlock());
-    ASSERT_TRUE(ReplaceFromClipboard(sample));
+    ASSERT_TRUE(ReplaceFromClipboard(clipboard, messages, sample));
     EXPECT_EQ(Bytes(sample), Ramp(40));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(32000, true, true));
 }

@@ -72,11 +72,12 @@ TEST(ULawTest, CodecValues) {
 }
 
 TEST(ULawTest, DecodeAndEncodeWholeSounds) {
+    RecordingMessageSink messages;
     SampleBuffer sample;
     std::vector<uint8_t> codes(1000);
     for (size_t i = 0; i < codes.size(); ++i) codes[i] = static_cast<uint8_t>(i * 7);
     SetBytes(sample, kLayoutStereo8, codes, 8000);
-    ASSERT_TRUE(DecodeULaw(sample));
+    ASSERT_TRUE(DecodeULaw(messages, sample));
     EXPECT_EQ(sample.GetByteLength(), 2000u);
     EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, true, true));
     EXPECT_EQ(Values16(sample)[1], ULawExpand(7));
@@ -88,9 +89,8 @@ TEST(ULawTest, DecodeAndEncodeWholeSounds) {
     EncodeULaw(sample);  // 8-bit: left alone
     EXPECT_EQ(sample.GetByteLength(), 1000u);
 
-    RecordingMessageSink messages;
     SampleHeap::Instance().SetLimitForTesting(1500);
-    EXPECT_FALSE(DecodeULaw(sample));
+    EXPECT_FALSE(DecodeULaw(messages, sample));
     SampleHeap::Instance().ClearLimitForTesting();
     EXPECT_EQ(sample.GetByteLength(), 1000u);
     EXPECT_FALSE(sample.FormatRef().Is16Bit());

@@ -46,7 +46,7 @@ struct Voc {
 class VocFileFormatTest : public ::testing::Test {
 protected:
     VocFileFormat& Handler() {
-        return static_cast<VocFileFormat&>(Registry().Handler(SoundFileRegistry::kVoc));
+        return static_cast<VocFileFormat&>(registry.Handler(SoundFileRegistry::kVoc));
     }
     bool Load(const Voc& voc) {
         const std::string path = dir.File("in.voc");
@@ -56,6 +56,7 @@ protected:
 
     TempDir dir;
     RecordingMessageSink messages;
+    SoundFileRegistry registry{messages};
     SampleBuffer sample;
 };
 
@@ -152,21 +153,21 @@ TEST_F(VocFileFormatTest, LyingLengthsEndAtTheEndOfTheFile) {
 TEST_F(VocFileFormatTest, SaveWritesTheLayoutAndLoadsBack) {
     SetBytes(sample, kLayoutMono8, {5, 6, 7}, 22050);
     const std::string path = dir.File("out.voc");
-    ASSERT_TRUE(Registry().Save(path, sample));
+    ASSERT_TRUE(registry.Save(path, sample));
     const Voc expected = Voc().Extended(53927, 0).Sound(211, {5, 6, 7}).End();
     EXPECT_EQ(ReadBytes(path), expected.bytes);
     SampleBuffer back;
-    ASSERT_TRUE(Registry().Open(path, back));
+    ASSERT_TRUE(registry.Open(path, back));
     EXPECT_EQ(back.FormatRef(), SampleFormat(22051, false, false));
     EXPECT_EQ(Bytes(back), (std::vector<uint8_t>{5, 6, 7}));
 
     SetBytes(sample, kLayoutStereo8, {1, 2, 3, 4}, 11025);
-    ASSERT_TRUE(Registry().Save(path, sample));
-    ASSERT_TRUE(Registry().Open(path, back));
+    ASSERT_TRUE(registry.Save(path, sample));
+    ASSERT_TRUE(registry.Open(path, back));
     EXPECT_EQ(back.FormatRef(), SampleFormat(11025, true, false));
 
     SetBytes(sample, kLayoutMono16, {1, 2});
-    EXPECT_FALSE(Registry().Save(path, sample));
+    EXPECT_FALSE(registry.Save(path, sample));
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{
                                     ".VOC files only support 8-bit sample data. Convert the sample "
                                     "to 8-bit, then save"});
@@ -210,7 +211,7 @@ TEST_F(VocFileFormatTest, LongSoundsContinueInFurtherBlocks) {
 
 TEST_F(VocFileFormatTest, DescribeNamesTheTypeOnly) {
     std::string type, format, size;
-    EXPECT_FALSE(Registry().Describe(dir.File("x.voc"), type, format, size));
+    EXPECT_FALSE(registry.Describe(dir.File("x.voc"), type, format, size));
     EXPECT_EQ(type, "Creative Voice File");
     EXPECT_EQ(format, "Unknown");
     EXPECT_EQ(size, "Unknown");

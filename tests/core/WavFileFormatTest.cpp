@@ -12,7 +12,7 @@ namespace {
 
 class WavFileFormatTest : public ::testing::Test {
 protected:
-    WavFileFormat& Wav() { return static_cast<WavFileFormat&>(Registry().Handler(0)); }
+    WavFileFormat& Wav() { return static_cast<WavFileFormat&>(registry.Handler(0)); }
 
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
         const std::string path = dir.File(name);
@@ -22,6 +22,7 @@ protected:
 
     TempDir dir;
     RecordingMessageSink messages;
+    SoundFileRegistry registry{messages};
     SampleBuffer sample;
 };
 
@@ -57,7 +58,7 @@ TEST_F(WavFileFormatTest, LoadsFormatBytesAndInformation) {
     EXPECT_TRUE(messages.Shown().empty());
 
     std::string type, format, size;
-    EXPECT_TRUE(Registry().Describe(path, type, format, size));
+    EXPECT_TRUE(registry.Describe(path, type, format, size));
     EXPECT_EQ(type, "Windows RIFF");
     EXPECT_EQ(format, "44100 Hz 16-Bit Stereo");
     EXPECT_EQ(size, "176400 Bytes; 1.00 secs");
@@ -151,7 +152,7 @@ TEST_F(WavFileFormatTest, SaveWritesTheLayoutAndLoadsBack) {
     sample.SetInfo(kInfoName, "abc");     // size 4: no pad
     sample.SetInfo(kInfoComments, "ab");  // size 3: padded
     const std::string path = dir.File("out.wav");
-    ASSERT_TRUE(Registry().Save(path, sample));
+    ASSERT_TRUE(registry.Save(path, sample));
     EXPECT_EQ(sample.Info(kInfoSoftware), "Orvex v1.5.1");
 
     const auto bytes = ReadBytes(path);
@@ -181,7 +182,7 @@ TEST_F(WavFileFormatTest, SaveWritesTheLayoutAndLoadsBack) {
     EXPECT_EQ(bytes, expected);
 
     SampleBuffer back;
-    ASSERT_TRUE(Registry().Open(path, back));
+    ASSERT_TRUE(registry.Open(path, back));
     EXPECT_EQ(back.FormatRef(), sample.FormatRef());
     EXPECT_EQ(back.GetByteLength(), 9u);
     EXPECT_TRUE(std::equal(ramp.begin(), ramp.end(), back.Data()));

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleEditing.h"
 #include "platform/qt/QClipboardService.h"
@@ -12,10 +13,8 @@ namespace {
 
 class QClipboardServiceTest : public ::testing::Test {
 protected:
-    QClipboardServiceTest() { previous = SetClipboardService(&service); }
-    ~QClipboardServiceTest() override { SetClipboardService(previous); }
     QClipboardService service;
-    ClipboardService* previous;
+    RecordingMessageSink messages;
 };
 
 TEST_F(QClipboardServiceTest, CarriesTheExactBlockUnderItsMimeType) {
@@ -25,7 +24,7 @@ TEST_F(QClipboardServiceTest, CarriesTheExactBlockUnderItsMimeType) {
     sample.SetFormat(44100, true, true);
     ASSERT_TRUE(sample.ResizeBytes(8));
     for (uint8_t i = 0; i < 8; ++i) sample.Data()[i] = static_cast<uint8_t>(0xF0 + i);
-    ASSERT_TRUE(Copy(sample, 1, 1, 0));
+    ASSERT_TRUE(Copy(service, messages, sample, 1, 1, 0));
     const QByteArray raw = QGuiApplication::clipboard()->mimeData()->data(
         QString::fromLatin1(QClipboardService::kMimeType));
     const QByteArray expected(
@@ -35,7 +34,7 @@ TEST_F(QClipboardServiceTest, CarriesTheExactBlockUnderItsMimeType) {
     EXPECT_EQ(raw, expected);
 
     SampleBuffer target;
-    EXPECT_EQ(Paste(target, 0, 0), 1u);
+    EXPECT_EQ(Paste(service, messages, target, 0, 0), 1u);
     EXPECT_EQ(target.FormatRef(), SampleFormat(44100, true, true));
     EXPECT_EQ(target.Data()[3], 0xF7);
 }

@@ -75,8 +75,6 @@ private:
 
 class FakeAudioBackend : public AudioBackend {
 public:
-    FakeAudioBackend() : m_previous(SetAudioBackend(this)) {}
-    ~FakeAudioBackend() override { SetAudioBackend(m_previous); }
     uint32_t OpenOutput(int device, const AudioFormat& format, AudioCompletion done,
                         std::unique_ptr<AudioOutput>& out) override;
     uint32_t OpenInput(int device, const AudioFormat& format, AudioCompletion data,
@@ -88,9 +86,6 @@ public:
     int lastDevice = 0;
     FakeOutput* output = nullptr;  // the device last opened (owned by the engine)
     FakeInput* input = nullptr;
-
-private:
-    AudioBackend* m_previous;
 };
 
 // A window that counts what reaches it through its queue.

@@ -2,9 +2,8 @@
 #include <memory>
 
 #include "core/effects/Convert.h"
-#include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleBuffer.h"
-#include "core/settings/MemorySettingsStore.h"
+#include "support/TestServices.h"
 #include "ui/DialogDriver.h"
 #include "ui/SoundBytes.h"
 #include "ui/effects/ConvertCommand.h"
@@ -15,8 +14,9 @@ using namespace uitest;
 
 namespace {
 
-void StorePreset(const std::string& name, uint32_t frequency, uint32_t channels, uint32_t bits) {
-    SampleRatePresets presets;
+void StorePreset(SettingsStore& settings, const std::string& name, uint32_t frequency,
+                 uint32_t channels, uint32_t bits) {
+    SampleRatePresets presets(settings);
     presets.Frequency = frequency;
     presets.Channels = channels;
     presets.Bits = bits;
@@ -44,22 +44,19 @@ private slots:
     void CommandFillsTheDialogAndConvertsOnOk();
 
 private:
-    std::unique_ptr<MemorySettingsStore> m_store;
-    SettingsStore* m_previous = nullptr;
+    std::unique_ptr<TestServices> m_services;
 };
 
 void ConvertDlgTest::init() {
-    m_store = std::make_unique<MemorySettingsStore>();
-    m_previous = SetSettingsStore(m_store.get());
+    m_services = std::make_unique<TestServices>();
 }
 
 void ConvertDlgTest::cleanup() {
-    SetSettingsStore(m_previous);
-    m_store.reset();
+    m_services.reset();
 }
 
 void ConvertDlgTest::StartsFromTheCallersFormat() {
-    CConvertDlg d("11025 Hz 8-Bit Mono", "44100 Hz", 1, 1);
+    CConvertDlg d(m_services->services, "11025 Hz 8-Bit Mono", "44100 Hz", 1, 1);
     d.show();
     QCOMPARE(d.windowTitle(), QStringLiteral("Convert Sample"));
     QCOMPARE(TextOf(&d, "1014"), QStringLiteral("11025 Hz 8-Bit Mono"));
@@ -74,10 +71,10 @@ void ConvertDlgTest::StartsFromTheCallersFormat() {
 }
 
 void ConvertDlgTest::QualityNamesTheMatchingPreset() {
-    StorePreset("CD", 44100, 2, 16);
-    StorePreset("Radio", 22050, 1, 8);
-    StorePreset("Same as radio", 22050, 1, 8);
-    CConvertDlg d("", "22050 Hz", 0, 0);
+    StorePreset(m_services->settings, "CD", 44100, 2, 16);
+    StorePreset(m_services->settings, "Radio", 22050, 1, 8);
+    StorePreset(m_services->settings, "Same as radio", 22050, 1, 8);
+    CConvertDlg d(m_services->services, "", "22050 Hz", 0, 0);
     d.show();
     QCOMPARE(Items(&d, "1053"), (QStringList{"CD", "Radio", "Same as radio"}));
     QCOMPARE(TextOf(&d, "1053"), QStringLiteral("Radio"));  // the first in store order
@@ -96,9 +93,9 @@ void ConvertDlgTest::QualityNamesTheMatchingPreset() {
 }
 
 void ConvertDlgTest::ChoosingAQualityAppliesItsValues() {
-    StorePreset("CD", 44100, 2, 16);
-    StorePreset("Phone", 8000, 1, 8);
-    CConvertDlg d("", "11025 Hz", 0, 1);
+    StorePreset(m_services->settings, "CD", 44100, 2, 16);
+    StorePreset(m_services->settings, "Phone", 8000, 1, 8);
+    CConvertDlg d(m_services->services, "", "11025 Hz", 0, 1);
     d.show();
     Choose(&d, "1053", "CD");
     QCOMPARE(TextOf(&d, "1001"), QStringLiteral("44100 Hz"));
@@ -114,8 +111,8 @@ void ConvertDlgTest::ChoosingAQualityAppliesItsValues() {
 }
 
 void ConvertDlgTest::ArrowsStepOneHertzWithinTheirRange() {
-    StorePreset("Odd", 22051, 1, 8);
-    CConvertDlg d("", "22050 Hz", 0, 0);
+    StorePreset(m_services->settings, "Odd", 22051, 1, 8);
+    CConvertDlg d(m_services->services, "", "22050 Hz", 0, 0);
     d.show();
     ClickArrow(&d, "1104", true);
     QCOMPARE(TextOf(&d, "1001"), QStringLiteral("22051 Hz"));
@@ -144,8 +141,9 @@ void ConvertDlgTest::RefusesARateNoSoundCanHave_data() {
 void ConvertDlgTest::RefusesARateNoSoundCanHave() {
     QFETCH(QString, frequency);
     QFETCH(bool, accepted);
-    RecordingMessageSink sink;
-    CConvertDlg d("", "22050 Hz", 0, 0);
+    RecordingMessageSink& sink = m_services->messages;
+    sink.Clear();
+    CConvertDlg d(m_services->services, "", "22050 Hz", 0, 0);
     d.show();
     TypeOver(&d, "1001", frequency);
     Click(&d, "1");
@@ -159,8 +157,8 @@ void ConvertDlgTest::RefusesARateNoSoundCanHave() {
 }
 
 void ConvertDlgTest::PresetsRoundTripThroughTheStore() {
-    StorePreset("CD", 44100, 2, 16);
-    CConvertDlg d("", "11025 Hz", 1, 0);
+    StorePreset(m_services->settings, "CD", 44100, 2, 16);
+    CConvertDlg d(m_services->services, "", "11025 Hz", 1, 0);
     d.show();
     WhenModalOpens<CSamplePresetsDlg>([](CSamplePresetsDlg* p) {
         // The presets dialog starts from the convert dialog's values.
@@ -194,9 +192,9 @@ void ConvertDlgTest::PresetsRoundTripThroughTheStore() {
 }
 
 void ConvertDlgTest::PresetsClosedWithoutOkStillApplyTheName() {
-    StorePreset("CD", 44100, 2, 16);
-    StorePreset("Phone", 8000, 1, 8);
-    CConvertDlg d("", "11025 Hz", 1, 0);
+    StorePreset(m_services->settings, "CD", 44100, 2, 16);
+    StorePreset(m_services->settings, "Phone", 8000, 1, 8);
+    CConvertDlg d(m_services->services, "", "11025 Hz", 1, 0);
     d.show();
     WhenModalOpens<CSamplePresetsDlg>([](CSamplePresetsDlg* p) {
         Choose(p, "1053", "Phone");
@@ -213,7 +211,7 @@ void ConvertDlgTest::ConvertRelabelsToTheStoredFormatFirst() {
     SampleBuffer sample;
     SetBytes(sample, kLayoutStereo8, {0x80, 0x90, 0x70, 0xFF}, 11025);
     SampleFormat stored(11025, false, false);
-    QVERIFY(ApplyConvert(sample, stored, SampleFormat(11025, false, true)));
+    QVERIFY(ApplyConvert(m_services->messages, sample, stored, SampleFormat(11025, false, true)));
     QCOMPARE(Values16(sample), (std::vector<int>{0, 0x1000, -0x1000, 0x7F00}));
     QVERIFY(stored == SampleFormat(11025, false, true));
     QVERIFY(sample.FormatRef() == stored);
@@ -223,18 +221,19 @@ void ConvertDlgTest::ConvertDoublesTheRateByInterpolation() {
     SampleBuffer sample;
     SetBytes(sample, kLayoutStereo16, Le16({-3, 0, -301, -299, 1000, 2000}), 11025);
     SampleFormat stored = sample.FormatRef();
-    QVERIFY(ApplyConvert(sample, stored, SampleFormat(22050, false, true)));
+    QVERIFY(ApplyConvert(m_services->messages, sample, stored, SampleFormat(22050, false, true)));
     // Mono (-1, -300, 1500), then every second frame the mean truncated toward zero.
     QCOMPARE(Values16(sample), (std::vector<int>{-1, -150, -300, 600, 1500, 1500}));
     QCOMPARE(stored.GetFrequency(), 22050u);
 }
 
 void ConvertDlgTest::ConvertRefusesABadRateWithoutTouchingTheSound() {
-    RecordingMessageSink sink;
+    RecordingMessageSink& sink = m_services->messages;
+    sink.Clear();
     SampleBuffer sample;
     SetBytes(sample, kLayoutMono8, {1, 2, 3}, 22050);
     SampleFormat stored(11025, false, false);
-    QVERIFY(!ApplyConvert(sample, stored, SampleFormat(0, false, true)));
+    QVERIFY(!ApplyConvert(m_services->messages, sample, stored, SampleFormat(0, false, true)));
     QCOMPARE(Bytes(sample), (std::vector<uint8_t>{1, 2, 3}));
     QCOMPARE(sample.GetFrequency(), 22050u);
     QCOMPARE(stored.GetFrequency(), 11025u);
@@ -255,8 +254,9 @@ void ConvertDlgTest::CommandFillsTheDialogAndConvertsOnOk() {
         Click(RadioByText(d, "&8-bit"));
         Click(d, "1");
     });
-    RecordingMessageSink sink;
-    QVERIFY(RunConvertCommand(nullptr, sample, stored));
+    RecordingMessageSink& sink = m_services->messages;
+    sink.Clear();
+    QVERIFY(RunConvertCommand(nullptr, m_services->services, sample, stored));
     QCOMPARE(sink.Texts(), std::vector<std::string>{CConvertDlg::kBadFrequencyMessage});
     // 8-bit first (0x7FFF -> 0xFF, -32768 -> 0x00), then every second frame.
     QCOMPARE(Bytes(sample), (std::vector<uint8_t>{0xFF, 0x80}));
@@ -266,7 +266,7 @@ void ConvertDlgTest::CommandFillsTheDialogAndConvertsOnOk() {
         QCOMPARE(TextOf(d, "1014"), QStringLiteral("11025 Hz 8-Bit Mono"));
         Click(d, "2");
     });
-    QVERIFY(!RunConvertCommand(nullptr, sample, stored));
+    QVERIFY(!RunConvertCommand(nullptr, m_services->services, sample, stored));
     QCOMPARE(Bytes(sample), (std::vector<uint8_t>{0xFF, 0x80}));
 }
 

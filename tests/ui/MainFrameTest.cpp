@@ -23,12 +23,10 @@
 #include <functional>
 #include <memory>
 
-#include "core/clipboard/ClipboardService.h"
-#include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleBuffer.h"
-#include "core/settings/MemorySettingsStore.h"
 #include "support/FakeAudioBackend.h"
 #include "support/TempDir.h"
+#include "support/TestServices.h"
 #include "support/WaveBytes.h"
 #include "ui/DialogDriver.h"
 #include "ui/app/CMainFrame.h"
@@ -102,17 +100,16 @@ class MainFrameTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MemorySettingsStore> m_settings;
-    SettingsStore* m_oldSettings = nullptr;
-    std::unique_ptr<MemoryClipboardService> m_clipboard;
-    std::unique_ptr<RecordingMessageSink> m_messages;
-    std::unique_ptr<FakeAudioBackend> m_audio;
+    std::unique_ptr<TestServices> m_services;
     std::unique_ptr<TempDir> m_dir;
     std::unique_ptr<COrvexApp> m_app;
 
     CMainFrame* Frame() const { return m_app->MainFrame(); }
     void Start(const QString& commandLine = QString(), const QString& server = QString()) {
-        m_app = std::make_unique<COrvexApp>();
+        StartWith(m_services->services, commandLine, server);
+    }
+    void StartWith(Services& services, const QString& commandLine, const QString& server) {
+        m_app = std::make_unique<COrvexApp>(services);
         COrvexApp::Options options;
         options.showSplash = false;
         options.shellServerName = server;
@@ -128,24 +125,14 @@ private:
 
 private slots:
     void init() {
-        m_settings = std::make_unique<MemorySettingsStore>();
-        m_oldSettings = SetSettingsStore(m_settings.get());
-        m_clipboard = std::make_unique<MemoryClipboardService>();
-        SetClipboardService(m_clipboard.get());
-        m_messages = std::make_unique<RecordingMessageSink>();
-        m_audio = std::make_unique<FakeAudioBackend>();
+        m_services = std::make_unique<TestServices>();
         m_dir = std::make_unique<TempDir>();
         COrvexDoc::ResetUntitledCountForTesting();
     }
 
     void cleanup() {
         m_app.reset();
-        m_audio.reset();
-        m_messages.reset();
-        SetClipboardService(nullptr);
-        m_clipboard.reset();
-        SetSettingsStore(m_oldSettings);
-        m_settings.reset();
+        m_services.reset();
         m_dir.reset();
     }
 
@@ -265,8 +252,8 @@ private slots:
         QCOMPARE(views[1]->GetDocument()->GetTitle(), QStringLiteral("b.wav"));
         QCOMPARE(views[2]->GetDocument()->GetTitle(), QStringLiteral("c.wav"));
         QCOMPARE(views[2]->GetDocument()->sample.GetFrameCount(), 300u);
-        QVERIFY(!m_messages->Shown().empty());
-        QCOMPARE(m_messages->Texts().back(), std::string("Couldn't open file"));
+        QVERIFY(!m_services->messages.Shown().empty());
+        QCOMPARE(m_services->messages.Texts().back(), std::string("Couldn't open file"));
     }
 
     void fileOpenThroughTheDialogRemembersTheFolder() {
@@ -277,7 +264,8 @@ private slots:
         QCOMPARE(Frame()->Views().size(), 1);
         QCOMPARE(Sound().GetFrameCount(), 500u);
         const std::string folder = m_dir->Path().string() + "/";
-        QCOMPARE(m_settings->GetString("SOFTWARE\\Orvex", "LoadPath").value_or(""), folder);
+        QCOMPARE(m_services->settings.GetString("SOFTWARE\\Orvex", "LoadPath").value_or(""),
+                 folder);
     }
 
     void commandsFollowSelectionClipboardAndPlayback() {
@@ -298,8 +286,8 @@ private slots:
         // A fresh caret means the whole sample: Play plays all of it.
         View()->SetCaret(0, 0);
         Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QVERIFY(m_audio->output != nullptr);
-        QCOMPARE(m_audio->output->blockBytes, 1000u);
+        QVERIFY(m_services->devices.output != nullptr);
+        QCOMPARE(m_services->devices.output->blockBytes, 1000u);
         QVERIFY(View()->IsPlayTimerRunning());
         QVERIFY(Enabled(ID_SAMPLE_PLAY));
         QVERIFY(Enabled(ID_VIEW_ZOOMIN));
@@ -311,11 +299,11 @@ private slots:
         QVERIFY(!Enabled(ID_SAMPLE_CONVERT));
 
         // The play cursor follows the device's position on the 50 ms timer.
-        m_audio->output->position = 400;
+        m_services->devices.output->position = 400;
         QTRY_COMPARE_WITH_TIMEOUT(View()->UpperWindow()->GetPlayCursor(), 400u, 2000);
 
         // Running to the end leaves the cursor on the last frame and the commands enabled.
-        m_audio->output->Finish();
+        m_services->devices.output->Finish();
         QTRY_VERIFY_WITH_TIMEOUT(!Sound().IsPlaying(), 2000);
         QVERIFY(!View()->IsPlayTimerRunning());
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 999u);
@@ -360,7 +348,7 @@ private slots:
         Start(Write("mono.wav", MonoWave(1000)));
         View()->SetSelection(100, 899, 0);
         Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        m_audio->output->position = 250;
+        m_services->devices.output->position = 250;
         Frame()->Action(ID_SAMPLE_PLAY)->trigger();
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
         QVERIFY(!View()->IsPlayTimerRunning());
@@ -438,7 +426,7 @@ private slots:
         QVERIFY(Sound().IsPlaying());
         Frame()->Action(ID_EDIT_UNDO)->trigger();
         QVERIFY(!Sound().IsPlaying());
-        QCOMPARE(m_audio->log.Live(), 0);
+        QCOMPARE(m_services->devices.log.Live(), 0);
         QVERIFY(!View()->IsPlayTimerRunning());
         QCOMPARE(Sound().GetFrameCount(), 100u);
         QCOMPARE(Frame()->PaneText(1), QStringLiteral("100 bytes"));
@@ -453,7 +441,7 @@ private slots:
         QCOMPARE(View()->windowTitle(), QStringLiteral("two.wav:2"));
         Frame()->Action(ID_WINDOW_CLOSEALL)->trigger();
         QCOMPARE(Frame()->MdiArea()->subWindowList().size(), 0);
-        QVERIFY(m_messages->Shown().empty());
+        QVERIFY(m_services->messages.Shown().empty());
         QCOMPARE(Frame()->PaneText(1), QStringLiteral("----"));
         QVERIFY(!Enabled(ID_EDIT_COPY));
     }
@@ -466,9 +454,9 @@ private slots:
         QCOMPARE(recent.size(), 4);
         QVERIFY(recent[0].endsWith(QStringLiteral("/5.wav")));
         QVERIFY(recent[3].endsWith(QStringLiteral("/2.wav")));
-        QCOMPARE(
-            QString::fromStdString(m_settings->GetString("Recent File List", "File1").value_or("")),
-            recent[0]);
+        QCOMPARE(QString::fromStdString(
+                     m_services->settings.GetString("Recent File List", "File1").value_or("")),
+                 recent[0]);
         // A new run reads the list back.
         m_app.reset();
         Start();
@@ -495,7 +483,7 @@ private slots:
         QCOMPARE(raw[63], uint8_t(63));
         QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("song.txt"));
         QVERIFY(View()->GetDocument()->GetPathName().endsWith(QStringLiteral("song.wav")));
-        QVERIFY(m_messages->Shown().empty());
+        QVERIFY(m_services->messages.Shown().empty());
     }
 
     void aSecondProcessHandsItsFileToTheRunningEditor() {
@@ -525,9 +513,12 @@ private slots:
 
     void aHandedOverFileThatCannotBeOpenedIsReportedAndTheOthersStillOpen() {
         ModalMessageSink modal;
+        SoundFileRegistry registry(modal);
+        Services services{registry, m_services->settings, m_services->clipboard, modal,
+                          m_services->devices};
         const QString server =
             QStringLiteral("orvex-test-modal-%1").arg(QCoreApplication::applicationPid());
-        Start(QString(), server);
+        StartWith(services, QString(), server);
         const QString request = QString::fromStdString(m_dir->File("no such file.wav")) + '\n' +
                                 Write("empty.wav", {}) + '\n' + Write("good.wav", MonoWave(50)) +
                                 '\n';

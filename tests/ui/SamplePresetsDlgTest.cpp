@@ -2,15 +2,15 @@
 #include <QTest>
 #include <memory>
 
-#include "core/messages/RecordingMessageSink.h"
-#include "core/settings/MemorySettingsStore.h"
+#include "support/TestServices.h"
 #include "ui/DialogDriver.h"
 #include "ui/effects/SamplePresetsDlg.h"
 
 namespace {
 
-void StorePreset(const std::string& name, uint32_t frequency, uint32_t channels, uint32_t bits) {
-    SampleRatePresets presets;
+void StorePreset(SettingsStore& settings, const std::string& name, uint32_t frequency,
+                 uint32_t channels, uint32_t bits) {
+    SampleRatePresets presets(settings);
     presets.Frequency = frequency;
     presets.Channels = channels;
     presets.Bits = bits;
@@ -18,8 +18,9 @@ void StorePreset(const std::string& name, uint32_t frequency, uint32_t channels,
 }
 
 // The value as the store holds it: four little-endian bytes of type none.
-std::optional<uint32_t> StoredWord(const std::string& preset, const char* name) {
-    const auto value = Settings().GetValue(JoinKey(SampleRatePresets::kKey, preset), name);
+std::optional<uint32_t> StoredWord(const SettingsStore& settings, const std::string& preset,
+                                   const char* name) {
+    const auto value = settings.GetValue(JoinKey(SampleRatePresets::kKey, preset), name);
     if (!value || value->type != SettingsValueType::None || value->bytes.size() != 4) {
         return std::nullopt;
     }
@@ -45,22 +46,19 @@ private slots:
     void RefusedSaveOrDeleteBeeps();
 
 private:
-    std::unique_ptr<MemorySettingsStore> m_store;
-    SettingsStore* m_previous = nullptr;
+    std::unique_ptr<TestServices> m_services;
 };
 
 void SamplePresetsDlgTest::init() {
-    m_store = std::make_unique<MemorySettingsStore>();
-    m_previous = SetSettingsStore(m_store.get());
+    m_services = std::make_unique<TestServices>();
 }
 
 void SamplePresetsDlgTest::cleanup() {
-    SetSettingsStore(m_previous);
-    m_store.reset();
+    m_services.reset();
 }
 
 void SamplePresetsDlgTest::StartsAt22050Mono8Bit() {
-    CSamplePresetsDlg d;
+    CSamplePresetsDlg d(m_services->services);
     d.show();
     QCOMPARE(d.windowTitle(), QStringLiteral("Sample Presets"));
     QCOMPARE(TextOf(&d, "1053"), QString());
@@ -74,7 +72,7 @@ void SamplePresetsDlgTest::StartsAt22050Mono8Bit() {
 }
 
 void SamplePresetsDlgTest::MemoryFollowsRateWidthAndChannels() {
-    CSamplePresetsDlg d;
+    CSamplePresetsDlg d(m_services->services);
     d.show();
     Click(RadioByText(&d, "&16-bit"));
     QCOMPARE(TextOf(&d, "1003"), QStringLiteral("43 Kb/sec"));  // 44100 / 1024 = 43.07
@@ -93,7 +91,7 @@ void SamplePresetsDlgTest::MemoryFollowsRateWidthAndChannels() {
 }
 
 void SamplePresetsDlgTest::ArrowsHoldTheFrequencyBetween4000And48000() {
-    CSamplePresetsDlg d;
+    CSamplePresetsDlg d(m_services->services);
     d.show();
     ClickArrow(&d, "1104", true, 2);
     QCOMPARE(TextOf(&d, "1001"), QStringLiteral("22052 Hz"));
@@ -107,16 +105,17 @@ void SamplePresetsDlgTest::ArrowsHoldTheFrequencyBetween4000And48000() {
 }
 
 void SamplePresetsDlgTest::SaveWritesThePresetAndListsIt() {
-    StorePreset("Phone", 8000, 1, 8);
-    CSamplePresetsDlg d;
+    StorePreset(m_services->settings, "Phone", 8000, 1, 8);
+    CSamplePresetsDlg d(m_services->services);
     d.show();
     TypeOver(&d, "1053", "Radio");
     Choose(&d, "1001", "11025 Hz");
     Click(RadioByText(&d, "&16-bit"));
     Click(&d, "1070");
-    QCOMPARE(StoredWord("Radio", "Frequency"), std::optional<uint32_t>(11025));
-    QCOMPARE(StoredWord("Radio", "Channels"), std::optional<uint32_t>(1));
-    QCOMPARE(StoredWord("Radio", "Bits"), std::optional<uint32_t>(16));
+    QCOMPARE(StoredWord(m_services->settings, "Radio", "Frequency"),
+             std::optional<uint32_t>(11025));
+    QCOMPARE(StoredWord(m_services->settings, "Radio", "Channels"), std::optional<uint32_t>(1));
+    QCOMPARE(StoredWord(m_services->settings, "Radio", "Bits"), std::optional<uint32_t>(16));
     QCOMPARE(Items(&d, "1053"), (QStringList{"Phone", "Radio"}));
     QCOMPARE(TextOf(&d, "1053"), QStringLiteral("Radio"));
     Click(&d, "1");
@@ -124,34 +123,35 @@ void SamplePresetsDlgTest::SaveWritesThePresetAndListsIt() {
 }
 
 void SamplePresetsDlgTest::SaveOverwritesAnExistingName() {
-    StorePreset("Radio", 11025, 1, 8);
-    CSamplePresetsDlg d;
+    StorePreset(m_services->settings, "Radio", 11025, 1, 8);
+    CSamplePresetsDlg d(m_services->services);
     d.show();
     TypeOver(&d, "1053", "Radio");
     TypeOver(&d, "1001", "32000 Hz");
     Click(RadioByText(&d, "&Stereo"));
     Click(&d, "1070");
-    QCOMPARE(StoredWord("Radio", "Frequency"), std::optional<uint32_t>(32000));
-    QCOMPARE(StoredWord("Radio", "Channels"), std::optional<uint32_t>(2));
-    QCOMPARE(StoredWord("Radio", "Bits"), std::optional<uint32_t>(8));
+    QCOMPARE(StoredWord(m_services->settings, "Radio", "Frequency"),
+             std::optional<uint32_t>(32000));
+    QCOMPARE(StoredWord(m_services->settings, "Radio", "Channels"), std::optional<uint32_t>(2));
+    QCOMPARE(StoredWord(m_services->settings, "Radio", "Bits"), std::optional<uint32_t>(8));
     QCOMPARE(Items(&d, "1053"), QStringList{"Radio"});
 }
 
 void SamplePresetsDlgTest::DeleteRemovesThePreset() {
-    StorePreset("CD", 44100, 2, 16);
-    StorePreset("Radio", 11025, 1, 8);
-    CSamplePresetsDlg d;
+    StorePreset(m_services->settings, "CD", 44100, 2, 16);
+    StorePreset(m_services->settings, "Radio", 11025, 1, 8);
+    CSamplePresetsDlg d(m_services->services);
     d.show();
     Choose(&d, "1053", "CD");
     Click(&d, "1071");
-    QVERIFY(!Settings().KeyExists(JoinKey(SampleRatePresets::kKey, "CD")));
+    QVERIFY(!m_services->settings.KeyExists(JoinKey(SampleRatePresets::kKey, "CD")));
     QCOMPARE(Items(&d, "1053"), QStringList{"Radio"});
 }
 
 void SamplePresetsDlgTest::ChoosingOrTypingANameShowsItsValues() {
-    StorePreset("CD", 44100, 2, 16);
-    StorePreset("Radio", 11025, 1, 8);
-    CSamplePresetsDlg d;
+    StorePreset(m_services->settings, "CD", 44100, 2, 16);
+    StorePreset(m_services->settings, "Radio", 11025, 1, 8);
+    CSamplePresetsDlg d(m_services->services);
     d.show();
     Choose(&d, "1053", "CD");
     QCOMPARE(TextOf(&d, "1001"), QStringLiteral("44100 Hz"));
@@ -169,13 +169,13 @@ void SamplePresetsDlgTest::ChoosingOrTypingANameShowsItsValues() {
 }
 
 void SamplePresetsDlgTest::StartsOnTheCallersPreset() {
-    StorePreset("CD", 44100, 2, 16);
-    CSamplePresetsDlg known("CD", "8000 Hz", 0, 0);
+    StorePreset(m_services->settings, "CD", 44100, 2, 16);
+    CSamplePresetsDlg known(m_services->services, "CD", "8000 Hz", 0, 0);
     known.show();
     QCOMPARE(TextOf(&known, "1053"), QStringLiteral("CD"));
     QCOMPARE(TextOf(&known, "1001"), QStringLiteral("44100 Hz"));
     QVERIFY(RadioByText(&known, "&Stereo")->isChecked());
-    CSamplePresetsDlg unknown("Tape", "8000 Hz", 1, 0);
+    CSamplePresetsDlg unknown(m_services->services, "Tape", "8000 Hz", 1, 0);
     unknown.show();
     QCOMPARE(TextOf(&unknown, "1053"), QStringLiteral("Tape"));
     QCOMPARE(TextOf(&unknown, "1001"), QStringLiteral("8000 Hz"));
@@ -184,8 +184,9 @@ void SamplePresetsDlgTest::StartsOnTheCallersPreset() {
 }
 
 void SamplePresetsDlgTest::RefusedSaveOrDeleteBeeps() {
-    RecordingMessageSink sink;
-    CSamplePresetsDlg d;
+    RecordingMessageSink& sink = m_services->messages;
+    sink.Clear();
+    CSamplePresetsDlg d(m_services->services);
     d.show();
     Click(&d, "1070");  // no name
     TypeOver(&d, "1053", "a\\b");
@@ -194,7 +195,7 @@ void SamplePresetsDlgTest::RefusedSaveOrDeleteBeeps() {
     Click(&d, "1071");
     QCOMPARE(sink.Beeps(), 3);
     QVERIFY(sink.Shown().empty());
-    QVERIFY(Settings().SubKeys(SampleRatePresets::kKey).empty());
+    QVERIFY(m_services->settings.SubKeys(SampleRatePresets::kKey).empty());
 }
 
 QTEST_MAIN(SamplePresetsDlgTest)

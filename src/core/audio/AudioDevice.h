@@ -112,8 +112,15 @@ public:
                                std::unique_ptr<AudioInput>& out) = 0;
 };
 
-// The process-wide audio system. Until one is installed there is none: every open fails with
-// kAudioNoDriver.
-AudioBackend& AudioDevices();
-// Installs `backend` (not owned) and returns the one it replaces; nullptr restores "none".
-AudioBackend* SetAudioBackend(AudioBackend* backend);
+// A machine without any audio system: every open fails with kAudioNoDriver.
+class NoAudioBackend : public AudioBackend {
+public:
+    uint32_t OpenOutput(int, const AudioFormat&, AudioCompletion,
+                        std::unique_ptr<AudioOutput>&) override {
+        return kAudioNoDriver;
+    }
+    uint32_t OpenInput(int, const AudioFormat&, AudioCompletion,
+                       std::unique_ptr<AudioInput>&) override {
+        return kAudioNoDriver;
+    }
+};

@@ -18,7 +18,8 @@ void SampleBuffer::FillWaveFormat() {
     m_waveFormat.bitsPerSample = static_cast<uint16_t>(GetBits());
 }
 
-uint16_t SampleBuffer::Play(AudioEventTarget* target, int device, uint32_t start, uint32_t end) {
+uint16_t SampleBuffer::Play(AudioBackend& devices, AudioEventTarget* target, int device,
+                            uint32_t start, uint32_t end) {
     if (m_isPlaying || m_data == nullptr) {
         return 1;
     }
@@ -33,8 +34,7 @@ uint16_t SampleBuffer::Play(AudioEventTarget* target, int device, uint32_t start
         };
     }
     std::unique_ptr<AudioOutput> output;
-    const uint32_t opened =
-        AudioDevices().OpenOutput(device, m_waveFormat, std::move(done), output);
+    const uint32_t opened = devices.OpenOutput(device, m_waveFormat, std::move(done), output);
     if (opened != kAudioOk) {
         return static_cast<uint16_t>(opened);
     }

@@ -36,7 +36,8 @@ void SampleBuffer::ReleaseInputDevice() {
     m_isRecording = false;
 }
 
-uint16_t SampleBuffer::Record(AudioEventTarget* target, uint32_t blockBytes, int device) {
+uint16_t SampleBuffer::Record(AudioBackend& devices, MessageSink& messages,
+                              AudioEventTarget* target, uint32_t blockBytes, int device) {
     if (m_isRecording) {
         // A second start acts as a stop.
         if (m_waveIn)
@@ -48,7 +49,7 @@ uint16_t SampleBuffer::Record(AudioEventTarget* target, uint32_t blockBytes, int
     uint8_t* block = SampleHeap::Instance().Allocate(blockBytes);
     if (block == nullptr) {
         // The old sound is gone; the buffer holds nothing and says so (length 0).
-        ShowUntitledMessage("Could not allocate enough memory");
+        messages.ShowUntitledMessage("Could not allocate enough memory");
         return 0;
     }
     m_data = block;
@@ -70,9 +71,9 @@ uint16_t SampleBuffer::Record(AudioEventTarget* target, uint32_t blockBytes, int
         };
     }
     std::unique_ptr<AudioInput> input;
-    const uint32_t opened = AudioDevices().OpenInput(device, m_waveFormat, std::move(data), input);
+    const uint32_t opened = devices.OpenInput(device, m_waveFormat, std::move(data), input);
     if (opened != kAudioOk) {
-        ShowMessage("Could not open wave input device. " + OpenFailureReason(opened));
+        messages.ShowMessage("Could not open wave input device. " + OpenFailureReason(opened));
         // Never leave undefined bytes as a sound the user could play or save.
         FreeBlock();
         return 0;

@@ -2,16 +2,16 @@
 
 #include <algorithm>
 
+#include "core/sample/ByteOrder.h"
+
 namespace {
 
 void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+    byteorder::Store32LE(out.data() + at, value);
 }
 
 uint32_t Get32(const std::vector<uint8_t>& in, size_t at) {
-    return static_cast<uint32_t>(in[at]) | (static_cast<uint32_t>(in[at + 1]) << 8) |
-           (static_cast<uint32_t>(in[at + 2]) << 16) | (static_cast<uint32_t>(in[at + 3]) << 24);
+    return byteorder::Load32LE(in.data() + at);
 }
 
 }  // namespace

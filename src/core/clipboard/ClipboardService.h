@@ -37,7 +37,3 @@ private:
     std::optional<std::vector<uint8_t>> m_block;
     bool m_refuseOpen = false;
 };
-
-// The process-wide service; an in-memory one until another is installed.
-ClipboardService& Clipboard();
-ClipboardService* SetClipboardService(ClipboardService* service);

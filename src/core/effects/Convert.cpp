@@ -91,7 +91,8 @@ bool IsConvertibleRate(uint32_t rate) {
     return rate >= 1 && rate <= 50000;
 }
 
-bool ConvertLayout(SampleBuffer& sample, uint32_t oldCode, uint32_t newCode) {
+bool ConvertLayout(MessageSink& messages, SampleBuffer& sample, uint32_t oldCode,
+                   uint32_t newCode) {
     if (oldCode == newCode || !sample.HasBlock() || sample.GetByteLength() == 0 ||
         !IsValidLayoutCode(oldCode) || !IsValidLayoutCode(newCode)) {
         return true;
@@ -100,11 +101,11 @@ bool ConvertLayout(SampleBuffer& sample, uint32_t oldCode, uint32_t newCode) {
     const uint64_t newLength = uint64_t{frameCount} * frames::BytesPerFrame(newCode);
     const bool growing = frames::BytesPerFrame(newCode) >= frames::BytesPerFrame(oldCode);
     if (newLength > UINT32_MAX) {
-        ShowMessage("Error manipulating memory!");
+        messages.ShowMessage("Error manipulating memory!");
         return false;
     }
     if (growing && !sample.ResizeBytes(static_cast<uint32_t>(newLength))) {
-        ShowMessage("Error manipulating memory!");
+        messages.ShowMessage("Error manipulating memory!");
         return false;
     }
     uint8_t* data = sample.Data();
@@ -125,11 +126,11 @@ bool ConvertLayout(SampleBuffer& sample, uint32_t oldCode, uint32_t newCode) {
     return true;
 }
 
-bool Resample(SampleBuffer& sample, uint32_t oldRate, uint32_t newRate) {
+bool Resample(MessageSink& messages, SampleBuffer& sample, uint32_t oldRate, uint32_t newRate) {
     if (oldRate == newRate || !sample.HasBlock() || sample.GetFrameCount() == 0)
         return true;
     if (oldRate == 0 || newRate == 0) {
-        ShowMessage(kBadRateMessage);
+        messages.ShowMessage(kBadRateMessage);
         return false;
     }
     const uint32_t length = sample.GetByteLength();
@@ -138,13 +139,13 @@ bool Resample(SampleBuffer& sample, uint32_t oldRate, uint32_t newRate) {
     const double ratio = static_cast<double>(oldRate) / static_cast<double>(newRate);
     const double scaled = static_cast<double>(newRate) / static_cast<double>(oldRate) * length;
     if (scaled >= 4294967296.0) {
-        ShowMessage("Error manipulating memory!");
+        messages.ShowMessage("Error manipulating memory!");
         return false;
     }
     const auto newLength = static_cast<uint32_t>(scaled);
     const bool growing = newRate > oldRate;
     if (growing && !sample.ResizeBytes(newLength)) {
-        ShowMessage("Error manipulating memory!");
+        messages.ShowMessage("Error manipulating memory!");
         return false;
     }
     sample.SetByteLength(newLength);
@@ -169,17 +170,17 @@ bool Resample(SampleBuffer& sample, uint32_t oldRate, uint32_t newRate) {
     return true;
 }
 
-bool SampleBuffer::ChangeFormat(const SampleFormat& target) {
+bool SampleBuffer::ChangeFormat(const SampleFormat& target, MessageSink& messages) {
     // A rate of 0 cannot be converted from or to, and the format record never holds more than
     // 50000 Hz: such a request is refused before anything changes, so the sound stays whole.
     if (!IsConvertibleRate(target.GetFrequency()) ||
         (!IsConvertibleRate(GetFrequency()) && GetFrequency() != target.GetFrequency())) {
-        ShowMessage(kBadRateMessage);
+        messages.ShowMessage(kBadRateMessage);
         return false;
     }
-    if (!ConvertLayout(*this, m_format.GetLayoutCode(), target.GetLayoutCode()))
+    if (!ConvertLayout(messages, *this, m_format.GetLayoutCode(), target.GetLayoutCode()))
         return false;
-    if (!Resample(*this, GetFrequency(), target.GetFrequency()))
+    if (!Resample(messages, *this, GetFrequency(), target.GetFrequency()))
         return false;
     m_format = target;
     return true;

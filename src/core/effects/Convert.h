@@ -2,17 +2,18 @@
 
 #include <cstdint>
 
+class MessageSink;
 class SampleBuffer;
 
 // Rewrites every frame from layout `oldCode` to `newCode` in place (growing the block first and
 // working from the last frame when the sound gets larger, shrinking it afterwards otherwise), and
 // sets the length and the stereo and 16-bit flags. False, with the sound unchanged, when the
 // block cannot grow.
-bool ConvertLayout(SampleBuffer& sample, uint32_t oldCode, uint32_t newCode);
+bool ConvertLayout(MessageSink& messages, SampleBuffer& sample, uint32_t oldCode, uint32_t newCode);
 
 // Changes the number of frames by linear interpolation from `oldRate` to `newRate`. False,
 // with the sound unchanged, when the block cannot grow or a rate is 0.
-bool Resample(SampleBuffer& sample, uint32_t oldRate, uint32_t newRate);
+bool Resample(MessageSink& messages, SampleBuffer& sample, uint32_t oldRate, uint32_t newRate);
 
 // Rates a conversion accepts; anything else is refused with this message before any byte moves.
 bool IsConvertibleRate(uint32_t rate);

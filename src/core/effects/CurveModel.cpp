@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/messages/MessageSink.h"
+#include "core/sample/ByteOrder.h"
 #include "core/settings/SettingsStore.h"
 
 namespace {
@@ -13,13 +14,11 @@ constexpr const char* kDataValue = "Data";
 void PutFloat(std::vector<uint8_t>& out, size_t at, float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, 4);
-    for (int i = 0; i < 4; ++i)
-        out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(bits >> (8 * i));
+    byteorder::Store32LE(out.data() + at, bits);
 }
 
 float GetFloat(const std::vector<uint8_t>& in, size_t at) {
-    uint32_t bits = 0;
-    for (int i = 3; i >= 0; --i) bits = (bits << 8) | in[at + static_cast<size_t>(i)];
+    const uint32_t bits = byteorder::Load32LE(in.data() + at);
     float value;
     std::memcpy(&value, &bits, 4);
     return value;
@@ -40,7 +39,7 @@ std::string PresetKey(const std::string& category, const std::string& name) {
 
 }  // namespace
 
-CurveModel::CurveModel() : m_w(100 - 5), m_h(150 - 5) {
+CurveModel::CurveModel(MessageSink& messages) : m_messages(&messages), m_w(100 - 5), m_h(150 - 5) {
     m_points = {{kMargin, kMargin}, {m_w, kMargin}};
 }
 
@@ -105,7 +104,7 @@ CurveModel::Press CurveModel::PressAt(int x, int y) {
     // the beep tells the user why nothing happened.
     if (x < m_points[j].x + 5 || j + 1 == m_points.size() || x > m_points[j + 1].x - 4 ||
         m_points.size() >= kMaxPoints) {
-        Messages().Beep();
+        m_messages->Beep();
         return Press::Refused;
     }
     m_points.insert(m_points.begin() + static_cast<std::ptrdiff_t>(j + 1), Point{x, y});
@@ -155,24 +154,26 @@ float CurveModel::Fy(int y) const {
     return static_cast<float>(y - kMargin) / static_cast<float>(m_h - kMargin);
 }
 
-bool CurveModel::SavePreset(const std::string& category, const std::string& name) const {
+bool CurveModel::SavePreset(SettingsStore& settings, const std::string& category,
+                            const std::string& name) const {
     if (name.empty() || name.find_first_of("\\/") != std::string::npos)
         return false;
     const std::string key = PresetKey(category, name);
-    if (!Settings().CreateKey(key))
+    if (!settings.CreateKey(key))
         return false;
     std::vector<uint8_t> block(kPresetBytes, 0);
     for (size_t i = 0; i < m_points.size() && i < kMaxPoints; ++i) {
         PutFloat(block, i * 8, Fx(m_points[i].x));
         PutFloat(block, i * 8 + 4, Fy(m_points[i].y));
     }
-    return Settings().SetBytes(key, kDataValue, block, SettingsValueType::None);
+    return settings.SetBytes(key, kDataValue, block, SettingsValueType::None);
 }
 
-bool CurveModel::LoadPreset(const std::string& category, const std::string& name) {
+bool CurveModel::LoadPreset(const SettingsStore& settings, const std::string& category,
+                            const std::string& name) {
     if (name.empty())
         return false;
-    const auto block = Settings().GetBytes(PresetKey(category, name), kDataValue);
+    const auto block = settings.GetBytes(PresetKey(category, name), kDataValue);
     if (!block || block->size() < kPresetBytes)
         return false;
     std::vector<std::pair<float, float>> pairs;
@@ -196,12 +197,14 @@ void CurveModel::LoadFractions(const std::vector<std::pair<float, float>>& pairs
     }
 }
 
-std::vector<std::string> CurveModel::PresetNames(const std::string& category) {
+std::vector<std::string> CurveModel::PresetNames(SettingsStore& settings,
+                                                 const std::string& category) {
     const std::string key = JoinKey(kOrvexKey, category);
-    Settings().CreateKey(key);
-    return Settings().SubKeys(key);
+    settings.CreateKey(key);
+    return settings.SubKeys(key);
 }
 
-bool CurveModel::DeletePreset(const std::string& category, const std::string& name) {
-    return !name.empty() && Settings().DeleteKey(PresetKey(category, name));
+bool CurveModel::DeletePreset(SettingsStore& settings, const std::string& category,
+                              const std::string& name) {
+    return !name.empty() && settings.DeleteKey(PresetKey(category, name));
 }

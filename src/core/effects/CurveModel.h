@@ -6,6 +6,9 @@
 #include <utility>
 #include <vector>
 
+class MessageSink;
+class SettingsStore;
+
 // The piecewise-linear curve edited in a curve editor: up to 256 corner points in the editor's
 // pixel coordinates, sorted by x, inside the rectangle x 4..W, y 4..H (a 4-pixel margin). The
 // position of column x is (x - 4) / (W - 4); the value of row y is (H - y) / (H - 4). The widget
@@ -42,7 +45,7 @@ public:
     };
 
     // A new editor is 100 x 150 with two points on the top edge.
-    CurveModel();
+    explicit CurveModel(MessageSink& messages);
 
     // The client size changed: W = width - 5, H = height - 5. Points keep their pixels.
     void Resize(int clientWidth, int clientHeight);
@@ -74,12 +77,16 @@ public:
 
     // Presets: "Data", 2048 bytes of 256 little-endian float pairs (fx, fy), under
     // "SOFTWARE\Orvex\<category>\<name>". False (and the curve unchanged) on any failure.
-    bool SavePreset(const std::string& category, const std::string& name) const;
-    bool LoadPreset(const std::string& category, const std::string& name);
+    bool SavePreset(SettingsStore& settings, const std::string& category,
+                    const std::string& name) const;
+    bool LoadPreset(const SettingsStore& settings, const std::string& category,
+                    const std::string& name);
     // Loads fraction pairs as a preset is loaded: stops after the pair whose fx is 1 or after 256.
     void LoadFractions(const std::vector<std::pair<float, float>>& pairs);
-    static std::vector<std::string> PresetNames(const std::string& category);
-    static bool DeletePreset(const std::string& category, const std::string& name);
+    static std::vector<std::string> PresetNames(SettingsStore& settings,
+                                                const std::string& category);
+    static bool DeletePreset(SettingsStore& settings, const std::string& category,
+                             const std::string& name);
 
     int Count() const { return static_cast<int>(m_points.size()); }
     const Point& PointAt(int i) const { return m_points[static_cast<size_t>(i)]; }
@@ -88,6 +95,7 @@ public:
     int BottomEdge() const { return m_h; }
 
 private:
+    MessageSink* m_messages;  // beeps at a refused insertion
     std::vector<Point> m_points;
     int32_t m_w;
     int32_t m_h;

@@ -2,35 +2,35 @@
 
 #include <vector>
 
+#include "core/sample/ByteOrder.h"
 #include "core/settings/SettingsStore.h"
 
 namespace {
 
 constexpr const char* kValueNames[3] = {"Frequency", "Channels", "Bits"};
 
-std::optional<uint32_t> ReadWord(const std::string& key, const char* name) {
-    const auto bytes = Settings().GetBytes(key, name);
+std::optional<uint32_t> ReadWord(const SettingsStore& settings, const std::string& key,
+                                 const char* name) {
+    const auto bytes = settings.GetBytes(key, name);
     if (!bytes || bytes->size() != 4)
         return std::nullopt;
-    return static_cast<uint32_t>((*bytes)[0]) | (static_cast<uint32_t>((*bytes)[1]) << 8) |
-           (static_cast<uint32_t>((*bytes)[2]) << 16) | (static_cast<uint32_t>((*bytes)[3]) << 24);
+    return byteorder::Load32LE(bytes->data());
 }
 
-bool WriteWord(const std::string& key, const char* name, uint32_t value) {
-    const std::vector<uint8_t> bytes = {
-        static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-        static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-    return Settings().SetBytes(key, name, bytes, SettingsValueType::None);
+bool WriteWord(SettingsStore& settings, const std::string& key, const char* name, uint32_t value) {
+    std::vector<uint8_t> bytes(4);
+    byteorder::Store32LE(bytes.data(), value);
+    return settings.SetBytes(key, name, bytes, SettingsValueType::None);
 }
 
 }  // namespace
 
-SampleRatePresets::SampleRatePresets() {
-    Settings().CreateKey(kKey);
+SampleRatePresets::SampleRatePresets(SettingsStore& settings) : m_settings(settings) {
+    m_settings.CreateKey(kKey);
 }
 
 std::optional<std::string> SampleRatePresets::NameAt(uint32_t index) {
-    auto name = Settings().EnumSubKey(kKey, index);
+    auto name = m_settings.EnumSubKey(kKey, index);
     if (name)
         m_name = *name;
     return name;
@@ -52,7 +52,8 @@ std::optional<std::string> SampleRatePresets::Find(uint32_t frequency, uint32_t 
         const std::string key = JoinKey(kKey, *name);
         bool same = true;
         // Compared in this order, stopping at the first value that differs or cannot be read.
-        for (int i = 0; i < 3 && same; ++i) same = ReadWord(key, kValueNames[i]) == wanted[i];
+        for (int i = 0; i < 3 && same; ++i)
+            same = ReadWord(m_settings, key, kValueNames[i]) == wanted[i];
         if (same)
             return name;
     }
@@ -61,11 +62,11 @@ std::optional<std::string> SampleRatePresets::Find(uint32_t frequency, uint32_t 
 
 bool SampleRatePresets::Load(const std::string& name) {
     const std::string key = JoinKey(kKey, name);
-    if (name.empty() || !Settings().KeyExists(key))
+    if (name.empty() || !m_settings.KeyExists(key))
         return false;
-    const auto frequency = ReadWord(key, kValueNames[0]);
-    const auto channels = ReadWord(key, kValueNames[1]);
-    const auto bits = ReadWord(key, kValueNames[2]);
+    const auto frequency = ReadWord(m_settings, key, kValueNames[0]);
+    const auto channels = ReadWord(m_settings, key, kValueNames[1]);
+    const auto bits = ReadWord(m_settings, key, kValueNames[2]);
     if (!frequency || !channels || !bits)
         return false;
     Frequency = *frequency;
@@ -80,10 +81,11 @@ bool SampleRatePresets::Save(const std::string& name) {
     if (name.empty() || name.find_first_of("\\/") != std::string::npos)
         return false;
     const std::string key = JoinKey(kKey, name);
-    return Settings().CreateKey(key) && WriteWord(key, kValueNames[0], Frequency) &&
-           WriteWord(key, kValueNames[1], Channels) && WriteWord(key, kValueNames[2], Bits);
+    return m_settings.CreateKey(key) && WriteWord(m_settings, key, kValueNames[0], Frequency) &&
+           WriteWord(m_settings, key, kValueNames[1], Channels) &&
+           WriteWord(m_settings, key, kValueNames[2], Bits);
 }
 
 bool SampleRatePresets::Delete(const std::string& name) {
-    return !name.empty() && Settings().DeleteKey(JoinKey(kKey, name));
+    return !name.empty() && m_settings.DeleteKey(JoinKey(kKey, name));
 }

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+class SettingsStore;
+
 // The named (frequency, channels, bits) presets of the settings store: one subkey of
 // "SOFTWARE\Orvex\Sample Rate Presets" per preset, holding "Frequency", "Channels" and "Bits" as
 // 4-byte little-endian values of type none. There are no built-in presets.
@@ -11,7 +13,7 @@ class SampleRatePresets {
 public:
     static constexpr const char* kKey = "SOFTWARE\\Orvex\\Sample Rate Presets";
 
-    SampleRatePresets();
+    explicit SampleRatePresets(SettingsStore& settings);
 
     // Restarts the enumeration: the first preset name, or none.
     std::optional<std::string> First();
@@ -32,6 +34,7 @@ public:
 
 private:
     std::optional<std::string> NameAt(uint32_t index);
+    SettingsStore& m_settings;
     std::string m_name;
     uint32_t m_index = 0;
 };

@@ -63,12 +63,12 @@ uint8_t ULawCompress(int16_t sample) {
     return Compression()[static_cast<uint16_t>(sample) >> 2];
 }
 
-bool DecodeULaw(SampleBuffer& sample) {
+bool DecodeULaw(MessageSink& messages, SampleBuffer& sample) {
     const uint32_t codes = sample.GetByteLength();
     if (!sample.HasBlock())
         return true;
     if (codes > UINT32_MAX / 2 || !sample.ResizeBytes(codes * 2)) {
-        ShowMessage("Error manipulating memory!");
+        messages.ShowMessage("Error manipulating memory!");
         return false;
     }
     uint8_t* data = sample.Data();

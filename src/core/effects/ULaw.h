@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+class MessageSink;
 class SampleBuffer;
 
 // G.711 mu-law. Expansion maps a code to its 16-bit linear value (0x00 -> -32124,
@@ -14,7 +15,7 @@ uint8_t ULawCompress(int16_t sample);
 // Reads every byte as a mu-law code and replaces the sound by 16-bit linear samples of twice the
 // byte length (rate and channels unchanged). False, with "Error manipulating memory!" and the
 // sound unchanged, when the block cannot grow.
-bool DecodeULaw(SampleBuffer& sample);
+bool DecodeULaw(MessageSink& messages, SampleBuffer& sample);
 // The inverse step for saving: every 16-bit sample becomes its code, the length halves, the block
 // shrinks and the format becomes 8-bit. A sound that is not 16-bit is left alone.
 void EncodeULaw(SampleBuffer& sample);

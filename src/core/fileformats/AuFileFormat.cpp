@@ -1,8 +1,6 @@
 #include "core/fileformats/AuFileFormat.h"
 
-#include <cstdio>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #include "core/effects/Convert.h"
@@ -12,6 +10,7 @@
 #include "core/fileformats/FileHelpers.h"
 #include "core/fileformats/SafeFileWriter.h"
 #include "core/messages/MessageSink.h"
+#include "core/sample/ByteOrder.h"
 #include "core/sample/FrameConversion.h"
 #include "core/sample/SampleBuffer.h"
 
@@ -43,7 +42,7 @@ HeaderResult ReadHeader(const std::string& path, AuHeader& header) {
     } else {
         return HeaderResult::BadMagic;
     }
-    // ReadLong swaps to little-endian order when the file is big-endian.
+    // ReadLong reads the numbers big-endian when the magic word is.
     header.headerSize = ReadLong(file, header.bigEndian);
     if (header.headerSize < 24)
         return HeaderResult::TooSmall;
@@ -60,11 +59,6 @@ void SwapPairs(uint8_t* data, uint32_t length) {
 
 void AddToBytes(uint8_t* data, uint32_t length, uint8_t add) {
     for (uint32_t i = 0; i < length; ++i) data[i] = static_cast<uint8_t>(data[i] + add);
-}
-
-void PutBe32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 // Writes the sound's bytes as the encoding stores them, through a small buffer so that the
@@ -95,10 +89,10 @@ bool AuFileFormat::Load(const std::string& path, SampleBuffer& sample) {
         case HeaderResult::CannotOpen:
             return false;
         case HeaderResult::BadMagic:
-            ShowUntitledMessage("Don't understand .au magic word!");
+            m_messages.ShowUntitledMessage("Don't understand .au magic word!");
             return false;
         case HeaderResult::TooSmall:
-            ShowUntitledMessage("Sun/NeXT header size too small.");
+            m_messages.ShowUntitledMessage("Sun/NeXT header size too small.");
             return false;
         case HeaderResult::Ok:
             break;
@@ -118,11 +112,11 @@ bool AuFileFormat::Load(const std::string& path, SampleBuffer& sample) {
         default:
             break;  // the bytes load unchanged into the sound's current format
     }
-    if (!ReadFileIntoSample(sample, path, header.headerSize, 0))
+    if (!ReadFileIntoSample(m_messages, sample, path, header.headerSize, 0))
         return false;
     switch (header.encoding) {
         case kULawEncoding:
-            if (!DecodeULaw(sample)) {
+            if (!DecodeULaw(m_messages, sample)) {
                 sample.FreeBlock();
                 return false;
             }
@@ -156,25 +150,26 @@ bool AuFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     } else {
         const bool force = (options & AuSaveOptions::kForce8k) != 0;
         if (force) {
-            if (!sample.ChangeFormat(SampleFormat(8000, false, true)))
+            if (!sample.ChangeFormat(SampleFormat(8000, false, true), m_messages))
                 return false;
         } else {
             // Only the sample size changes; the rate is kept as it is, so a sound at a rate the
             // rate converter refuses (above 50000 Hz, or 0) still saves as mu-law.
             const SampleFormat target(sample.GetFrequency(), sample.FormatRef().IsStereo(), true);
-            if (!ConvertLayout(sample, sample.FormatRef().GetLayoutCode(), target.GetLayoutCode()))
+            if (!ConvertLayout(m_messages, sample, sample.FormatRef().GetLayoutCode(),
+                               target.GetLayoutCode()))
                 return false;
         }
     }
     const uint32_t values = sample.GetByteLength() / 2;
     const uint32_t dataSize = encoding == kULawEncoding ? values : sample.GetByteLength();
     std::vector<uint8_t> head;
-    PutBe32(head, 0x2E736E64);  // ".snd"
-    PutBe32(head, 32);
-    PutBe32(head, dataSize);
-    PutBe32(head, encoding);
-    PutBe32(head, sample.GetFrequency());
-    PutBe32(head, sample.GetChannels());
+    byteorder::Append32BE(head, 0x2E736E64);  // ".snd"
+    byteorder::Append32BE(head, 32);
+    byteorder::Append32BE(head, dataSize);
+    byteorder::Append32BE(head, encoding);
+    byteorder::Append32BE(head, sample.GetFrequency());
+    byteorder::Append32BE(head, sample.GetChannels());
     head.resize(32, 0);
     BinaryFile& file = writer.File();
     file.Write(head.data(), head.size());
@@ -232,19 +227,14 @@ bool AuFileFormat::Describe(const std::string& path, std::string& fileType,
     const uint64_t bytes = uint64_t{header.dataSize} * (header.encoding == kULawEncoding ? 2 : 1);
     const double perSecond =
         static_cast<double>(header.rate) * (format.Is16Bit() ? 2 : 1) * (format.IsStereo() ? 2 : 1);
-    const double seconds = perSecond != 0.0 ? static_cast<double>(bytes) / perSecond
-                                            : std::numeric_limits<double>::infinity();
-    char text[96];
-    std::snprintf(text, sizeof text, "%d Bytes; %.2f secs", static_cast<int>(bytes), seconds);
-    size = text;
+    size = DescribeSize(bytes, DurationSeconds(bytes, perSecond));
     return true;
 }
 
 void AuFileFormat::ShowOptions() {
-    AuOptionsPresenter* presenter = CurrentAuOptionsPresenter();
-    if (presenter == nullptr || m_sample == nullptr)
+    if (m_presenter == nullptr || m_sample == nullptr)
         return;
     AuSaveOptions dialog = AuSaveOptions::FromOptions(GetStoredOptions());
-    if (presenter->Present(dialog))
+    if (m_presenter->Present(dialog))
         StoreOptions(dialog.ToOptions());
 }

@@ -1,9 +1,5 @@
 #include "core/fileformats/AuSaveOptions.h"
 
-namespace {
-AuOptionsPresenter* g_presenter = nullptr;
-}
-
 AuSaveOptions AuSaveOptions::FromOptions(uint16_t options) {
     AuSaveOptions dialog;
     dialog.forceTicked = (options & kForce8k) != 0;
@@ -14,14 +10,4 @@ AuSaveOptions AuSaveOptions::FromOptions(uint16_t options) {
 uint16_t AuSaveOptions::ToOptions() const {
     return static_cast<uint16_t>((forceTicked ? kForce8k : 0) |
                                  (radioIndex == 0 ? kULaw : kLinear));
-}
-
-AuOptionsPresenter* SetAuOptionsPresenter(AuOptionsPresenter* presenter) {
-    AuOptionsPresenter* previous = g_presenter;
-    g_presenter = presenter;
-    return previous;
-}
-
-AuOptionsPresenter* CurrentAuOptionsPresenter() {
-    return g_presenter;
 }

@@ -20,13 +20,10 @@ struct AuSaveOptions {
     uint16_t ToOptions() const;
 };
 
-// Shows the options dialog; the editor installs one, and without one the options stay as they
-// are. Returns true when the user confirmed.
+// Shows the options dialog; the registry hands it to the Sun/NeXT handler. Returns true when the
+// user confirmed.
 class AuOptionsPresenter {
 public:
     virtual ~AuOptionsPresenter() = default;
     virtual bool Present(AuSaveOptions& options) = 0;
 };
-
-AuOptionsPresenter* SetAuOptionsPresenter(AuOptionsPresenter* presenter);
-AuOptionsPresenter* CurrentAuOptionsPresenter();

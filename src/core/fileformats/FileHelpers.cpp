@@ -5,32 +5,28 @@
 
 #include "core/fileformats/SafeFileWriter.h"
 #include "core/messages/MessageSink.h"
+#include "core/sample/ByteOrder.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleHeap.h"
 
 uint32_t ReadLong(BinaryFile& file, bool swap) {
     uint8_t b[4] = {0, 0, 0, 0};
     file.Read(b, 4);
-    if (swap) {
-        std::swap(b[0], b[3]);
-        std::swap(b[1], b[2]);
-    }
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    return swap ? byteorder::Load32BE(b) : byteorder::Load32LE(b);
 }
 
 void WriteLong(BinaryFile& file, uint32_t value, bool swap) {
-    uint8_t b[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                    static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    uint8_t b[4];
     if (swap) {
-        std::swap(b[0], b[3]);
-        std::swap(b[1], b[2]);
+        byteorder::Store32BE(b, value);
+    } else {
+        byteorder::Store32LE(b, value);
     }
     file.Write(b, 4);
 }
 
-bool ReadFileIntoSample(SampleBuffer& sample, const std::string& path, uint32_t offset,
-                        uint32_t length) {
+bool ReadFileIntoSample(MessageSink& messages, SampleBuffer& sample, const std::string& path,
+                        uint32_t offset, uint32_t length) {
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::Read)) {
         return false;
@@ -46,7 +42,7 @@ bool ReadFileIntoSample(SampleBuffer& sample, const std::string& path, uint32_t 
                          ? SampleHeap::Instance().Allocate(static_cast<size_t>(wanted))
                          : nullptr;
     if (block == nullptr) {
-        ShowUntitledMessage("Error manipulating memory!");
+        messages.ShowUntitledMessage("Error manipulating memory!");
         return false;
     }
     const size_t got = file.Read(block, static_cast<size_t>(wanted));
@@ -67,12 +63,24 @@ bool WriteSampleFile(const SampleBuffer& sample, const std::string& path) {
     return writer.Commit();
 }
 
-bool LoadRawFallback(SampleBuffer& sample, const std::string& path) {
+bool LoadRawFallback(MessageSink& messages, SampleBuffer& sample, const std::string& path) {
     if (sample.IsPlaying()) {
         return false;
     }
     sample.SetFormat(11025, false, false);
-    return ReadFileIntoSample(sample, path, 0, 0);
+    return ReadFileIntoSample(messages, sample, path, 0, 0);
+}
+
+std::string DescribeSize(uint64_t bytes, double seconds, const char* suffix) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%d Bytes; %.2f secs%s", static_cast<int>(bytes), seconds,
+                  suffix);
+    return text;
+}
+
+double DurationSeconds(uint64_t bytes, double bytesPerSecond) {
+    return bytesPerSecond != 0.0 ? static_cast<double>(bytes) / bytesPerSecond
+                                 : std::numeric_limits<double>::infinity();
 }
 
 extern "C" {
@@ -81,16 +89,14 @@ __attribute__((visibility("default"), used)) int32_t FLT_rblong(std::FILE* file)
     uint8_t b[4] = {0, 0, 0, 0};
     if (file != nullptr)
         std::fread(b, 1, 4, file);
-    return static_cast<int32_t>((static_cast<uint32_t>(b[0]) << 24) |
-                                (static_cast<uint32_t>(b[1]) << 16) |
-                                (static_cast<uint32_t>(b[2]) << 8) | b[3]);
+    return static_cast<int32_t>(byteorder::Load32BE(b));
 }
 
 __attribute__((visibility("default"), used)) int32_t FLT_rbshort(std::FILE* file) {
     uint8_t b[2] = {0, 0};
     if (file != nullptr)
         std::fread(b, 1, 2, file);
-    return static_cast<int16_t>(static_cast<uint16_t>((b[0] << 8) | b[1]));
+    return static_cast<int16_t>(byteorder::Load16BE(b));
 }
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 
 #include "core/fileformats/BinaryFile.h"
 
+class MessageSink;
 class SampleBuffer;
 
 // Reads 4 bytes as a little-endian value, their order reversed first when `swap` is true.
@@ -16,12 +17,19 @@ void WriteLong(BinaryFile& file, uint32_t value, bool swap);
 // the sample; the format is not touched. False without a message when the file cannot be opened;
 // "Error manipulating memory!" (untitled) when the block cannot be had. A file shorter than it
 // promises gives a block of the bytes that are there.
-bool ReadFileIntoSample(SampleBuffer& sample, const std::string& path, uint32_t offset,
-                        uint32_t length);
+bool ReadFileIntoSample(MessageSink& messages, SampleBuffer& sample, const std::string& path,
+                        uint32_t offset, uint32_t length);
 // Writes the sample's bytes alone, replacing the file only when all of them were written.
 bool WriteSampleFile(const SampleBuffer& sample, const std::string& path);
 // The file as 11025 Hz 8-bit mono bytes; false while the sample is playing.
-bool LoadRawFallback(SampleBuffer& sample, const std::string& path);
+bool LoadRawFallback(MessageSink& messages, SampleBuffer& sample, const std::string& path);
+
+// The information panel's size line: "N Bytes; x.xx secs" and `suffix`, N as a signed 32-bit
+// number as it has always been shown.
+std::string DescribeSize(uint64_t bytes, double seconds, const char* suffix = "");
+// The playing time of `bytes` at `bytesPerSecond`; endless (rather than a crash) for a file that
+// claims no bytes per second.
+double DurationSeconds(uint64_t bytes, double bytesPerSecond);
 
 // Exported by name for other modules: big-endian 32-bit and sign-extended 16-bit reads.
 extern "C" {

@@ -1,7 +1,5 @@
 #include "core/fileformats/RawFileFormat.h"
 
-#include <cstdio>
-
 #include "core/fileformats/BinaryFile.h"
 #include "core/fileformats/FileHelpers.h"
 #include "core/sample/SampleBuffer.h"
@@ -9,7 +7,7 @@
 bool RawFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
     sample.SetFormat(11025, false, false);
-    return ReadFileIntoSample(sample, path, 0, 0);
+    return ReadFileIntoSample(m_messages, sample, path, 0, 0);
 }
 
 bool RawFileFormat::Save(const std::string& path, SampleBuffer& sample) {
@@ -31,10 +29,10 @@ bool RawFileFormat::Describe(const std::string& path, std::string& fileType,
         return true;
     }
     const uint64_t length = file.Length();
+    // The duration is worked out in single precision, as it always has been: rounding it
+    // otherwise can change the second decimal.
     const float perByte = 1.0f / 11025.0f;
-    char text[96];
-    std::snprintf(text, sizeof text, "%d Bytes; %.2f secs @ 11kHz mono", static_cast<int>(length),
-                  static_cast<double>(static_cast<float>(length) * perByte));
-    size = text;
+    size = DescribeSize(length, static_cast<double>(static_cast<float>(length) * perByte),
+                        " @ 11kHz mono");
     return true;
 }

@@ -6,6 +6,9 @@
 // written as the sample's bytes alone, so the format is lost.
 class RawFileFormat : public SoundFileFormat {
 public:
+    static constexpr uint16_t kId = 4;
+    explicit RawFileFormat(MessageSink& messages) : SoundFileFormat(kId, messages) {}
+
     bool Load(const std::string& path, SampleBuffer& sample) override;
     bool Save(const std::string& path, SampleBuffer& sample) override;
     void AppendFilter(std::string& filter) const override;

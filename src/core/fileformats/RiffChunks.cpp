@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
+#include "core/sample/ByteOrder.h"
+
 namespace {
 
 constexpr uint32_t kRiff = FourCC("RIFF");
 constexpr uint32_t kList = FourCC("LIST");
-
-uint32_t LittleEndian32(const uint8_t* b) {
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
-}
 
 bool HasType(uint32_t id) {
     return id == kRiff || id == kList;
@@ -27,15 +24,15 @@ bool RiffReader::ReadHeader(RiffChunk& chunk) {
     uint8_t header[8];
     if (!m_file.ReadExact(header, 8))
         return false;
-    chunk.id = LittleEndian32(header);
-    chunk.size = LittleEndian32(header + 4);
+    chunk.id = byteorder::Load32LE(header);
+    chunk.size = byteorder::Load32LE(header + 4);
     chunk.type = 0;
     chunk.dataOffset = m_file.Tell();
     if (HasType(chunk.id)) {
         uint8_t type[4];
         if (!m_file.ReadExact(type, 4))
             return false;
-        chunk.type = LittleEndian32(type);
+        chunk.type = byteorder::Load32LE(type);
         chunk.dataOffset += 4;
     }
     return true;
@@ -74,18 +71,10 @@ bool RiffWriter::CreateChunk(uint32_t id, RiffChunk& chunk, uint32_t type) {
     chunk.id = id;
     chunk.size = 0;
     chunk.type = type;
-    const uint8_t header[12] = {static_cast<uint8_t>(id),
-                                static_cast<uint8_t>(id >> 8),
-                                static_cast<uint8_t>(id >> 16),
-                                static_cast<uint8_t>(id >> 24),
-                                0,
-                                0,
-                                0,
-                                0,
-                                static_cast<uint8_t>(type),
-                                static_cast<uint8_t>(type >> 8),
-                                static_cast<uint8_t>(type >> 16),
-                                static_cast<uint8_t>(type >> 24)};
+    // The size stays 0 until Ascend knows it.
+    uint8_t header[12] = {};
+    byteorder::Store32LE(header, id);
+    byteorder::Store32LE(header + 8, type);
     const size_t headerSize = HasType(id) ? 12 : 8;
     if (!m_file.Write(header, headerSize))
         return false;
@@ -104,9 +93,8 @@ bool RiffWriter::Ascend(const RiffChunk& chunk) {
         if (!m_file.Write(&pad, 1))
             return false;
     }
-    const auto s = static_cast<uint32_t>(size);
-    const uint8_t bytes[4] = {static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8),
-                              static_cast<uint8_t>(s >> 16), static_cast<uint8_t>(s >> 24)};
+    uint8_t bytes[4];
+    byteorder::Store32LE(bytes, static_cast<uint32_t>(size));
     const uint64_t after = m_file.Tell();
     return m_file.Seek(start - 4) && m_file.Write(bytes, 4) && m_file.Seek(after);
 }

@@ -4,11 +4,8 @@
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleHeap.h"
 
-namespace {
-uint32_t g_handlerCounter = 0;
-}
-
-SoundFileFormat::SoundFileFormat() : m_id(++g_handlerCounter) {}
+SoundFileFormat::SoundFileFormat(uint16_t id, MessageSink& messages)
+    : m_messages(messages), m_id(id) {}
 
 bool SoundFileFormat::Describe(const std::string&, std::string&, std::string&, std::string&) {
     return false;
@@ -30,7 +27,7 @@ bool SoundFileFormat::AllocateSampleData(uint32_t size) {
     m_sample->FreeBlock();
     uint8_t* block = SampleHeap::Instance().Allocate(size);
     if (block == nullptr) {
-        ShowMessage("Error manipulating memory!");
+        m_messages.ShowMessage("Error manipulating memory!");
         return false;
     }
     m_sample->AdoptBlock(block, size);

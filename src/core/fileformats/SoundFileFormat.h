@@ -3,13 +3,15 @@
 #include <cstdint>
 #include <string>
 
+class MessageSink;
 class SampleBuffer;
 
-// One sound-file format. Each handler takes the next number of a process-wide counter as its
-// id, so the registry's handlers are WAV 1, Creative Voice 2, Sun/NeXT 3 and raw 4.
+// One sound-file format. Each handler has a fixed id (WAV 1, Creative Voice 2, Sun/NeXT 3,
+// raw 4): the high half of a sample's options word names the handler that stored the low half,
+// so the ids must not depend on how many handlers a process has made.
 class SoundFileFormat {
 public:
-    SoundFileFormat();
+    SoundFileFormat(uint16_t id, MessageSink& messages);
     virtual ~SoundFileFormat() = default;
     SoundFileFormat(const SoundFileFormat&) = delete;
     SoundFileFormat& operator=(const SoundFileFormat&) = delete;
@@ -38,6 +40,7 @@ protected:
     bool AllocateSampleData(uint32_t size);
 
     SampleBuffer* m_sample = nullptr;
+    MessageSink& m_messages;
 
 private:
     uint32_t m_id;

@@ -13,6 +13,12 @@
 
 namespace {
 
+// A handler's id is one more than its position, as the options words already stored expect.
+static_assert(WavFileFormat::kId == SoundFileRegistry::kWav + 1);
+static_assert(VocFileFormat::kId == SoundFileRegistry::kVoc + 1);
+static_assert(AuFileFormat::kId == SoundFileRegistry::kAu + 1);
+static_assert(RawFileFormat::kId == SoundFileRegistry::kRaw + 1);
+
 constexpr const char* kAllSupportedPair = "All Supported Formats|*.au;*.snd;*.voc;*.wav|";
 
 bool EndsWith(const std::string& upper, const char* suffix) {
@@ -23,11 +29,12 @@ bool EndsWith(const std::string& upper, const char* suffix) {
 
 }  // namespace
 
-SoundFileRegistry::SoundFileRegistry() {
-    m_handlers[kWav] = std::make_unique<WavFileFormat>();
-    m_handlers[kVoc] = std::make_unique<VocFileFormat>();
-    m_handlers[kAu] = std::make_unique<AuFileFormat>();
-    m_handlers[kRaw] = std::make_unique<RawFileFormat>();
+SoundFileRegistry::SoundFileRegistry(MessageSink& messages, AuOptionsPresenter* auOptions)
+    : m_messages(messages) {
+    m_handlers[kWav] = std::make_unique<WavFileFormat>(messages);
+    m_handlers[kVoc] = std::make_unique<VocFileFormat>(messages);
+    m_handlers[kAu] = std::make_unique<AuFileFormat>(messages, auOptions);
+    m_handlers[kRaw] = std::make_unique<RawFileFormat>(messages);
     std::string pairs;
     for (const auto& handler : m_handlers) handler->AppendFilter(pairs);
     pairs += "|";
@@ -57,10 +64,10 @@ bool SoundFileRegistry::Open(const std::string& path, SampleBuffer& sample) {
     if (HandlerForName(path).Load(path, sample)) {
         return true;
     }
-    if (LoadRawFallback(sample, path)) {
+    if (LoadRawFallback(m_messages, sample, path)) {
         return true;
     }
-    ShowMessage("Couldn't open file");
+    m_messages.ShowMessage("Couldn't open file");
     return false;
 }
 
@@ -81,25 +88,17 @@ bool SoundFileRegistry::Describe(const std::string& path, std::string& fileType,
 
 void SoundFileRegistry::ShowOptions(int index, SampleBuffer& sample) {
     if (index < 0 || index >= kHandlerCount) {
-        ShowMessage("This format has no options");
+        m_messages.ShowMessage("This format has no options");
         return;
     }
     SoundFileFormat& handler = Handler(index);
     handler.SetSample(&sample);
     if (!handler.HasOptions()) {
-        ShowMessage("This format has no options");
+        m_messages.ShowMessage("This format has no options");
         return;
     }
     handler.ShowOptions();
 }
-
-SoundFileRegistry& Registry() {
-    static SoundFileRegistry registry;
-    return registry;
-}
-
-// The registry is made before anything else runs, so that its handlers take ids 1 to 4.
-static SoundFileRegistry& g_registryAtStartUp = Registry();
 
 std::string FolderForLoadPath(const std::string& path) {
     // Search from the end down to the second character, as the dialogs have always done.

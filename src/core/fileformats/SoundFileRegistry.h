@@ -6,16 +6,20 @@
 
 #include "core/fileformats/SoundFileFormat.h"
 
+class AuOptionsPresenter;
+class MessageSink;
 class SampleBuffer;
 
-// The one registry of the four file handlers, in their fixed positions: WAV, Creative Voice,
-// Sun/NeXT, raw. It builds the dialogs' filter texts and chooses a handler by extension.
+// The registry of the four file handlers, in their fixed positions: WAV, Creative Voice,
+// Sun/NeXT, raw. It builds the dialogs' filter texts and chooses a handler by extension. Its
+// handlers report to the registry's sink; the Sun/NeXT handler shows its options through
+// `auOptions` (none: the options stay as they are).
 class SoundFileRegistry {
 public:
     static constexpr int kHandlerCount = 4;
     enum Position { kWav = 0, kVoc = 1, kAu = 2, kRaw = 3 };
 
-    SoundFileRegistry();
+    explicit SoundFileRegistry(MessageSink& messages, AuOptionsPresenter* auOptions = nullptr);
     ~SoundFileRegistry();
 
     SoundFileFormat& Handler(int position) const {
@@ -39,12 +43,10 @@ public:
 
 private:
     std::array<std::unique_ptr<SoundFileFormat>, kHandlerCount> m_handlers;
+    MessageSink& m_messages;
     std::string m_filter;
     size_t m_saveFilterOffset = 0;
 };
-
-// The process-wide registry, made during start-up before anything else runs.
-SoundFileRegistry& Registry();
 
 // The folder remembered by the file dialogs: "LoadPath" under "SOFTWARE\Orvex".
 inline constexpr const char* kLoadPathValue = "LoadPath";

@@ -7,6 +7,7 @@
 #include "core/fileformats/BinaryFile.h"
 #include "core/fileformats/SafeFileWriter.h"
 #include "core/messages/MessageSink.h"
+#include "core/sample/ByteOrder.h"
 #include "core/sample/SampleBuffer.h"
 
 namespace {
@@ -19,12 +20,14 @@ constexpr uint16_t kHeaderSize = 26;
 uint32_t ReadLe(BinaryFile& file, size_t bytes) {
     uint8_t b[4] = {0, 0, 0, 0};
     file.Read(b, bytes);
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    return byteorder::Load32LE(b);
 }
 
+// The low `bytes` bytes of `value` (the block lengths are 24-bit).
 void PutLe(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
-    for (size_t i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    uint8_t b[4];
+    byteorder::Store32LE(b, value);
+    out.insert(out.end(), b, b + bytes);
 }
 
 // Data bytes a block can really supply from the file.
@@ -45,7 +48,7 @@ uint8_t RateCode(uint32_t frequency) {
 
 void VocFileFormat::Warn(ParseState& state, const char* text) {
     if (state.warned.insert(text).second)
-        ShowMessage(text);
+        m_messages.ShowMessage(text);
 }
 
 bool VocFileFormat::NextBlock(ParseState& state, BinaryFile& file) {
@@ -126,11 +129,11 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
         return false;
     char signature[20];
     if (file.Read(signature, 20) != 20) {
-        ShowMessage("Unexpected EOF in file");
+        m_messages.ShowMessage("Unexpected EOF in file");
         return false;
     }
     if (std::memcmp(signature, kSignature, 20) != 0) {
-        ShowMessage("VOC file header incorrect");
+        m_messages.ShowMessage("VOC file header incorrect");
         return false;
     }
     const auto offset = static_cast<int16_t>(ReadLe(file, 2));
@@ -148,11 +151,11 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
         }
     }
     if (state.rateCode == -1) {
-        ShowMessage("Input .voc file had no sound!");
+        m_messages.ShowMessage("Input .voc file had no sound!");
         return false;
     }
     if (total > UINT32_MAX) {
-        ShowMessage("Error manipulating memory!");
+        m_messages.ShowMessage("Error manipulating memory!");
         return false;
     }
     if (!AllocateSampleData(static_cast<uint32_t>(total)))
@@ -194,7 +197,7 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
 bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
     if (sample.FormatRef().Is16Bit()) {
-        ShowMessage(
+        m_messages.ShowMessage(
             ".VOC files only support 8-bit sample data. Convert the sample to 8-bit, then save");
         return false;
     }

@@ -12,6 +12,9 @@ class BinaryFile;
 // Saved as one extended block, sound data and a terminator; 8-bit sounds only.
 class VocFileFormat : public SoundFileFormat {
 public:
+    static constexpr uint16_t kId = 2;
+    explicit VocFileFormat(MessageSink& messages) : SoundFileFormat(kId, messages) {}
+
     bool Load(const std::string& path, SampleBuffer& sample) override;
     bool Save(const std::string& path, SampleBuffer& sample) override;
     void AppendFilter(std::string& filter) const override;

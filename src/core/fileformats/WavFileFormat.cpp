@@ -1,15 +1,15 @@
 #include "core/fileformats/WavFileFormat.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/FileHelpers.h"
 #include "core/fileformats/RiffChunks.h"
 #include "core/fileformats/SafeFileWriter.h"
 #include "core/messages/MessageSink.h"
+#include "core/sample/ByteOrder.h"
 #include "core/sample/SampleBuffer.h"
 
 namespace {
@@ -33,8 +33,8 @@ struct WaveFormatRecord {
     uint16_t extraSize = 0;
 
     void Decode(const uint8_t* b) {
-        auto u16 = [b](int at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); };
-        auto u32 = [&](int at) { return static_cast<uint32_t>(u16(at) | (u16(at + 2) << 16)); };
+        auto u16 = [b](int at) { return byteorder::Load16LE(b + at); };
+        auto u32 = [b](int at) { return byteorder::Load32LE(b + at); };
         formatTag = u16(0);
         channels = u16(2);
         samplesPerSec = u32(4);
@@ -45,14 +45,8 @@ struct WaveFormatRecord {
     }
 
     void Encode(uint8_t* b) const {
-        auto put16 = [b](int at, uint16_t v) {
-            b[at] = static_cast<uint8_t>(v);
-            b[at + 1] = static_cast<uint8_t>(v >> 8);
-        };
-        auto put32 = [&](int at, uint32_t v) {
-            put16(at, static_cast<uint16_t>(v));
-            put16(at + 2, static_cast<uint16_t>(v >> 16));
-        };
+        auto put16 = [b](int at, uint16_t v) { byteorder::Store16LE(b + at, v); };
+        auto put32 = [b](int at, uint32_t v) { byteorder::Store32LE(b + at, v); };
         put16(0, formatTag);
         put16(2, channels);
         put32(4, samplesPerSec);
@@ -131,13 +125,13 @@ bool WavFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::Read)) {
-        ShowMessage("Error - Couldn't open as Wave!");
+        m_messages.ShowMessage("Error - Couldn't open as Wave!");
         return false;
     }
     RiffReader reader(file);
     RiffChunk riff;
     if (!reader.FindRiff(kWave, riff)) {
-        ShowMessage("This File is NOT a wave file");
+        m_messages.ShowMessage("This File is NOT a wave file");
         return false;
     }
     ReadInfoStrings(file, riff, sample);
@@ -145,23 +139,23 @@ bool WavFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     OpenedWave wave;
     switch (ReadFormat(file, wave)) {
         case FmtResult::NoRiff:
-            ShowMessage("This File is NOT a wave file");
+            m_messages.ShowMessage("This File is NOT a wave file");
             return false;
         case FmtResult::NoFmt:
-            ShowMessage("Cannot find Format information");
+            m_messages.ShowMessage("Cannot find Format information");
             return false;
         case FmtResult::TooSmall:
-            ShowUntitledMessage("Format information too small");
+            m_messages.ShowUntitledMessage("Format information too small");
             return false;
         case FmtResult::ReadFailed:
-            ShowTitledMessage("Error reading format information", "Error Opening Wave");
+            m_messages.ShowTitledMessage("Error reading format information", "Error Opening Wave");
             return false;
         case FmtResult::Ok:
             break;
     }
     RiffChunk data;
     if (!FindData(file, wave, data)) {
-        ShowMessage("Cannot find data information");
+        m_messages.ShowMessage("Cannot find data information");
         return false;
     }
     const uint32_t size = AvailableDataSize(file, data);
@@ -247,7 +241,7 @@ bool WavFileFormat::Describe(const std::string& path, std::string& fileType,
             sampleFormat = "No WAVE Subchunk";
             return true;
         case FmtResult::NoFmt:
-            ShowMessage("No format information included");
+            m_messages.ShowMessage("No format information included");
             return true;
         case FmtResult::TooSmall:
             sampleFormat = "Format information too small";
@@ -260,7 +254,7 @@ bool WavFileFormat::Describe(const std::string& path, std::string& fileType,
     }
     RiffChunk data;
     if (!FindData(file, wave, data)) {
-        ShowMessage("Cannot find data information");
+        m_messages.ShowMessage("Cannot find data information");
         return false;
     }
     SampleFormat described;
@@ -268,12 +262,6 @@ bool WavFileFormat::Describe(const std::string& path, std::string& fileType,
     described.SetBits(wave.format.bitsPerSample);
     described.SetChannels(wave.format.channels);
     sampleFormat = described.Describe();
-    // A file that claims no bytes per second has an endless duration rather than a crash.
-    const double seconds = wave.format.avgBytesPerSec != 0
-                               ? static_cast<double>(data.size) / wave.format.avgBytesPerSec
-                               : std::numeric_limits<double>::infinity();
-    char text[96];
-    std::snprintf(text, sizeof text, "%d Bytes; %.2f secs", static_cast<int>(data.size), seconds);
-    size = text;
+    size = DescribeSize(data.size, DurationSeconds(data.size, wave.format.avgBytesPerSec));
     return true;
 }

@@ -5,6 +5,9 @@
 // RIFF WAVE files with linear PCM data and a LIST "INFO" chunk of the information strings.
 class WavFileFormat : public SoundFileFormat {
 public:
+    static constexpr uint16_t kId = 1;
+    explicit WavFileFormat(MessageSink& messages) : SoundFileFormat(kId, messages) {}
+
     bool Load(const std::string& path, SampleBuffer& sample) override;
     bool Save(const std::string& path, SampleBuffer& sample) override;
     void AppendFilter(std::string& filter) const override;

@@ -14,23 +14,25 @@ struct UserMessage {
 
 // Where the core reports what the user must be told. The editor shows message boxes, the
 // command-line tool prints lines on standard error, tests record and assert them.
+// Each program makes its sink in main and hands it to whatever reports.
 class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual void Show(const UserMessage& message) = 0;
     // The short warning sound of a refused mouse action.
     virtual void Beep() {}
+
+    // Shorthands for the three kinds of box.
+    void ShowMessage(const std::string& text);          // titled "Orvex"
+    void ShowUntitledMessage(const std::string& text);  // no title, exclamation icon
+    void ShowTitledMessage(const std::string& text, const std::string& title);
 };
 
-// The process-wide sink; a sink that drops everything until one is installed.
-MessageSink& Messages();
-// Installs `sink` (not owned) and returns the one it replaces; nullptr restores the silent one.
-MessageSink* SetMessageSink(MessageSink* sink);
-
-// Shorthands for the three kinds of box.
-void ShowMessage(const std::string& text);          // titled "Orvex"
-void ShowUntitledMessage(const std::string& text);  // no title, exclamation icon
-void ShowTitledMessage(const std::string& text, const std::string& title);
+// Drops everything: for callers that have nobody to tell.
+class SilentMessageSink : public MessageSink {
+public:
+    void Show(const UserMessage&) override {}
+};
 
 // The one-line text of a message as the command-line tool prints it.
 std::string FormatMessageLine(const UserMessage& message);

@@ -4,12 +4,11 @@
 
 #include "core/messages/MessageSink.h"
 
-// Keeps every message and beep; installs itself for its lifetime. Used by tests and by callers
-// that want to look at what an operation reported.
+// Keeps every message and beep. Used by tests and by callers that want to look at what an
+// operation reported.
 class RecordingMessageSink : public MessageSink {
 public:
-    RecordingMessageSink() : m_previous(SetMessageSink(this)) {}
-    ~RecordingMessageSink() override { SetMessageSink(m_previous); }
+    RecordingMessageSink() = default;
     RecordingMessageSink(const RecordingMessageSink&) = delete;
     RecordingMessageSink& operator=(const RecordingMessageSink&) = delete;
 
@@ -29,7 +28,6 @@ public:
     }
 
 private:
-    MessageSink* m_previous;
     std::vector<UserMessage> m_messages;
     int m_beeps = 0;
 };

@@ -10,6 +10,7 @@
 #include "core/sample/SampleFormat.h"
 
 class AudioEventTarget;
+class MessageSink;
 
 // One frame passed by value: slot 0 the left (or only) channel, slot 1 the right. A 16-bit value
 // fills its slot; an 8-bit value sits in the low byte of its slot (bytes 0 and 2 of the record).
@@ -51,7 +52,7 @@ public:
         m_format = SampleFormat(frequency, isStereo, is16Bit);
     }
     // Converts the bytes to the target layout and rate, then adopts the target.
-    bool ChangeFormat(const SampleFormat& target);
+    bool ChangeFormat(const SampleFormat& target, MessageSink& messages);
 
     uint32_t GetFrequency() const { return m_format.GetFrequency(); }
     uint32_t GetBits() const { return m_format.GetBits(); }
@@ -96,7 +97,8 @@ public:
     // own thread (nullptr: no completion is delivered). Play answers 0 when the range was
     // queued, 1 when a range already plays, no block is held or the range cannot be queued, or
     // the device's error code. (start, end) = (-1, -1) plays the whole sound.
-    uint16_t Play(AudioEventTarget* target, int device, uint32_t start, uint32_t end);
+    uint16_t Play(AudioBackend& devices, AudioEventTarget* target, int device, uint32_t start,
+                  uint32_t end);
     uint32_t PausePlay();
     uint32_t ResetPlay();
     uint32_t ClosePlay();
@@ -105,7 +107,8 @@ public:
 
     // Recording (defined in audio/RecordingEngine.cpp): replaces the whole sound by one block
     // of `blockBytes` recorded in the current format. 1 when recording has started, else 0.
-    uint16_t Record(AudioEventTarget* target, uint32_t blockBytes, int device);
+    uint16_t Record(AudioBackend& devices, MessageSink& messages, AudioEventTarget* target,
+                    uint32_t blockBytes, int device);
     uint32_t StopRecord();
     // Called with the header that OnRecordData carries; 1 once the recording is finished.
     uint16_t RecordBufferDone(RecordHeader* header);

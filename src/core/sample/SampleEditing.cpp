@@ -42,12 +42,12 @@ void CopyBytes(const SampleBuffer& sample, uint32_t first, uint32_t last, uint32
 
 // Opens the clipboard and reads its sound; false (with the message where one is due) when
 // there is none to read.
-bool ReadClipboard(std::vector<uint8_t>& block, ClipboardSound& sound) {
-    ClipboardService& clipboard = Clipboard();
+bool ReadClipboard(ClipboardService& clipboard, MessageSink& messages, std::vector<uint8_t>& block,
+                   ClipboardSound& sound) {
     if (!clipboard.HasSample())
         return false;
     if (!clipboard.Open()) {
-        ShowMessage("Error opening clipboard!");
+        messages.ShowMessage("Error opening clipboard!");
         return false;
     }
     auto got = clipboard.GetSample();
@@ -74,7 +74,8 @@ bool TakeClipboardSound(SampleBuffer& sample, const ClipboardSound& sound) {
 
 }  // namespace
 
-bool Copy(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
+bool Copy(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& sample, uint32_t first,
+          uint32_t last, uint32_t mode) {
     mode = EffectiveSelector(sample, mode);
     const bool hasRange = ResolveFrames(sample, first, last);
     const size_t frameBytes = sample.GetBytesPerFrame();
@@ -84,16 +85,15 @@ bool Copy(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
     try {
         block.resize(n + kClipboardHeaderSize);
     } catch (const std::bad_alloc&) {
-        ShowMessage("Error - Out of Memory!");
+        messages.ShowMessage("Error - Out of Memory!");
         return false;
     }
     if (!sample.HasBlock()) {
-        ShowMessage("Error manipulating memory!");
+        messages.ShowMessage("Error manipulating memory!");
         return false;
     }
-    ClipboardService& clipboard = Clipboard();
     if (!clipboard.Open()) {
-        ShowMessage("Error opening clipboard!");
+        messages.ShowMessage("Error opening clipboard!");
         return false;
     }
     SampleFormat format = sample.FormatRef();
@@ -139,18 +139,21 @@ bool Delete(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) 
     return true;
 }
 
-bool Cut(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
-    return Copy(sample, first, last, mode) && Delete(sample, first, last, mode);
+bool Cut(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& sample, uint32_t first,
+         uint32_t last, uint32_t mode) {
+    return Copy(clipboard, messages, sample, first, last, mode) &&
+           Delete(sample, first, last, mode);
 }
 
-bool InsertSpace(SampleBuffer& sample, uint32_t at, uint32_t count, uint32_t mode) {
+bool InsertSpace(MessageSink& messages, SampleBuffer& sample, uint32_t at, uint32_t count,
+                 uint32_t mode) {
     mode = EffectiveSelector(sample, mode);
     const size_t frameBytes = sample.GetBytesPerFrame();
     const uint32_t frames = sample.GetFrameCount();
     const size_t oldLength = size_t{frames} * frameBytes;
     const uint64_t newLength = uint64_t{sample.GetByteLength()} + uint64_t{count} * frameBytes;
     if (newLength > UINT32_MAX || !sample.ResizeBytes(static_cast<uint32_t>(newLength))) {
-        ShowMessage("Not enough memory while resizing sample (Inserting space)");
+        messages.ShowMessage("Not enough memory while resizing sample (Inserting space)");
         return false;
     }
     if (at > frames)
@@ -177,16 +180,17 @@ bool InsertSpace(SampleBuffer& sample, uint32_t at, uint32_t count, uint32_t mod
     return true;
 }
 
-uint32_t Paste(SampleBuffer& sample, uint32_t at, uint32_t mode) {
+uint32_t Paste(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& sample,
+               uint32_t at, uint32_t mode) {
     std::vector<uint8_t> block;
     ClipboardSound sound;
-    if (!ReadClipboard(block, sound))
+    if (!ReadClipboard(clipboard, messages, block, sound))
         return 0;
     const uint32_t clipLayout = sound.format.GetLayoutCode();
     const uint32_t clipFrames = sound.count / sound.format.GetBytesPerFrame();
     if (!sample.HasBlock()) {
         if (!TakeClipboardSound(sample, sound)) {
-            ShowUntitledMessage("Error manipulating memory!");
+            messages.ShowUntitledMessage("Error manipulating memory!");
             return 0;
         }
         return clipFrames;
@@ -194,7 +198,7 @@ uint32_t Paste(SampleBuffer& sample, uint32_t at, uint32_t mode) {
     mode = EffectiveSelector(sample, mode);
     if (at > sample.GetFrameCount())
         at = 0;
-    if (!InsertSpace(sample, at, clipFrames, mode))
+    if (!InsertSpace(messages, sample, at, clipFrames, mode))
         return 0;
     const uint32_t targetLayout = sample.FormatRef().GetLayoutCode();
     FrameValue value;
@@ -221,12 +225,13 @@ uint32_t Paste(SampleBuffer& sample, uint32_t at, uint32_t mode) {
     return clipFrames;
 }
 
-bool ReplaceFromClipboard(SampleBuffer& sample) {
+bool ReplaceFromClipboard(ClipboardService& clipboard, MessageSink& messages,
+                          SampleBuffer& sample) {
     std::vector<uint8_t> block;
     ClipboardSound sound;
-    if (!ReadClipboard(block, sound))
+    if (!ReadClipboard(clipboard, messages, block, sound))
         return false;
     if (!TakeClipboardSound(sample, sound))
-        ShowMessage("Error manipulating memory!");
+        messages.ShowMessage("Error manipulating memory!");
     return true;
 }

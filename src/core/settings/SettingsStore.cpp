@@ -1,7 +1,5 @@
 #include "core/settings/SettingsStore.h"
 
-#include "core/settings/MemorySettingsStore.h"
-
 bool SettingsStore::SetString(const std::string& keyPath, const std::string& name,
                               const std::string& text) {
     return SetValue(keyPath, name,
@@ -58,22 +56,4 @@ std::optional<std::string> SettingsStore::EnumSubKey(const std::string& keyPath,
 
 std::string JoinKey(const std::string& parent, const std::string& child) {
     return parent.empty() ? child : parent + "\\" + child;
-}
-
-namespace {
-MemorySettingsStore& FallbackStore() {
-    static MemorySettingsStore store;
-    return store;
-}
-SettingsStore* g_store = nullptr;
-}  // namespace
-
-SettingsStore& Settings() {
-    return g_store != nullptr ? *g_store : FallbackStore();
-}
-
-SettingsStore* SetSettingsStore(SettingsStore* store) {
-    SettingsStore* previous = g_store;
-    g_store = store;
-    return previous;
 }

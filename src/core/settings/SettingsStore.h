@@ -54,8 +54,3 @@ public:
 inline constexpr const char* kOrvexKey = "SOFTWARE\\Orvex";
 
 std::string JoinKey(const std::string& parent, const std::string& child);
-
-// The process-wide store: the editor installs the persistent one at start-up; until then (and
-// in the command-line tool unless it installs one) a store in memory serves.
-SettingsStore& Settings();
-SettingsStore* SetSettingsStore(SettingsStore* store);

@@ -16,7 +16,7 @@ std::optional<BatchStep> ParseAuOptions(const std::string& arg, std::string& err
     dialog.radioIndex = fields[0] == "ulaw" ? 0 : 1;
     dialog.forceTicked = fields.size() == 2;  // a tick is kept even while the box is disabled
     return BatchStep([dialog](BatchContext& c) {
-        SoundFileFormat& au = Registry().Handler(SoundFileRegistry::kAu);
+        SoundFileFormat& au = c.services.registry.Handler(SoundFileRegistry::kAu);
         au.SetSample(&c.sample);
         au.StoreOptions(dialog.ToOptions());
         return int{kBatchOk};

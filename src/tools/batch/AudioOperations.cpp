@@ -46,13 +46,14 @@ std::chrono::seconds Patience(uint64_t bytes, uint64_t bytesPerSecond) {
 
 int PlayRange(BatchContext& context) {
     SampleBuffer& sample = context.sample;
+    AudioBackend& devices = context.services.devices;
     if (sample.GetFrameCount() == 0) {
         return kBatchOk;  // nothing to play
     }
     WaitingTarget target;
     const uint32_t first = context.RangeFirst();
     const uint32_t last = context.RangeLast();
-    const uint16_t result = sample.Play(&target, kDefaultAudioDevice, first, last);
+    const uint16_t result = sample.Play(devices, &target, kDefaultAudioDevice, first, last);
     if (result != 0) {
         return DeviceFailure("could not play", result);
     }
@@ -80,10 +81,12 @@ uint32_t RecordBlockSize(uint32_t seconds, const SampleFormat& format) {
 
 int RecordInto(BatchContext& context, uint32_t seconds, const SampleFormat& format) {
     SampleBuffer& sample = context.sample;
+    AudioBackend& devices = context.services.devices;
+    MessageSink& messages = context.services.messages;
     sample.SetFormat(format);
     WaitingTarget target;
     const uint32_t blockBytes = RecordBlockSize(seconds, format);
-    if (sample.Record(&target, blockBytes, kDefaultAudioDevice) != 1) {
+    if (sample.Record(devices, messages, &target, blockBytes, kDefaultAudioDevice) != 1) {
         context.originalFormat = format;
         std::fprintf(stderr, "orvex-batch: the recording could not be started\n");
         return kBatchDeviceFailed;

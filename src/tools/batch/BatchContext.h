@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/sample/SampleBuffer.h"
+#include "core/services/Services.h"
 
 // Exit statuses of orvex-batch.
 enum BatchStatus : int {
@@ -19,6 +20,9 @@ enum BatchStatus : int {
 
 // The one sound the operations work on, and the range chosen with --select.
 struct BatchContext {
+    explicit BatchContext(Services& s) : services(s) {}
+
+    Services& services;
     SampleBuffer sample;
     // The format the sound's bytes were in when it was loaded or last converted: a conversion
     // starts from it, as the editor's Convert command does.

@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "core/clipboard/ClipboardService.h"
 #include "core/fileformats/SoundFileRegistry.h"
 #include "core/messages/MessageSink.h"
+#include "core/services/Services.h"
+#include "core/settings/MemorySettingsStore.h"
 #include "platform/audio/PortAudioBackend.h"
 #include "tools/batch/BatchOperations.h"
 
@@ -102,13 +105,16 @@ int main(int argc, char** argv) {
         return UsageError("no INPUT file given");
 
     StandardErrorSink sink;
-    SetMessageSink(&sink);
+    SoundFileRegistry registry(sink);
+    // The tool keeps nothing between runs: settings and clipboard live in memory.
+    MemorySettingsStore settings;
+    MemoryClipboardService clipboard;
     // Declared before the sound so that it outlives every device the sound opens.
     PortAudioBackend audio;
-    SetAudioBackend(&audio);
-    BatchContext context;
+    Services services{registry, settings, clipboard, sink, audio};
+    BatchContext context(services);
     context.inputPath = input;
-    if (!Registry().Open(input, context.sample)) {
+    if (!registry.Open(input, context.sample)) {
         return kBatchCannotOpen;
     }
     context.originalFormat = context.sample.FormatRef();
@@ -121,7 +127,5 @@ int main(int argc, char** argv) {
             status = result;
     }
     context.sample.StopDevices();
-    SetAudioBackend(nullptr);
-    SetMessageSink(nullptr);
     return status;
 }

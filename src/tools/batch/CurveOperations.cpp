@@ -10,9 +10,13 @@
 #include "core/effects/Panning.h"
 #include "core/effects/Spectrum.h"
 #include "core/effects/VolumeText.h"
+#include "core/messages/MessageSink.h"
 #include "tools/batch/BatchOperations.h"
 
 namespace {
+
+// The curves of the command line are loaded, never clicked, so they have nothing to beep about.
+SilentMessageSink g_curvesNeverBeep;
 
 constexpr const char* kCurveHelp =
     "CURVE is T:V,T:V,... from T=0 to T=1 in rising order, with values V in 0..1";
@@ -66,7 +70,7 @@ std::optional<BatchStep> ParseEnvelope(const std::string& arg, std::string& erro
     const size_t at = arg.find('@');
     const std::string amplification = at == std::string::npos ? "100" : arg.substr(at + 1);
     double number = 0;
-    CurveModel curve;
+    CurveModel curve(g_curvesNeverBeep);
     if (!ParseCurve(arg.substr(0, at), curve, error))
         return std::nullopt;
     if (!ParseNumber(amplification, number)) {
@@ -81,7 +85,7 @@ std::optional<BatchStep> ParseEnvelope(const std::string& arg, std::string& erro
 }
 
 std::optional<BatchStep> ParseCompress(const std::string& arg, std::string& error) {
-    CurveModel curve;
+    CurveModel curve(g_curvesNeverBeep);
     if (!ParseCurve(arg, curve, error))
         return std::nullopt;
     return BatchStep([curve](BatchContext& c) {
@@ -91,7 +95,7 @@ std::optional<BatchStep> ParseCompress(const std::string& arg, std::string& erro
 }
 
 std::optional<BatchStep> ParsePan(const std::string& arg, std::string& error) {
-    CurveModel curve;
+    CurveModel curve(g_curvesNeverBeep);
     if (!ParseCurve(arg, curve, error))
         return std::nullopt;
     return BatchStep([curve](BatchContext& c) {

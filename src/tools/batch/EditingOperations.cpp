@@ -1,16 +1,18 @@
-// --copy, --cut, --delete, --paste and --undo, through the process's own clipboard.
+// --copy, --cut, --delete, --paste and --undo, through the tool's own clipboard.
 #include "core/sample/SampleEditing.h"
 #include "tools/batch/BatchOperations.h"
 
 namespace {
 
 int CopyRange(BatchContext& c) {
-    Copy(c.sample, c.RangeFirst(), c.RangeLast(), c.channel);
+    Copy(c.services.clipboard, c.services.messages, c.sample, c.RangeFirst(), c.RangeLast(),
+         c.channel);
     return kBatchOk;
 }
 
 int CutRange(BatchContext& c) {
-    Cut(c.sample, c.RangeFirst(), c.RangeLast(), c.channel);
+    Cut(c.services.clipboard, c.services.messages, c.sample, c.RangeFirst(), c.RangeLast(),
+        c.channel);
     return kBatchOk;
 }
 
@@ -20,7 +22,7 @@ int DeleteRange(BatchContext& c) {
 }
 
 int Undo(BatchContext& c) {
-    ReplaceFromClipboard(c.sample);
+    ReplaceFromClipboard(c.services.clipboard, c.services.messages, c.sample);
     return kBatchOk;
 }
 
@@ -34,7 +36,7 @@ std::optional<BatchStep> ParsePaste(const std::string& arg, std::string& error) 
         return std::nullopt;
     }
     return BatchStep([frame, channel](BatchContext& c) {
-        Paste(c.sample, frame, channel);
+        Paste(c.services.clipboard, c.services.messages, c.sample, frame, channel);
         return int{kBatchOk};
     });
 }

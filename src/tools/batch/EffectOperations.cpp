@@ -82,7 +82,7 @@ std::optional<BatchStep> ParseConvert(const std::string& arg, std::string& error
     return BatchStep([target](BatchContext& c) {
         // As the Convert command: the bytes are taken to be in the stored format.
         c.sample.SetFormat(c.originalFormat);
-        if (c.sample.ChangeFormat(target))
+        if (c.sample.ChangeFormat(target, c.services.messages))
             c.originalFormat = target;
         return int{kBatchOk};
     });
@@ -113,7 +113,7 @@ int ChangeSignRange(BatchContext& c) {
 }
 
 int DecodeULawSound(BatchContext& c) {
-    DecodeULaw(c.sample);
+    DecodeULaw(c.services.messages, c.sample);
     return kBatchOk;
 }
 

@@ -39,7 +39,7 @@ int PrintInfo(BatchContext& context) {
     std::string fileType;
     std::string sampleFormat;
     std::string size;
-    Registry().Describe(context.inputPath, fileType, sampleFormat, size);
+    context.services.registry.Describe(context.inputPath, fileType, sampleFormat, size);
     std::printf("%s\t%s\t%s\n", fileType.c_str(), sampleFormat.c_str(), size.c_str());
     return kBatchOk;
 }

@@ -10,7 +10,8 @@ std::optional<BatchStep> ParseOutput(const std::string& arg, std::string& error)
         return std::nullopt;
     }
     return BatchStep([arg](BatchContext& context) {
-        return Registry().Save(arg, context.sample) ? int{kBatchOk} : int{kBatchSaveFailed};
+        return context.services.registry.Save(arg, context.sample) ? int{kBatchOk}
+                                                                   : int{kBatchSaveFailed};
     });
 }
 

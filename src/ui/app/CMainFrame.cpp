@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/messages/MessageSink.h"
+#include "core/services/Services.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/app/COrvexApp.h"
 #include "ui/app/COrvexDoc.h"
@@ -54,7 +56,8 @@ const char* const kPaneSizingTexts[] = {"9999999999 Bytes", "16 Bit ", "44010 Hz
 
 }  // namespace
 
-CMainFrame::CMainFrame(COrvexApp* app) : m_app(app), m_recent(Settings()) {
+CMainFrame::CMainFrame(COrvexApp* app, Services& services)
+    : m_app(app), m_services(services), m_recent(services.settings) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Orvex"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/orvex.svg")));
@@ -462,13 +465,13 @@ void CMainFrame::UpdateRecentMenu() {
 
 void CMainFrame::SaveBarState() {
     const QByteArray state = saveState();
-    Settings().SetBytes(kGeneralKey, kBarStateValue,
-                        std::vector<uint8_t>(state.begin(), state.end()));
+    m_services.settings.SetBytes(kGeneralKey, kBarStateValue,
+                                 std::vector<uint8_t>(state.begin(), state.end()));
 }
 
 void CMainFrame::LoadBarState() {
     const std::optional<std::vector<uint8_t>> state =
-        Settings().GetBytes(kGeneralKey, kBarStateValue);
+        m_services.settings.GetBytes(kGeneralKey, kBarStateValue);
     if (!state || state->empty())
         return;
     restoreState(QByteArray(reinterpret_cast<const char*>(state->data()),

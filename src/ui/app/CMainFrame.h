@@ -8,6 +8,7 @@
 #include "ui/app/RecentFileList.h"
 #include "ui/view/ViewHost.h"
 
+struct Services;
 class COrvexApp;
 class COrvexView;
 class QAction;
@@ -28,7 +29,7 @@ public:
     static constexpr int kPaneCount = 6;
     static constexpr int kMruSize = RecentFileList::kSize;
 
-    explicit CMainFrame(COrvexApp* app);
+    CMainFrame(COrvexApp* app, Services& services);
     ~CMainFrame() override;
 
     // The whole build of the frame; false when a bar cannot be made (start-up then ends).
@@ -83,6 +84,7 @@ private:
     void OnNewWindow();
 
     COrvexApp* m_app;
+    Services& m_services;
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_mainBar = nullptr;
     QToolBar* m_utilitiesBar = nullptr;

@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <memory>
 
+#include "core/services/Services.h"
 #include "ui/app/CAboutDlg.h"
 #include "ui/app/CHelpWindow.h"
 #include "ui/app/CMainFrame.h"
@@ -19,7 +20,7 @@ static void InitResources() {
     Q_INIT_RESOURCE(resources);
 }
 
-COrvexApp::COrvexApp() {
+COrvexApp::COrvexApp(Services& services) : m_services(services) {
     InitResources();
 }
 
@@ -31,7 +32,7 @@ COrvexApp::~COrvexApp() {
 }
 
 bool COrvexApp::InitInstance(const QString& commandLine, const Options& options) {
-    m_frame = std::make_unique<CMainFrame>(this);
+    m_frame = std::make_unique<CMainFrame>(this, m_services);
     if (!m_frame->Create())
         return false;
     if (options.showSplash)
@@ -60,7 +61,7 @@ COrvexView* COrvexApp::OpenDocumentFile(const QString& path) {
             return view;
         }
     }
-    auto document = std::make_shared<COrvexDoc>();
+    auto document = std::make_shared<COrvexDoc>(m_services);
     if (!document->OnOpenDocument(path))
         return nullptr;
     document->SetPathName(full);
@@ -73,7 +74,7 @@ COrvexView* COrvexApp::OpenDocumentFile(const QString& path) {
 }
 
 COrvexView* COrvexApp::OnFileNew() {
-    auto document = std::make_shared<COrvexDoc>();
+    auto document = std::make_shared<COrvexDoc>(m_services);
     document->OnNewDocument();
     auto* view = new COrvexView(document, m_frame.get());
     m_frame->AddView(view);
@@ -95,7 +96,7 @@ COrvexView* COrvexApp::OnWindowNew() {
 
 void COrvexApp::OnFileOpen() {
     QString name;
-    if (OpenDialog(m_frame.get(), name))
+    if (OpenDialog(m_frame.get(), m_services, name))
         OpenDocumentFile(name);
 }
 

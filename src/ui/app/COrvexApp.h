@@ -9,6 +9,7 @@ class CMainFrame;
 class COrvexView;
 class CHelpWindow;
 class ShellOpenServer;
+struct Services;
 
 // The application: start-up, the document type (a sample document with its view in an MDI
 // child window), opening documents from the command line, from drops and from other processes,
@@ -23,7 +24,7 @@ public:
         QString shellServerName;
     };
 
-    COrvexApp();
+    explicit COrvexApp(Services& services);
     ~COrvexApp() override;
 
     // Builds the main frame, opens `commandLine` as one file name when it is not empty, and shows
@@ -31,6 +32,7 @@ public:
     bool InitInstance(const QString& commandLine, const Options& options);
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
+    Services& GetServices() const { return m_services; }
 
     // Opens the file in a new sample window, or activates the window that already shows it.
     // Null when the file cannot be opened (the message has been shown).
@@ -46,6 +48,7 @@ public:
     CHelpWindow* HelpWindow() const;
 
 private:
+    Services& m_services;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<ShellOpenServer> m_shellServer;
     QPointer<CHelpWindow> m_help;

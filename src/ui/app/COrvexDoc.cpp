@@ -3,11 +3,12 @@
 #include <QFileInfo>
 
 #include "core/fileformats/SoundFileRegistry.h"
+#include "core/services/Services.h"
 #include "ui/view/COrvexView.h"
 
 int COrvexDoc::s_untitledCount = 0;
 
-COrvexDoc::COrvexDoc() = default;
+COrvexDoc::COrvexDoc(Services& services) : m_services(services) {}
 
 COrvexDoc::~COrvexDoc() {
     // The block must never be freed while a device still holds it.
@@ -25,14 +26,14 @@ bool COrvexDoc::OnNewDocument() {
 }
 
 bool COrvexDoc::OnOpenDocument(const QString& path) {
-    const bool result = Registry().Open(path.toStdString(), sample);
+    const bool result = m_services.registry.Open(path.toStdString(), sample);
     if (result)
         originalFormat = sample.FormatRef();
     return result;
 }
 
 bool COrvexDoc::OnSaveDocument(const QString& path) {
-    return Registry().Save(path.toStdString(), sample);
+    return m_services.registry.Save(path.toStdString(), sample);
 }
 
 void COrvexDoc::SetPathName(const QString& path) {

@@ -7,13 +7,14 @@
 #include "core/sample/SampleFormat.h"
 
 class COrvexView;
+struct Services;
 
 // One open sound: the sample buffer, the format its bytes had when it was opened, and the
 // document's path and title. Files go through the sound-file registry. The document never
 // counts as modified, so nothing ever asks to save it.
 class COrvexDoc {
 public:
-    COrvexDoc();
+    explicit COrvexDoc(Services& services);
     ~COrvexDoc();
     COrvexDoc(const COrvexDoc&) = delete;
     COrvexDoc& operator=(const COrvexDoc&) = delete;
@@ -26,6 +27,8 @@ public:
 
     SampleBuffer sample;
     SampleFormat originalFormat;
+
+    Services& GetServices() const { return m_services; }
 
     const QString& GetPathName() const { return m_pathName; }
     void SetPathName(const QString& path);
@@ -43,6 +46,7 @@ public:
 private:
     void UpdateFrameTitles();
 
+    Services& m_services;
     QString m_pathName;
     QString m_title;
     QList<COrvexView*> m_views;

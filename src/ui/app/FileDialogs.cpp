@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "core/fileformats/SoundFileRegistry.h"
+#include "core/services/Services.h"
 #include "core/settings/SettingsStore.h"
 
 namespace {
@@ -11,25 +12,26 @@ namespace {
 // The type entry of the open dialog, counted from 1, kept for the run.
 int s_openTypeEntry = 1;
 
-QString StoredLoadPath() {
-    Settings().CreateKey(kOrvexKey);
-    const std::optional<std::string> path = Settings().GetString(kOrvexKey, kLoadPathValue);
+QString StoredLoadPath(SettingsStore& settings) {
+    settings.CreateKey(kOrvexKey);
+    const std::optional<std::string> path = settings.GetString(kOrvexKey, kLoadPathValue);
     return path ? QString::fromStdString(*path) : QString();
 }
 
-void StoreLoadPath(const QString& chosen) {
-    Settings().SetString(kOrvexKey, kLoadPathValue, FolderForLoadPath(chosen.toStdString()));
+void StoreLoadPath(SettingsStore& settings, const QString& chosen) {
+    settings.SetString(kOrvexKey, kLoadPathValue, FolderForLoadPath(chosen.toStdString()));
 }
 
 // A plain dialog (not the desktop's own) so that it looks the same everywhere and can be
 // answered by the tests.
-void PrepareDialog(QFileDialog& dialog, const QStringList& filters, int entry) {
+void PrepareDialog(SettingsStore& settings, QFileDialog& dialog, const QStringList& filters,
+                   int entry) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setNameFilters(filters);
     if (entry >= 1 && entry <= filters.size())
         dialog.selectNameFilter(filters[entry - 1]);
     dialog.setDefaultSuffix(QStringLiteral("wav"));
-    const QString folder = StoredLoadPath();
+    const QString folder = StoredLoadPath(settings);
     if (!folder.isEmpty())
         dialog.setDirectory(folder);
 }
@@ -53,12 +55,12 @@ QStringList NameFiltersFromRegistry(const std::string& filter) {
     return filters;
 }
 
-bool OpenDialog(QWidget* parent, QString& name) {
-    const QStringList filters = NameFiltersFromRegistry(Registry().OpenFilter());
+bool OpenDialog(QWidget* parent, Services& services, QString& name) {
+    const QStringList filters = NameFiltersFromRegistry(services.registry.OpenFilter());
     QFileDialog dialog(parent, QStringLiteral("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    PrepareDialog(dialog, filters, s_openTypeEntry);
+    PrepareDialog(services.settings, dialog, filters, s_openTypeEntry);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     const qsizetype entry = filters.indexOf(dialog.selectedNameFilter());
@@ -66,23 +68,24 @@ bool OpenDialog(QWidget* parent, QString& name) {
         s_openTypeEntry = static_cast<int>(entry) + 1;
     // The platform's dialog leaves the current folder alone, so the whole path is handed back.
     name = QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
-    StoreLoadPath(name);
+    StoreLoadPath(services.settings, name);
     return true;
 }
 
-bool SaveDialog(QWidget* parent, QString& path, QString& title, SampleBuffer& /*sample*/) {
-    const QStringList filters = NameFiltersFromRegistry(Registry().SaveFilter());
+bool SaveDialog(QWidget* parent, Services& services, QString& path, QString& title,
+                SampleBuffer& /*sample*/) {
+    const QStringList filters = NameFiltersFromRegistry(services.registry.SaveFilter());
     QFileDialog dialog(parent, QStringLiteral("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    PrepareDialog(dialog, filters, 1);
+    PrepareDialog(services.settings, dialog, filters, 1);
     const qsizetype dot = title.indexOf(QLatin1Char('.'));
     dialog.selectFile(dot < 0 ? title : title.left(dot));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     path = QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
     title = QFileInfo(path).fileName();
-    StoreLoadPath(path);
+    StoreLoadPath(services.settings, path);
     return true;
 }
 

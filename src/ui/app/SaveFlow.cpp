@@ -1,12 +1,17 @@
 #include "ui/app/SaveFlow.h"
 
 #include "core/messages/MessageSink.h"
+#include "core/services/Services.h"
 #include "ui/app/COrvexDoc.h"
 #include "ui/app/FileDialogs.h"
 
+MessageSink& SaveFlow::Messages() {
+    return m_document.GetServices().messages;
+}
+
 SaveFlow::Outcome SaveFlow::AskAndWrite(QString& path, QString& title) {
     title = m_document.GetTitle();
-    if (!SaveDialog(m_parent, path, title, m_document.sample))
+    if (!SaveDialog(m_parent, m_document.GetServices(), path, title, m_document.sample))
         return Outcome::kCancelled;
     return m_document.OnSaveDocument(path) ? Outcome::kWritten : Outcome::kFailed;
 }
@@ -14,7 +19,7 @@ SaveFlow::Outcome SaveFlow::AskAndWrite(QString& path, QString& title) {
 void SaveFlow::Save(const std::function<void(const QString&)>& onNewPath) {
     if (!m_document.GetPathName().isEmpty()) {
         if (!m_document.OnSaveDocument(m_document.GetPathName()))
-            ShowMessage("Failed to save document.");
+            Messages().ShowMessage("Failed to save document.");
         return;
     }
     QString path;
@@ -28,7 +33,7 @@ void SaveFlow::Save(const std::function<void(const QString&)>& onNewPath) {
                 onNewPath(m_document.GetPathName());
             return;
         case Outcome::kFailed:
-            ShowMessage("Failed to save document.");
+            Messages().ShowMessage("Failed to save document.");
             return;
     }
 }
@@ -40,7 +45,7 @@ bool SaveFlow::SaveAs() {
     if (outcome == Outcome::kCancelled)
         return false;
     if (outcome == Outcome::kFailed)
-        ShowMessage("An error occured whilst trying to save the sample");
+        Messages().ShowMessage("An error occured whilst trying to save the sample");
     m_document.SetTitle(title);
     return true;
 }

@@ -4,6 +4,7 @@
 #include <functional>
 
 class COrvexDoc;
+class MessageSink;
 class QWidget;
 
 // File Save and File Save As of one document. Both ask for a name the same way and write through
@@ -22,6 +23,7 @@ public:
 
 private:
     enum class Outcome { kCancelled, kWritten, kFailed };
+    MessageSink& Messages();
     // Asks for a name (starting from the document's title) and writes the sound there.
     Outcome AskAndWrite(QString& path, QString& title);
 

@@ -3,9 +3,8 @@
 #include <QApplication>
 #include <QStringList>
 
-#include "core/clipboard/ClipboardService.h"
-#include "core/messages/MessageSink.h"
-#include "core/settings/SettingsStore.h"
+#include "core/fileformats/SoundFileRegistry.h"
+#include "core/services/Services.h"
 #include "platform/audio/PortAudioBackend.h"
 #include "platform/qt/QClipboardService.h"
 #include "platform/qt/QMessageBoxSink.h"
@@ -27,26 +26,21 @@ int main(int argc, char* argv[]) {
         return 0;
 
     QSettingsStore settings;
-    SetSettingsStore(&settings);
     QClipboardService clipboard;
-    SetClipboardService(&clipboard);
     QMessageBoxSink messages;
-    SetMessageSink(&messages);
+    SoundFileRegistry registry(messages);
+    // Made before the application so that it outlives every document's devices.
     PortAudioBackend audio;
-    SetAudioBackend(&audio);
+    Services services{registry, settings, clipboard, messages, audio};
 
     int result = 1;
     {
-        COrvexApp app;
+        COrvexApp app(services);
         COrvexApp::Options options;
         options.shellServerName = serverName;
         options.showSplash = qEnvironmentVariableIsEmpty("ORVEX_NO_SPLASH");
         if (app.InitInstance(commandLine, options))
             result = QApplication::exec();
     }
-    SetAudioBackend(nullptr);
-    SetMessageSink(nullptr);
-    SetClipboardService(nullptr);
-    SetSettingsStore(nullptr);
     return result;
 }

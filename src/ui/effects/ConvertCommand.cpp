@@ -4,6 +4,7 @@
 #include "core/effects/VolumeText.h"
 #include "core/messages/MessageSink.h"
 #include "core/sample/SampleBuffer.h"
+#include "core/services/Services.h"
 #include "ui/effects/ConvertDlg.h"
 #include "ui/effects/FrequencyControls.h"
 
@@ -13,22 +14,24 @@ SampleFormat TargetFormatOf(const CConvertDlg& dialog) {
                         dialog.m_n16Bit != 0);
 }
 
-bool ApplyConvert(SampleBuffer& sample, SampleFormat& storedFormat, const SampleFormat& target) {
+bool ApplyConvert(MessageSink& messages, SampleBuffer& sample, SampleFormat& storedFormat,
+                  const SampleFormat& target) {
     if (!IsConvertibleRate(target.GetFrequency())) {
-        ShowMessage(kBadRateMessage);
+        messages.ShowMessage(kBadRateMessage);
         return false;
     }
     sample.SetFormat(storedFormat);
-    const bool converted = sample.ChangeFormat(target);
+    const bool converted = sample.ChangeFormat(target, messages);
     storedFormat = sample.FormatRef();
     return converted;
 }
 
-bool RunConvertCommand(QWidget* parent, SampleBuffer& sample, SampleFormat& storedFormat) {
+bool RunConvertCommand(QWidget* parent, Services& services, SampleBuffer& sample,
+                       SampleFormat& storedFormat) {
     const SampleFormat& current = sample.FormatRef();
-    CConvertDlg dialog(storedFormat.Describe(), FrequencyText(current.GetFrequency()),
+    CConvertDlg dialog(services, storedFormat.Describe(), FrequencyText(current.GetFrequency()),
                        current.Is16Bit() ? 1 : 0, current.IsStereo() ? 1 : 0, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    return ApplyConvert(sample, storedFormat, TargetFormatOf(dialog));
+    return ApplyConvert(services.messages, sample, storedFormat, TargetFormatOf(dialog));
 }

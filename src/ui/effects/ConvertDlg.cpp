@@ -17,13 +17,15 @@
 #include "ui/effects/FrequencyControls.h"
 #include "ui/effects/SamplePresetsDlg.h"
 
-CConvertDlg::CConvertDlg(const std::string& source, const std::string& frequency, int n16Bit,
-                         int nStereo, QWidget* parent)
+CConvertDlg::CConvertDlg(Services& services, const std::string& source,
+                         const std::string& frequency, int n16Bit, int nStereo, QWidget* parent)
     : QDialog(parent),
       m_n16Bit(n16Bit),
       m_nStereo(nStereo),
       m_strSource(source),
-      m_strFrequency(frequency) {
+      m_strFrequency(frequency),
+      m_services(services),
+      m_presets(services.settings) {
     BuildControls();
     InitDialog();
 }
@@ -118,7 +120,7 @@ void CConvertDlg::OnQualityChosen(const QString& name) {
 // the preset the user ended with there, if it still exists, becomes the choice here.
 void CConvertDlg::OnPresets() {
     ReadControls();
-    CSamplePresetsDlg presets(m_strQuality, m_strFrequency, m_n16Bit, m_nStereo, this);
+    CSamplePresetsDlg presets(m_services, m_strQuality, m_strFrequency, m_n16Bit, m_nStereo, this);
     presets.exec();
     FillPresetNames(m_qualityCombo, m_presets);
     const int index = m_qualityCombo->findText(QString::fromStdString(presets.m_strName),
@@ -136,7 +138,7 @@ void CConvertDlg::accept() {
     ReadControls();
     const int frequency = LeadingInteger(m_strFrequency);
     if (frequency < 1 || !IsConvertibleRate(static_cast<uint32_t>(frequency))) {
-        ShowMessage(kBadFrequencyMessage);
+        m_services.messages.ShowMessage(kBadFrequencyMessage);
         m_format->FrequencyCombo()->setFocus();
         return;
     }

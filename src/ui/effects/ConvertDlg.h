@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/effects/SampleRatePresets.h"
+#include "core/services/Services.h"
 
 class CFormatPicker;
 class QComboBox;
@@ -15,8 +16,8 @@ class QLabel;
 class CConvertDlg : public QDialog {
     Q_OBJECT
 public:
-    CConvertDlg(const std::string& source, const std::string& frequency, int n16Bit, int nStereo,
-                QWidget* parent = nullptr);
+    CConvertDlg(Services& services, const std::string& source, const std::string& frequency,
+                int n16Bit, int nStereo, QWidget* parent = nullptr);
 
     int m_n16Bit = 0;
     int m_nStereo = 0;
@@ -40,6 +41,7 @@ private:
     void OnQualityChosen(const QString& name);
     void OnPresets();
 
+    Services& m_services;
     SampleRatePresets m_presets;
     QLabel* m_sourceText;
     CFormatPicker* m_format;

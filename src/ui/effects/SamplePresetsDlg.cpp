@@ -15,18 +15,22 @@
 #include "ui/effects/FormatPicker.h"
 #include "ui/effects/FrequencyControls.h"
 
-CSamplePresetsDlg::CSamplePresetsDlg(QWidget* parent) : QDialog(parent) {
+CSamplePresetsDlg::CSamplePresetsDlg(Services& services, QWidget* parent)
+    : QDialog(parent), m_services(services), m_presets(services.settings) {
     BuildControls();
     InitDialog();
 }
 
-CSamplePresetsDlg::CSamplePresetsDlg(const std::string& name, const std::string& frequency,
-                                     int n16Bit, int nStereo, QWidget* parent)
+CSamplePresetsDlg::CSamplePresetsDlg(Services& services, const std::string& name,
+                                     const std::string& frequency, int n16Bit, int nStereo,
+                                     QWidget* parent)
     : QDialog(parent),
       m_n16Bit(n16Bit),
       m_nStereo(nStereo),
       m_strFrequency(frequency),
-      m_strName(name) {
+      m_strName(name),
+      m_services(services),
+      m_presets(services.settings) {
     BuildControls();
     InitDialog();
 }
@@ -135,7 +139,7 @@ void CSamplePresetsDlg::OnSave() {
     m_presets.Channels = m_nStereo ? 2 : 1;
     m_presets.Bits = m_n16Bit ? 16 : 8;
     if (!m_presets.Save(m_strName)) {
-        Messages().Beep();
+        m_services.messages.Beep();
         return;
     }
     FillPresetNames(m_nameCombo, m_presets);
@@ -144,7 +148,7 @@ void CSamplePresetsDlg::OnSave() {
 void CSamplePresetsDlg::OnDelete() {
     ReadControls();
     if (!m_presets.Delete(m_strName)) {
-        Messages().Beep();
+        m_services.messages.Beep();
         return;
     }
     FillPresetNames(m_nameCombo, m_presets);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/effects/SampleRatePresets.h"
+#include "core/services/Services.h"
 
 class CFormatPicker;
 class QComboBox;
@@ -16,9 +17,9 @@ class QPushButton;
 class CSamplePresetsDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CSamplePresetsDlg(QWidget* parent = nullptr);
-    CSamplePresetsDlg(const std::string& name, const std::string& frequency, int n16Bit,
-                      int nStereo, QWidget* parent = nullptr);
+    explicit CSamplePresetsDlg(Services& services, QWidget* parent = nullptr);
+    CSamplePresetsDlg(Services& services, const std::string& name, const std::string& frequency,
+                      int n16Bit, int nStereo, QWidget* parent = nullptr);
 
     int m_n16Bit = 0;
     int m_nStereo = 0;
@@ -40,6 +41,7 @@ private:
     void OnSave();
     void OnDelete();
 
+    Services& m_services;
     SampleRatePresets m_presets;
     QComboBox* m_nameCombo;
     CFormatPicker* m_format;

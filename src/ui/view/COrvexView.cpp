@@ -8,6 +8,8 @@
 #include <algorithm>
 
 #include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleEditing.h"
+#include "core/services/Services.h"
 #include "ui/app/COrvexDoc.h"
 #include "ui/view/CTimeRuler.h"
 #include "ui/view/CWaveformWnd.h"
@@ -24,7 +26,11 @@ constexpr uint32_t kAllBits = 0xFFFFFFFFu;
 }  // namespace
 
 COrvexView::COrvexView(std::shared_ptr<COrvexDoc> document, ViewHost* host, QWidget* parent)
-    : QWidget(parent), m_document(std::move(document)), m_host(host), m_dispatcher(this) {
+    : QWidget(parent),
+      m_document(std::move(document)),
+      m_services(m_document->GetServices()),
+      m_host(host),
+      m_dispatcher(this) {
     // The view paints its own background.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -426,7 +432,7 @@ void COrvexView::OnPlay() {
     uint32_t first = 0, last = 0;
     int selector = 0;
     GetMarkedRange(first, last, selector);
-    const uint16_t code = Buffer().Play(this, kDefaultAudioDevice, first, last);
+    const uint16_t code = Buffer().Play(m_services.devices, this, kDefaultAudioDevice, first, last);
     if (code == 0) {
         m_playTimer.start(kPlayTimerMs, this);
         m_bPlaying = true;

@@ -18,6 +18,7 @@ class CTimeRuler;
 class CWaveformWnd;
 class QScrollBar;
 class SampleBuffer;
+struct Services;
 class ViewHost;
 
 // The view of a sample document inside its MDI child window: one waveform window per channel,
@@ -125,6 +126,7 @@ private:
     void RepaintAll();
 
     std::shared_ptr<COrvexDoc> m_document;
+    Services& m_services;
     ViewHost* m_host;
     QtCompletionDispatcher m_dispatcher;
 

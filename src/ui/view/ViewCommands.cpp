@@ -64,7 +64,7 @@ bool COrvexView::IsCommandEnabled(int id) const {
         case ViewCommandRule::kIdle:
             return IsIdle();
         case ViewCommandRule::kPaste:
-            return !buffer.IsPlaying() && !buffer.IsRecording() && Clipboard().HasSample();
+            return !buffer.IsPlaying() && !buffer.IsRecording() && m_services.clipboard.HasSample();
     }
     return false;
 }
@@ -83,7 +83,7 @@ void COrvexView::OnCopy() {
     uint32_t first = 0, last = 0;
     int selector = 0;
     GetMarkedRange(first, last, selector);
-    Copy(Buffer(), first, last, static_cast<uint32_t>(selector));
+    Copy(m_services.clipboard, m_services.messages, Buffer(), first, last, static_cast<uint32_t>(selector));
 }
 
 void COrvexView::PullBackFirstShown() {
@@ -113,7 +113,7 @@ void COrvexView::OnCutOrDelete(bool cut) {
         const WaitCursor wait;
         GetMarkedRange(first, last, selector);
         if (cut)
-            Cut(Buffer(), first, last, static_cast<uint32_t>(selector));
+            Cut(m_services.clipboard, m_services.messages, Buffer(), first, last, static_cast<uint32_t>(selector));
         else
             Delete(Buffer(), first, last, static_cast<uint32_t>(selector));
     }
@@ -134,7 +134,7 @@ void COrvexView::OnPaste() {
         GetInsertRange(first, last, selector);
         if (hadSelection)
             Delete(Buffer(), first, last, static_cast<uint32_t>(selector));
-        pasted = Paste(Buffer(), first, static_cast<uint32_t>(selector));
+        pasted = Paste(m_services.clipboard, m_services.messages, Buffer(), first, static_cast<uint32_t>(selector));
         // A paste into an empty sample adopts the clipboard's format.
         if (pasted != 0)
             SetStereoLayout(Buffer().GetChannels() != 1);
@@ -148,7 +148,7 @@ void COrvexView::OnPaste() {
 void COrvexView::OnUndo() {
     // The block must never be freed under the audio device.
     StopPlayback();
-    if (!ReplaceFromClipboard(Buffer()))
+    if (!ReplaceFromClipboard(m_services.clipboard, m_services.messages, Buffer()))
         return;
     // The windows are shown the new sound whole: their old marks and range may lie past its
     // end.
@@ -211,7 +211,7 @@ void COrvexView::OnChangeSign() {
 }
 
 void COrvexView::OnDecodeULaw() {
-    DecodeULaw(Buffer());
+    DecodeULaw(m_services.messages, Buffer());
     RepaintAll();
     UpdateStatus();
 }
@@ -225,7 +225,7 @@ void COrvexView::OnAmplify() {
 }
 
 void COrvexView::OnConvert() {
-    if (RunConvertCommand(this, Buffer(), m_document->originalFormat)) {
+    if (RunConvertCommand(this, m_services, Buffer(), m_document->originalFormat)) {
         SetStereoLayout(Buffer().FormatRef().IsStereo());
         RepaintAll();
         SetCaret(0, 0);

@@ -10,13 +10,15 @@ std::string WriteFuzzInput(const uint8_t* data, size_t size, const std::string& 
 
 #include <cstdio>
 
+#include "core/messages/MessageSink.h"
 #include "core/sample/SampleBuffer.h"
 
 // Feeds the input to a handler's Load and touches every byte of the sound it claims to hold.
 template <typename Handler>
 int FuzzLoad(const uint8_t* data, size_t size, const std::string& extension) {
     const std::string path = WriteFuzzInput(data, size, extension);
-    Handler handler;
+    SilentMessageSink messages;
+    Handler handler(messages);
     SampleBuffer sample;
     if (handler.Load(path, sample)) {
         volatile uint8_t sum = 0;
@@ -35,7 +37,8 @@ int FuzzLoad(const uint8_t* data, size_t size, const std::string& extension) {
 template <typename Handler>
 int FuzzDescribe(const uint8_t* data, size_t size, const std::string& extension) {
     const std::string path = WriteFuzzInput(data, size, extension);
-    Handler handler;
+    SilentMessageSink messages;
+    Handler handler(messages);
     std::string type, format, length;
     handler.Describe(path, type, format, length);
     std::remove(path.c_str());
