@@ -7,6 +7,7 @@
 #include "core/effects/ULaw.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleEditing.h"
+#include "core/services/Services.h"
 #include "ui/app/COrvexDoc.h"
 #include "ui/app/CommandIds.h"
 #include "ui/app/SaveFlow.h"
@@ -83,7 +84,8 @@ void COrvexView::OnCopy() {
     uint32_t first = 0, last = 0;
     int selector = 0;
     GetMarkedRange(first, last, selector);
-    Copy(m_services.clipboard, m_services.messages, Buffer(), first, last, static_cast<uint32_t>(selector));
+    Copy(m_services.clipboard, m_services.messages, Buffer(), first, last,
+         static_cast<uint32_t>(selector));
 }
 
 void COrvexView::PullBackFirstShown() {
@@ -113,7 +115,8 @@ void COrvexView::OnCutOrDelete(bool cut) {
         const WaitCursor wait;
         GetMarkedRange(first, last, selector);
         if (cut)
-            Cut(m_services.clipboard, m_services.messages, Buffer(), first, last, static_cast<uint32_t>(selector));
+            Cut(m_services.clipboard, m_services.messages, Buffer(), first, last,
+                static_cast<uint32_t>(selector));
         else
             Delete(Buffer(), first, last, static_cast<uint32_t>(selector));
     }
@@ -134,7 +137,8 @@ void COrvexView::OnPaste() {
         GetInsertRange(first, last, selector);
         if (hadSelection)
             Delete(Buffer(), first, last, static_cast<uint32_t>(selector));
-        pasted = Paste(m_services.clipboard, m_services.messages, Buffer(), first, static_cast<uint32_t>(selector));
+        pasted = Paste(m_services.clipboard, m_services.messages, Buffer(), first,
+                       static_cast<uint32_t>(selector));
         // A paste into an empty sample adopts the clipboard's format.
         if (pasted != 0)
             SetStereoLayout(Buffer().GetChannels() != 1);
