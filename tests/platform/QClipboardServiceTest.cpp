@@ -4,8 +4,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "core/editing/SampleEditing.h"
 #include "core/sample/SampleBuffer.h"
-#include "core/sample/SampleEditing.h"
 #include "platform/qt/QClipboardService.h"
 
 namespace {

@@ -109,6 +109,7 @@ private:
     bool Enabled(int id) const { return Frame()->Action(id)->isEnabled(); }
     COrvexView* View() const { return Frame()->ActiveView(); }
     SampleBuffer& Sound() const { return View()->GetDocument()->sample; }
+    bool Playing() const { return View()->GetDocument()->Playback().IsPlaying(); }
 
 private slots:
     void init() {
@@ -268,7 +269,7 @@ private slots:
 
         // Running to the end leaves the cursor on the last frame and the commands enabled.
         m_audio->output->Finish();
-        QTRY_VERIFY_WITH_TIMEOUT(!Sound().IsPlaying(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Playing(), 2000);
         QVERIFY(!View()->IsPlayTimerRunning());
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 999u);
         QVERIFY(Enabled(ID_EDIT_CUT));
@@ -316,7 +317,7 @@ private slots:
         Frame()->Action(ID_SAMPLE_PLAY)->trigger();
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
         QVERIFY(!View()->IsPlayTimerRunning());
-        QTRY_VERIFY_WITH_TIMEOUT(!Sound().IsPlaying(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Playing(), 2000);
         // The completion after the reset does not move the cursor.
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
     }
@@ -387,9 +388,9 @@ private slots:
         Frame()->Action(ID_EDIT_COPY)->trigger();
         View()->SetCaret(0, 0);
         Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QVERIFY(Sound().IsPlaying());
+        QVERIFY(Playing());
         Frame()->Action(ID_EDIT_UNDO)->trigger();
-        QVERIFY(!Sound().IsPlaying());
+        QVERIFY(!Playing());
         QCOMPARE(m_audio->log.Live(), 0);
         QVERIFY(!View()->IsPlayTimerRunning());
         QCOMPARE(Sound().GetFrameCount(), 100u);

@@ -169,18 +169,19 @@ bool Resample(SampleBuffer& sample, uint32_t oldRate, uint32_t newRate) {
     return true;
 }
 
-bool SampleBuffer::ChangeFormat(const SampleFormat& target) {
+bool ChangeFormat(SampleBuffer& sample, const SampleFormat& target) {
     // A rate of 0 cannot be converted from or to, and the format record never holds more than
     // 50000 Hz: such a request is refused before anything changes, so the sound stays whole.
+    const uint32_t rate = sample.GetFrequency();
     if (!IsConvertibleRate(target.GetFrequency()) ||
-        (!IsConvertibleRate(GetFrequency()) && GetFrequency() != target.GetFrequency())) {
+        (!IsConvertibleRate(rate) && rate != target.GetFrequency())) {
         ShowMessage(kBadRateMessage);
         return false;
     }
-    if (!ConvertLayout(*this, m_format.GetLayoutCode(), target.GetLayoutCode()))
+    if (!ConvertLayout(sample, sample.FormatRef().GetLayoutCode(), target.GetLayoutCode()))
         return false;
-    if (!Resample(*this, GetFrequency(), target.GetFrequency()))
+    if (!Resample(sample, sample.GetFrequency(), target.GetFrequency()))
         return false;
-    m_format = target;
+    sample.SetFormat(target);
     return true;
 }

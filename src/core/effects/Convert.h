@@ -3,6 +3,11 @@
 #include <cstdint>
 
 class SampleBuffer;
+class SampleFormat;
+
+// Converts the sound's bytes to the target layout and rate, then adopts the target. Rates the
+// converter refuses are reported and change nothing.
+bool ChangeFormat(SampleBuffer& sample, const SampleFormat& target);
 
 // Rewrites every frame from layout `oldCode` to `newCode` in place (growing the block first and
 // working from the last frame when the sound gets larger, shrinking it afterwards otherwise), and

@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
 
     StandardErrorSink sink;
     SetMessageSink(&sink);
-    // Declared before the sound so that it outlives every device the sound opens.
+    // Declared before the sound so that it outlives every device opened on it.
     PortAudioBackend audio;
     SetAudioBackend(&audio);
     BatchContext context;
@@ -120,7 +120,6 @@ int main(int argc, char** argv) {
         if (result != kBatchOk)
             status = result;
     }
-    context.sample.StopDevices();
     SetAudioBackend(nullptr);
     SetMessageSink(nullptr);
     return status;

@@ -19,7 +19,7 @@ bool ApplyConvert(SampleBuffer& sample, SampleFormat& storedFormat, const Sample
         return false;
     }
     sample.SetFormat(storedFormat);
-    const bool converted = sample.ChangeFormat(target);
+    const bool converted = ChangeFormat(sample, target);
     storedFormat = sample.FormatRef();
     return converted;
 }

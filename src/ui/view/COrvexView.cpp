@@ -9,13 +9,13 @@
 #include <algorithm>
 
 #include "core/clipboard/ClipboardService.h"
+#include "core/editing/SampleEditing.h"
 #include "core/effects/ChangeSign.h"
 #include "core/effects/PeakSearch.h"
 #include "core/effects/Reverse.h"
 #include "core/effects/ULaw.h"
 #include "core/messages/MessageSink.h"
 #include "core/sample/SampleBuffer.h"
-#include "core/sample/SampleEditing.h"
 #include "ui/app/COrvexDoc.h"
 #include "ui/app/CommandIds.h"
 #include "ui/app/FileDialogs.h"
@@ -51,7 +51,7 @@ void RedrawWave(CWaveformWnd* window) {
 }  // namespace
 
 COrvexView::COrvexView(std::shared_ptr<COrvexDoc> document, ViewHost* host, QWidget* parent)
-    : QWidget(parent), m_document(std::move(document)), m_host(host), m_dispatcher(this) {
+    : QWidget(parent), m_document(std::move(document)), m_host(host) {
     // The view paints its own background.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -61,10 +61,8 @@ COrvexView::COrvexView(std::shared_ptr<COrvexDoc> document, ViewHost* host, QWid
 }
 
 COrvexView::~COrvexView() {
-    // The last view takes the document, and the sound, with it; the device must let go first.
-    // A view that started playback stops it too: its completion could reach no one.
-    if (m_playTimer.isActive() || m_document.use_count() == 1)
-        Buffer().StopDevices();
+    // Playback belongs to the document: it goes on in the other views of the sound, and the
+    // last view takes the document, whose sessions close their devices, with it.
     m_playTimer.stop();
     m_document->RemoveView(this);
 }
@@ -78,8 +76,7 @@ bool COrvexView::HasFrames() const {
 }
 
 bool COrvexView::IsIdle() const {
-    const SampleBuffer& buffer = Buffer();
-    return !buffer.IsPlaying() && !buffer.IsRecording() && buffer.GetFrameCount() > 0;
+    return !m_document->IsBusy() && HasFrames();
 }
 
 CWaveformWnd* COrvexView::CreateWaveform(int id, uint32_t channelIndex) {
@@ -125,6 +122,9 @@ void COrvexView::OnInitialUpdate() {
     RedrawWave(m_wndLower);
     UpdateStatus();
     UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
+    // A new window on a sound that plays follows it too.
+    if (m_document->IsCursorFollowingPlayback())
+        StartPlayTimer();
 }
 
 int COrvexView::ScrollBarHeight() const {
@@ -493,7 +493,6 @@ void COrvexView::SetFrameTitle(const QString& title) {
 // ---- commands ----
 
 bool COrvexView::IsCommandEnabled(int id) const {
-    const SampleBuffer& buffer = Buffer();
     switch (id) {
         case ID_SAMPLE_PLAY:
         case ID_VIEW_ZOOMIN:
@@ -508,7 +507,7 @@ bool COrvexView::IsCommandEnabled(int id) const {
         case ID_SAMPLE_DECODEULAW:
             return IsIdle();
         case ID_EDIT_PASTE:
-            return !buffer.IsPlaying() && !buffer.IsRecording() && Clipboard().HasSample();
+            return !m_document->IsBusy() && Clipboard().HasSample();
         case ID_EDIT_UNDO:
         case ID_FILE_SAVE_AS:
         case ID_ZOOM_ALL:
@@ -580,6 +579,8 @@ void COrvexView::OnCommand(int id) {
 }
 
 void COrvexView::MovePlayCursors(uint32_t frame) {
+    if (m_wndUpper == nullptr)
+        return;
     m_wndUpper->MovePlayCursor(frame);
     if (m_bStereo)
         m_wndLower->MovePlayCursor(frame);
@@ -589,20 +590,11 @@ void COrvexView::OnPlay() {
     uint32_t first = 0, last = 0;
     int selector = 0;
     GetMarkedRange(first, last, selector);
-    const uint16_t code = Buffer().Play(this, kDefaultAudioDevice, first, last);
-    if (code == 0) {
-        m_playTimer.start(kPlayTimerMs, this);
-        m_bPlaying = true;
-    } else if (code == 1) {
-        m_bPlaying = false;
-        Buffer().PausePlay();
-        m_playTimer.stop();
-        MovePlayCursors(Buffer().GetPlayPosition());
-        Buffer().ResetPlay();
-    } else {
-        // The device could not be opened: no message, and Play can be tried again.
-        m_bPlaying = true;
-    }
+    m_document->Play(first, last);
+}
+
+void COrvexView::StartPlayTimer() {
+    m_playTimer.start(kPlayTimerMs, this);
 }
 
 void COrvexView::timerEvent(QTimerEvent* event) {
@@ -610,26 +602,15 @@ void COrvexView::timerEvent(QTimerEvent* event) {
         QWidget::timerEvent(event);
         return;
     }
-    MovePlayCursors(Buffer().GetPlayPosition());
+    MovePlayCursors(m_document->Playback().GetPlayPosition());
 }
 
-void COrvexView::OnPlayDone() {
+void COrvexView::ShowPlaybackStopped(bool moveCursors, uint32_t frame) {
     m_playTimer.stop();
-    Buffer().ClosePlay();
-    if (m_bPlaying)
-        MovePlayCursors(Buffer().GetPlayPosition());
+    if (moveCursors)
+        MovePlayCursors(frame);
     if (m_host != nullptr)
         m_host->UpdateCommands();
-}
-
-void COrvexView::StopPlayback() {
-    if (!Buffer().IsPlaying())
-        return;
-    m_playTimer.stop();
-    m_bPlaying = false;
-    Buffer().PausePlay();
-    MovePlayCursors(Buffer().GetPlayPosition());
-    Buffer().StopDevices();
 }
 
 void COrvexView::OnCopy() {
@@ -696,8 +677,9 @@ void COrvexView::OnPaste() {
 }
 
 void COrvexView::OnUndo() {
-    // The block must never be freed under the audio device.
-    StopPlayback();
+    // The clipboard's sound would end playback anyway; stopping first leaves every view's
+    // play cursors where playback was.
+    m_document->StopPlayback();
     if (!ReplaceFromClipboard(Buffer()))
         return;
     // The windows are shown the new sound whole: their old marks and range may lie past its

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/audio/AudioEventTarget.h"
-#include "platform/qt/QtCompletionDispatcher.h"
 #include "ui/view/TimeRulerListener.h"
 #include "ui/view/WaveformListeners.h"
 
@@ -21,10 +19,7 @@ class ViewHost;
 // the time ruler and a horizontal scroll bar. It resolves the marks of its waveform windows into
 // a frame range and channel selector for the Edit and Sample commands, plays the sound with a
 // moving play cursor, and keeps the status bar in step with the sample.
-class COrvexView : public QWidget,
-                   public WaveformViewListener,
-                   public TimeRulerViewListener,
-                   public AudioEventTarget {
+class COrvexView : public QWidget, public WaveformViewListener, public TimeRulerViewListener {
     Q_OBJECT
 
 public:
@@ -63,16 +58,17 @@ public:
     void SetFrameTitle(const QString& title);
 
     bool IsStereoLayout() const { return m_bStereo; }
-    bool IsPlayingHere() const { return m_bPlaying; }
     bool IsPlayTimerRunning() const { return m_playTimer.isActive(); }
     CWaveformWnd* UpperWindow() const { return m_wndUpper; }
     CWaveformWnd* LowerWindow() const { return m_wndLower; }
     CTimeRuler* Ruler() const { return m_wndRuler; }
     QScrollBar* ScrollBar() const { return m_wndScroll; }
 
-    // AudioEventTarget: the output device's completion arrives here as a queued call.
-    CompletionDispatcher& Dispatcher() override { return m_dispatcher; }
-    void OnPlayDone() override;
+    // The document's playback, shown in this view: the play cursors follow the device on the
+    // timer until playback stops; then they move to `frame` when asked to, and the commands
+    // are updated.
+    void StartPlayTimer();
+    void ShowPlaybackStopped(bool moveCursors, uint32_t frame);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -93,7 +89,6 @@ private:
     void RefreshRulerRange();
 
     void OnPlay();
-    void StopPlayback();
     void MovePlayCursors(uint32_t frame);
     void OnCopy();
     void OnCutOrDelete(bool cut);
@@ -114,7 +109,6 @@ private:
 
     std::shared_ptr<COrvexDoc> m_document;
     ViewHost* m_host;
-    QtCompletionDispatcher m_dispatcher;
 
     bool m_bStereo = false;
     CWaveformWnd* m_wndUpper = nullptr;
@@ -122,7 +116,6 @@ private:
     CTimeRuler* m_wndRuler = nullptr;
     QScrollBar* m_wndScroll = nullptr;
     bool m_bLaidOut = false;
-    bool m_bPlaying = false;
     int m_scrollPage = 0;
     QBasicTimer m_playTimer;
 };
