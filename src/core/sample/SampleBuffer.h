@@ -108,7 +108,6 @@ public:
     // Whether the block is lent to a device, and to one that writes into it.
     bool IsLent() const { return m_lessee != nullptr; }
     bool IsLentForWriting() const;
-    const BlockLessee* Lessee() const { return m_lessee; }
 
 private:
     // The one path by which every mutating entry takes the block back from a device (inline:
