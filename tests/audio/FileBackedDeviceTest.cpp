@@ -7,6 +7,8 @@
 
 #include "core/audio/AudioEventTarget.h"
 #include "core/audio/CompletionQueue.h"
+#include "core/audio/PlaybackSession.h"
+#include "core/audio/RecordingSession.h"
 #include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleBuffer.h"
 #include "platform/audio/PortAudioBackend.h"
@@ -49,20 +51,21 @@ protected:
 
     // Plays [first, last] and waits for the device to report the end.
     void PlayAndWait(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t lastFrame) {
-        ASSERT_EQ(sample.Play(backend, &window, kDefaultAudioDevice, first, last), 0);
+        PlaybackSession playback(sample, backend);
+        ASSERT_EQ(playback.Play(&window, kDefaultAudioDevice, first, last), 0);
         ASSERT_TRUE(window.queue.RunNext(seconds(20)));
         EXPECT_EQ(window.done, 1);
-        EXPECT_EQ(sample.ClosePlay(), 0u);
-        EXPECT_EQ(sample.GetPlayPosition(), lastFrame);
+        EXPECT_EQ(playback.ClosePlay(), 0u);
+        EXPECT_EQ(playback.GetPlayPosition(), lastFrame);
     }
 
     uint16_t RecordAndWait(SampleBuffer& sample, uint32_t blockBytes) {
-        const uint16_t started =
-            sample.Record(backend, messages, &window, blockBytes, kDefaultAudioDevice);
+        RecordingSession recording(sample, backend, messages);
+        const uint16_t started = recording.Record(&window, blockBytes, kDefaultAudioDevice);
         if (started != 1)
             return 0;
         EXPECT_TRUE(window.queue.RunNext(seconds(20)));
-        return window.header ? sample.RecordBufferDone(window.header) : 0;
+        return window.header ? recording.RecordBufferDone(window.header) : 0;
     }
 
     TempDir dir;
@@ -94,7 +97,7 @@ TEST_F(FileBackedDeviceTest, RecordingHoldsWhatTheInputSupplied) {
     SampleBuffer sample;
     sample.SetFormat(8000, true, true);
     ASSERT_EQ(RecordAndWait(sample, 8000 * 4), 1);
-    EXPECT_FALSE(sample.IsRecording());
+    EXPECT_FALSE(sample.IsLent());
     EXPECT_EQ(sample.GetByteLength(), 32000u);
     EXPECT_EQ(Bytes(sample), std::vector<uint8_t>(supplied.begin(), supplied.begin() + 32000));
 
@@ -111,11 +114,12 @@ TEST_F(FileBackedDeviceTest, StoppedRecordingIsTrimmedToWholeFramesOfTheInput) {
     const auto supplied = Pattern(50000 * 4 * 4, 5);
     WriteBytes(in, supplied);
     SampleBuffer sample;
+    RecordingSession sampleRecording(sample, backend, messages);
     sample.SetFormat(50000, true, true);
-    ASSERT_EQ(sample.Record(backend, messages, &window, 50000 * 4 * 4, -1), 1);
-    sample.StopRecord();
+    ASSERT_EQ(sampleRecording.Record(&window, 50000 * 4 * 4, -1), 1);
+    sampleRecording.StopRecord();
     ASSERT_TRUE(window.queue.RunNext(seconds(20)));
-    ASSERT_EQ(sample.RecordBufferDone(window.header), 1);
+    ASSERT_EQ(sampleRecording.RecordBufferDone(window.header), 1);
     const uint32_t length = sample.GetByteLength();
     EXPECT_LE(length, 50000u * 4 * 4);
     EXPECT_EQ(length % 4, 0u);
@@ -124,21 +128,24 @@ TEST_F(FileBackedDeviceTest, StoppedRecordingIsTrimmedToWholeFramesOfTheInput) {
 
 TEST_F(FileBackedDeviceTest, ClosingOrDestroyingWhileTheDeviceRunsEndsItsThread) {
     SampleBuffer playing;
+    PlaybackSession playingPlayback(playing, backend);
     SetBytes(playing, 10, Pattern(4 * 50000 * 20, 3), 50000);
-    ASSERT_EQ(playing.Play(backend, &window, -1, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
-    EXPECT_EQ(playing.PausePlay(), 0u);
-    EXPECT_EQ(playing.ClosePlay(), 0u);  // stops the block within a period
-    EXPECT_FALSE(playing.IsPlaying());
+    ASSERT_EQ(playingPlayback.Play(&window, -1, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
+    EXPECT_EQ(playingPlayback.PausePlay(), 0u);
+    EXPECT_EQ(playingPlayback.ClosePlay(), 0u);  // stops the block within a period
+    EXPECT_FALSE(playingPlayback.IsPlaying());
     window.queue.RunPending();
     EXPECT_EQ(window.done, 0);  // nothing is posted by a close
 
     WriteBytes(in, Pattern(1000, 1));
     {
         SampleBuffer recording;
-        ASSERT_EQ(recording.Record(backend, messages, &window, 50000 * 4 * 20, -1), 1);
+        RecordingSession recordingRecording(recording, backend, messages);
+        ASSERT_EQ(recordingRecording.Record(&window, 50000 * 4 * 20, -1), 1);
         SampleBuffer alsoPlaying;
+        PlaybackSession alsoPlayingPlayback(alsoPlaying, backend);
         SetBytes(alsoPlaying, 5, Pattern(8000 * 20, 1), 8000);
-        ASSERT_EQ(alsoPlaying.Play(backend, &window, -1, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
+        ASSERT_EQ(alsoPlayingPlayback.Play(&window, -1, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
     }
     window.queue.RunPending();
     EXPECT_EQ(window.done, 0);
@@ -147,19 +154,21 @@ TEST_F(FileBackedDeviceTest, ClosingOrDestroyingWhileTheDeviceRunsEndsItsThread)
 
 TEST_F(FileBackedDeviceTest, RefusedFormatsAndUnknownDevicesGiveTheirCodes) {
     SampleBuffer sample;
+    PlaybackSession samplePlayback(sample, backend);
+    RecordingSession sampleRecording(sample, backend, messages);
     SetBytes(sample, 5, Pattern(100, 1));
     sample.SetFormat(50001, false, false);
-    EXPECT_EQ(sample.Play(backend, &window, -1, 0, 99), 32);
-    EXPECT_EQ(sample.Record(backend, messages, &window, 100, -1), 0);
+    EXPECT_EQ(samplePlayback.Play(&window, -1, 0, 99), 32);
+    EXPECT_EQ(sampleRecording.Record(&window, 100, -1), 0);
     SetBytes(sample, 5, Pattern(100, 1));
-    EXPECT_EQ(sample.Play(backend, &window, 1000, 0, 99), 2);
-    EXPECT_EQ(sample.Record(backend, messages, &window, 100, 1000), 0);
+    EXPECT_EQ(samplePlayback.Play(&window, 1000, 0, 99), 2);
+    EXPECT_EQ(sampleRecording.Record(&window, 100, 1000), 0);
     EXPECT_EQ(messages.Texts(),
               (std::vector<std::string>{
                   "Could not open wave input device. Device does not support the recording format.",
                   "Could not open wave input device. Device is out of range."}));
-    EXPECT_FALSE(sample.IsPlaying());
-    EXPECT_FALSE(sample.IsRecording());
+    EXPECT_FALSE(samplePlayback.IsPlaying());
+    EXPECT_FALSE(sampleRecording.IsRecording());
 }
 
 }  // namespace

@@ -56,17 +56,17 @@ TEST(ConvertTest, ChangeFormatRefusesRatesItCannotHold) {
     SampleBuffer sample;
     SetBytes(sample, kLayoutMono8, {1, 2, 3}, 8000);
     for (uint32_t rate : {0u, 50001u, 96000u}) {
-        EXPECT_FALSE(sample.ChangeFormat(SampleFormat(rate, true, true), messages));
+        EXPECT_FALSE(ChangeFormat(messages, sample, SampleFormat(rate, true, true)));
     }
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, false));
     ASSERT_EQ(messages.Texts().size(), 3u);
     EXPECT_EQ(messages.Texts()[0], kBadRateMessage);
-    ASSERT_TRUE(sample.ChangeFormat(SampleFormat(16000, true, true), messages));
+    ASSERT_TRUE(ChangeFormat(messages, sample, SampleFormat(16000, true, true)));
     EXPECT_EQ(sample.GetFrameCount(), 6u);
     EXPECT_EQ(sample.FormatRef(), SampleFormat(16000, true, true));
     SampleBuffer empty;
-    EXPECT_TRUE(empty.ChangeFormat(SampleFormat(44100, true, true), messages));
+    EXPECT_TRUE(ChangeFormat(messages, empty, SampleFormat(44100, true, true)));
     EXPECT_EQ(empty.FormatRef(), SampleFormat(44100, true, true));
 }
 

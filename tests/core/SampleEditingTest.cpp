@@ -2,8 +2,8 @@
 
 #include "core/clipboard/ClipboardBlock.h"
 #include "core/clipboard/ClipboardService.h"
+#include "core/editing/SampleEditing.h"
 #include "core/messages/RecordingMessageSink.h"
-#include "core/sample/SampleEditing.h"
 #include "core/sample/SampleHeap.h"
 #include "support/SampleMaker.h"
 

@@ -4,9 +4,9 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "core/editing/SampleEditing.h"
 #include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleBuffer.h"
-#include "core/sample/SampleEditing.h"
 #include "platform/qt/QClipboardService.h"
 
 namespace {

@@ -122,6 +122,7 @@ private:
     bool Enabled(int id) const { return Frame()->Action(id)->isEnabled(); }
     COrvexView* View() const { return Frame()->ActiveView(); }
     SampleBuffer& Sound() const { return View()->GetDocument()->sample; }
+    bool Playing() const { return View()->GetDocument()->Playback().IsPlaying(); }
 
 private slots:
     void init() {
@@ -304,7 +305,7 @@ private slots:
 
         // Running to the end leaves the cursor on the last frame and the commands enabled.
         m_services->devices.output->Finish();
-        QTRY_VERIFY_WITH_TIMEOUT(!Sound().IsPlaying(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Playing(), 2000);
         QVERIFY(!View()->IsPlayTimerRunning());
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 999u);
         QVERIFY(Enabled(ID_EDIT_CUT));
@@ -352,7 +353,7 @@ private slots:
         Frame()->Action(ID_SAMPLE_PLAY)->trigger();
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
         QVERIFY(!View()->IsPlayTimerRunning());
-        QTRY_VERIFY_WITH_TIMEOUT(!Sound().IsPlaying(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Playing(), 2000);
         // The completion after the reset does not move the cursor.
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
     }
@@ -423,14 +424,84 @@ private slots:
         Frame()->Action(ID_EDIT_COPY)->trigger();
         View()->SetCaret(0, 0);
         Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QVERIFY(Sound().IsPlaying());
+        QVERIFY(Playing());
         Frame()->Action(ID_EDIT_UNDO)->trigger();
-        QVERIFY(!Sound().IsPlaying());
+        QVERIFY(!Playing());
         QCOMPARE(m_services->devices.log.Live(), 0);
         QVERIFY(!View()->IsPlayTimerRunning());
         QCOMPARE(Sound().GetFrameCount(), 100u);
         QCOMPARE(Frame()->PaneText(1), QStringLiteral("100 bytes"));
         QVERIFY(Enabled(ID_EDIT_CUT));
+    }
+
+    void playbackBelongsToTheDocumentAndEveryViewOfItGoesIdleTogether() {
+        Start(Write("mono.wav", MonoWave(400)));
+        COrvexView* first = View();
+        first->SetSelection(0, 99, 0);
+        Frame()->Action(ID_EDIT_COPY)->trigger();
+        first->SetCaret(0, 0);
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        Frame()->Action(ID_WINDOW_NEW)->trigger();
+        COrvexView* second = View();
+        QVERIFY(second != first);
+        // The new window follows the playback it did not start.
+        QVERIFY(first->IsPlayTimerRunning());
+        QVERIFY(second->IsPlayTimerRunning());
+        m_services->devices.output->position = 300;
+        QTRY_COMPARE_WITH_TIMEOUT(second->UpperWindow()->GetPlayCursor(), 300u, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(first->UpperWindow()->GetPlayCursor(), 300u, 2000);
+        QVERIFY(!Enabled(ID_EDIT_CUT));
+
+        // Undo in the window that did not start playback stops it in both.
+        Frame()->Action(ID_EDIT_UNDO)->trigger();
+        QVERIFY(!Playing());
+        QCOMPARE(m_services->devices.log.Live(), 0);
+        QVERIFY(!first->IsPlayTimerRunning());
+        QVERIFY(!second->IsPlayTimerRunning());
+        QCOMPARE(first->UpperWindow()->GetPlayCursor(), 300u);
+        QVERIFY(Enabled(ID_EDIT_CUT));
+        Frame()->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
+        QCOMPARE(View(), first);
+        QVERIFY(Enabled(ID_EDIT_CUT));
+    }
+
+    void savingAsMuLawFromAnotherViewStopsPlaybackEverywhere() {
+        Start(Write("mono.wav", MonoWave(1000)));
+        COrvexView* first = View();
+        first->SetCaret(0, 0);
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        Frame()->Action(ID_WINDOW_NEW)->trigger();
+        COrvexView* second = View();
+        // The save rewrites the 8-bit sound as 16-bit: the device must let go of it first.
+        second->GetDocument()->SetPathName(QString::fromStdString(m_dir->File("mono.au")));
+        QVERIFY(Enabled(ID_FILE_SAVE));
+        Frame()->Action(ID_FILE_SAVE)->trigger();
+        QVERIFY(m_services->messages.Shown().empty());
+        QCOMPARE(Sound().GetBits(), 16u);
+        QVERIFY(!Playing());
+        QCOMPARE(m_services->devices.log.Live(), 0);
+        QVERIFY(!first->IsPlayTimerRunning());
+        QVERIFY(!second->IsPlayTimerRunning());
+        QVERIFY(Enabled(ID_SAMPLE_CONVERT));
+        // The completion the reset posted never arrives to close a new playback.
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        QTest::qWait(20);
+        QVERIFY(Playing());
+        QVERIFY(first->IsPlayTimerRunning());
+    }
+
+    void playThatCannotOpenTheDeviceLeavesTheViewIdle() {
+        Start(Write("mono.wav", MonoWave(100)));
+        m_services->devices.openResult = kAudioAllocated;
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        QVERIFY(!Playing());
+        QVERIFY(!View()->IsPlayTimerRunning());
+        QVERIFY(!View()->GetDocument()->IsCursorFollowingPlayback());
+        QVERIFY(Enabled(ID_EDIT_CUT));
+        QVERIFY(m_services->messages.Shown().empty());
+        m_services->devices.openResult = kAudioOk;
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        QVERIFY(Playing());
     }
 
     void closeAllClosesEveryWindowWithoutAsking() {

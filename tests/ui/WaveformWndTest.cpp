@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "core/audio/RecordingSession.h"
+#include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleBuffer.h"
+#include "support/FakeAudioBackend.h"
 #include "ui/view/CWaveformWnd.h"
 #include "ui/view/WaveformListeners.h"
 #include "ui/view/WaveformPainter.h"
@@ -22,15 +25,9 @@ constexpr QRgb kWhite = 0xFFFFFFFFu;
 constexpr QRgb kRed = 0xFFFF0000u;
 constexpr QRgb kCyan = 0xFF00FFFFu;
 
-// A sound that can be put into the recording state.
-class TestSample : public SampleBuffer {
-public:
-    void SetRecording(bool recording) { m_isRecording = recording; }
-};
-
 // 8-bit mono frames with the given values.
-std::unique_ptr<TestSample> Mono8(const std::vector<uint8_t>& values) {
-    auto sample = std::make_unique<TestSample>();
+std::unique_ptr<SampleBuffer> Mono8(const std::vector<uint8_t>& values) {
+    auto sample = std::make_unique<SampleBuffer>();
     sample->SetFormat(22050, false, false);
     sample->ResizeFrames(static_cast<uint32_t>(values.size()));
     if (!values.empty())
@@ -39,7 +36,7 @@ std::unique_ptr<TestSample> Mono8(const std::vector<uint8_t>& values) {
 }
 
 // `count` frames of silence.
-std::unique_ptr<TestSample> Silence(uint32_t count) {
+std::unique_ptr<SampleBuffer> Silence(uint32_t count) {
     return Mono8(std::vector<uint8_t>(count, 128));
 }
 
@@ -370,7 +367,7 @@ void WaveformWndTest::sampleRowsPerStyle() {
 void WaveformWndTest::rightChannelAndSixteenBitValues() {
     // 16-bit stereo: the high byte with the sign bit inverted; the lower window draws the right
     // channel.
-    auto sample = std::make_unique<TestSample>();
+    auto sample = std::make_unique<SampleBuffer>();
     sample->SetFormat(22050, true, true);
     sample->ResizeFrames(3);
     const int16_t values[6] = {-32768, 32767, 0, -1, 255, 256};
@@ -957,8 +954,13 @@ void WaveformWndTest::emptyOrRecordingSampleTakesNoMarks() {
     QCOMPARE(Column(picture, 0), std::string(30, '#'));
     QCOMPARE(Column(picture, 1), std::string(30, '.'));
 
+    // A sound being recorded into: its block belongs to the input device.
     auto recording = Silence(200);
-    recording->SetRecording(true);
+    FakeAudioBackend devices;
+    RecordingMessageSink messages;
+    CountingTarget dialog;
+    RecordingSession session(*recording, devices, messages);
+    QCOMPARE(session.Record(&dialog, 200, kDefaultAudioDevice), uint16_t(1));
     Window r(recording.get(), 100, 30);
     Press(*r, 10);
     Release(*r, 10);

@@ -4,8 +4,8 @@
 
 // The object that receives a device's completion on the user-interface thread (the sample view
 // for playback, the recording progress dialog for recording). It and its dispatcher must outlive
-// the device: close it (ClosePlay, the end of a recording, or SampleBuffer::StopDevices) before
-// the target goes away. The Qt editor's dispatcher posts with QMetaObject::invokeMethod and
+// the device: close it (ClosePlay, the end of a recording, or the end of the session's lease)
+// before the target goes away. The Qt editor's dispatcher posts with QMetaObject::invokeMethod and
 // Qt::QueuedConnection; orvex-batch and tests use CompletionQueue.
 class AudioEventTarget {
 public:

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/effects/ApplyTable.h"
-#include "core/effects/EffectRange.h"
+#include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
 
 namespace {

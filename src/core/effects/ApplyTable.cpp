@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "core/effects/EffectRange.h"
+#include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
 
 void ApplyTable8(SampleBuffer& sample, const std::array<uint8_t, 256>& table, uint32_t start,

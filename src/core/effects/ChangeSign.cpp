@@ -1,6 +1,6 @@
 #include "core/effects/ChangeSign.h"
 
-#include "core/effects/EffectRange.h"
+#include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
 
 bool ChangeSign(SampleBuffer& sample, int32_t start, int32_t end, uint32_t /*channel*/) {

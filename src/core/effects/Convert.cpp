@@ -170,18 +170,20 @@ bool Resample(MessageSink& messages, SampleBuffer& sample, uint32_t oldRate, uin
     return true;
 }
 
-bool SampleBuffer::ChangeFormat(const SampleFormat& target, MessageSink& messages) {
+bool ChangeFormat(MessageSink& messages, SampleBuffer& sample, const SampleFormat& target) {
     // A rate of 0 cannot be converted from or to, and the format record never holds more than
     // 50000 Hz: such a request is refused before anything changes, so the sound stays whole.
+    const uint32_t rate = sample.GetFrequency();
     if (!IsConvertibleRate(target.GetFrequency()) ||
-        (!IsConvertibleRate(GetFrequency()) && GetFrequency() != target.GetFrequency())) {
+        (!IsConvertibleRate(rate) && rate != target.GetFrequency())) {
         messages.ShowMessage(kBadRateMessage);
         return false;
     }
-    if (!ConvertLayout(messages, *this, m_format.GetLayoutCode(), target.GetLayoutCode()))
+    if (!ConvertLayout(messages, sample, sample.FormatRef().GetLayoutCode(),
+                       target.GetLayoutCode()))
         return false;
-    if (!Resample(messages, *this, GetFrequency(), target.GetFrequency()))
+    if (!Resample(messages, sample, sample.GetFrequency(), target.GetFrequency()))
         return false;
-    m_format = target;
+    sample.SetFormat(target);
     return true;
 }

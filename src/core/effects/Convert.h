@@ -4,6 +4,11 @@
 
 class MessageSink;
 class SampleBuffer;
+class SampleFormat;
+
+// Converts the sound's bytes to the target layout and rate, then adopts the target. Rates the
+// converter refuses are reported and change nothing.
+bool ChangeFormat(MessageSink& messages, SampleBuffer& sample, const SampleFormat& target);
 
 // Rewrites every frame from layout `oldCode` to `newCode` in place (growing the block first and
 // working from the last frame when the sound gets larger, shrinking it afterwards otherwise), and

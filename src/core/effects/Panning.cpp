@@ -2,9 +2,9 @@
 
 #include "core/effects/CurveCursor.h"
 #include "core/effects/CurveModel.h"
-#include "core/effects/EffectRange.h"
 #include "core/effects/Envelope.h"
 #include "core/sample/FrameConversion.h"
+#include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "core/effects/PeakSearch.h"
 
-#include "core/effects/EffectRange.h"
 #include "core/sample/FrameConversion.h"
+#include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
 
 uint32_t PeakSearch(const SampleBuffer& sample, int32_t start, int32_t end, uint32_t channel) {

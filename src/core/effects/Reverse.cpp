@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/effects/EffectRange.h"
+#include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
 
 namespace {

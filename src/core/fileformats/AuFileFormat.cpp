@@ -150,7 +150,7 @@ bool AuFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     } else {
         const bool force = (options & AuSaveOptions::kForce8k) != 0;
         if (force) {
-            if (!sample.ChangeFormat(SampleFormat(8000, false, true), m_messages))
+            if (!ChangeFormat(m_messages, sample, SampleFormat(8000, false, true)))
                 return false;
         } else {
             // Only the sample size changes; the rate is kept as it is, so a sound at a rate the

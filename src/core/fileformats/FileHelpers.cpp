@@ -64,7 +64,7 @@ bool WriteSampleFile(const SampleBuffer& sample, const std::string& path) {
 }
 
 bool LoadRawFallback(MessageSink& messages, SampleBuffer& sample, const std::string& path) {
-    if (sample.IsPlaying()) {
+    if (sample.IsLent()) {
         return false;
     }
     sample.SetFormat(11025, false, false);

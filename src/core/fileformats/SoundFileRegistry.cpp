@@ -58,7 +58,7 @@ SoundFileFormat& SoundFileRegistry::HandlerForName(const std::string& name) cons
 }
 
 bool SoundFileRegistry::Open(const std::string& path, SampleBuffer& sample) {
-    if (sample.IsPlaying()) {
+    if (sample.IsLent()) {
         return false;
     }
     if (HandlerForName(path).Load(path, sample)) {

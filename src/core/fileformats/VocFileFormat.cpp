@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "core/fileformats/BinaryFile.h"
@@ -230,15 +231,17 @@ bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     head.push_back(RateCode(frequency));
     head.push_back(0);
     file.Write(head.data(), head.size());
+    // Saving only reads the bytes: a sound that plays keeps playing.
+    const uint8_t* data = std::as_const(sample).Data();
     if (first != 0)
-        file.Write(sample.Data(), first);
+        file.Write(data, first);
     // The rest follows in continuation blocks at the same rate.
     for (uint32_t done = first; done < length;) {
         const uint32_t piece = std::min<uint32_t>(length - done, 0xFFFFFF);
         std::vector<uint8_t> block = {2};
         PutLe(block, piece, 3);
         file.Write(block.data(), block.size());
-        file.Write(sample.Data() + done, piece);
+        file.Write(data + done, piece);
         done += piece;
     }
     const uint8_t terminator[4] = {0, 0, 0, 0};

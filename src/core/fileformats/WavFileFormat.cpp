@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <utility>
 #include <vector>
 
 #include "core/fileformats/BinaryFile.h"
@@ -215,7 +217,8 @@ bool WavFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     }
     RiffChunk data;
     if (!riffWriter.CreateChunk(kData, data) ||
-        (sample.GetByteLength() != 0 && !file.Write(sample.Data(), sample.GetByteLength())) ||
+        (sample.GetByteLength() != 0 &&
+         !file.Write(std::as_const(sample).Data(), sample.GetByteLength())) ||
         !riffWriter.Ascend(data) || !riffWriter.Ascend(riff)) {
         return false;
     }

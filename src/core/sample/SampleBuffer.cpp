@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/sample/BlockLessee.h"
 #include "core/sample/FrameConversion.h"
 #include "core/sample/SampleHeap.h"
 
@@ -10,9 +11,31 @@ SampleBuffer::SampleBuffer() {
 }
 
 SampleBuffer::~SampleBuffer() {
-    // Playback and recording end before the block they use is freed.
-    StopDevices();
+    // FreeBlock ends any lease first: the device lets go before the block is freed.
     FreeBlock();
+}
+
+void SampleBuffer::TakeBackBlock() {
+    // The lease is taken back before the lessee is told, so that what the lessee does to the
+    // sound while it stops (a recording sets the length it captured) does not come back here.
+    BlockLessee* lessee = m_lessee;
+    m_lessee = nullptr;
+    lessee->EndLease();
+}
+
+void SampleBuffer::Lend(BlockLessee* lessee) {
+    if (m_lessee != lessee)
+        EndLease();
+    m_lessee = lessee;
+}
+
+void SampleBuffer::Release(const BlockLessee* lessee) {
+    if (m_lessee == lessee)
+        m_lessee = nullptr;
+}
+
+bool SampleBuffer::IsLentForWriting() const {
+    return m_lessee != nullptr && m_lessee->WritesBlock();
 }
 
 void SampleBuffer::GetFrame(uint32_t index, uint32_t layoutCode, FrameValue& out) const {
@@ -23,6 +46,7 @@ void SampleBuffer::GetFrame(uint32_t index, uint32_t layoutCode, FrameValue& out
 }
 
 void SampleBuffer::SetFrame(uint32_t index, const FrameValue& value) {
+    EndLease();
     frames::WithLayout(m_format.GetLayoutCode(), [&]<uint32_t Own>() {
         frames::Store<Own>(m_data + static_cast<size_t>(index) * frames::BytesPerFrame(Own), value);
     });
@@ -30,7 +54,7 @@ void SampleBuffer::SetFrame(uint32_t index, const FrameValue& value) {
 
 bool SampleBuffer::ResizeFrames(uint32_t frames) {
     const uint32_t size = frames * GetBytesPerFrame();
-    StopDevices();
+    EndLease();
     m_lengthBytes = size;
     // On failure the old block stays held (and freed with the buffer); lengthBytes already
     // names the requested size, so callers must abandon the buffer's bytes.
@@ -59,7 +83,7 @@ bool SampleBuffer::SetInfo(int index, const std::string& text) {
 }
 
 void SampleBuffer::AdoptBlock(uint8_t* block, uint32_t lengthBytes) {
-    StopDevices();
+    EndLease();
     if (m_data != nullptr && m_data != block) {
         SampleHeap::Instance().Free(m_data);
     }
@@ -68,7 +92,7 @@ void SampleBuffer::AdoptBlock(uint8_t* block, uint32_t lengthBytes) {
 }
 
 void SampleBuffer::FreeBlock() {
-    StopDevices();
+    EndLease();
     if (m_data != nullptr) {
         SampleHeap::Instance().Free(m_data);
         m_data = nullptr;
@@ -77,7 +101,7 @@ void SampleBuffer::FreeBlock() {
 }
 
 bool SampleBuffer::ResizeBytes(uint32_t lengthBytes) {
-    StopDevices();
+    EndLease();
     uint8_t* block = SampleHeap::Instance().Reallocate(m_data, lengthBytes);
     if (block == nullptr) {
         return false;

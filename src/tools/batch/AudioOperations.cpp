@@ -1,10 +1,12 @@
-// --play and --record: the playback and recording engines on the default devices, waiting for
+// --play and --record: playback and recording sessions on the default devices, waiting for
 // the device's completion as the editor's window would receive it.
 #include <chrono>
 #include <cstdio>
 
 #include "core/audio/AudioEventTarget.h"
 #include "core/audio/CompletionQueue.h"
+#include "core/audio/PlaybackSession.h"
+#include "core/audio/RecordingSession.h"
 #include "tools/batch/BatchOperations.h"
 
 namespace {
@@ -50,10 +52,12 @@ int PlayRange(BatchContext& context) {
     if (sample.GetFrameCount() == 0) {
         return kBatchOk;  // nothing to play
     }
+    // Declared after the target, so the device is closed before the target goes.
     WaitingTarget target;
+    PlaybackSession playback(sample, devices);
     const uint32_t first = context.RangeFirst();
     const uint32_t last = context.RangeLast();
-    const uint16_t result = sample.Play(devices, &target, kDefaultAudioDevice, first, last);
+    const uint16_t result = playback.Play(&target, kDefaultAudioDevice, first, last);
     if (result != 0) {
         return DeviceFailure("could not play", result);
     }
@@ -61,7 +65,7 @@ int PlayRange(BatchContext& context) {
     const bool finished = target.WaitFor(
         [&] { return target.m_playDone; },
         Patience(bytes, uint64_t{sample.GetFrequency()} * sample.GetBytesPerFrame()));
-    sample.ClosePlay();
+    playback.ClosePlay();
     if (!finished) {
         return DeviceFailure("the output device stopped responding", 0);
     }
@@ -85,8 +89,9 @@ int RecordInto(BatchContext& context, uint32_t seconds, const SampleFormat& form
     MessageSink& messages = context.services.messages;
     sample.SetFormat(format);
     WaitingTarget target;
+    RecordingSession recording(sample, devices, messages);
     const uint32_t blockBytes = RecordBlockSize(seconds, format);
-    if (sample.Record(devices, messages, &target, blockBytes, kDefaultAudioDevice) != 1) {
+    if (recording.Record(&target, blockBytes, kDefaultAudioDevice) != 1) {
         context.originalFormat = format;
         std::fprintf(stderr, "orvex-batch: the recording could not be started\n");
         return kBatchDeviceFailed;
@@ -95,14 +100,14 @@ int RecordInto(BatchContext& context, uint32_t seconds, const SampleFormat& form
     const bool answered = target.WaitFor(
         [&] {
             if (target.m_header != nullptr) {
-                finished = sample.RecordBufferDone(target.m_header) == 1;
+                finished = recording.RecordBufferDone(target.m_header) == 1;
                 target.m_header = nullptr;
             }
             return finished;
         },
         Patience(blockBytes, format.GetFrequency() * format.GetBytesPerFrame()));
     if (!answered) {
-        sample.StopDevices();  // keeps what was recorded
+        recording.Stop();  // keeps what was recorded
     }
     context.originalFormat = format;
     return answered ? int{kBatchOk} : DeviceFailure("the input device stopped responding", 0);

@@ -126,6 +126,5 @@ int main(int argc, char** argv) {
         if (result != kBatchOk)
             status = result;
     }
-    context.sample.StopDevices();
     return status;
 }

@@ -1,5 +1,5 @@
 // --copy, --cut, --delete, --paste and --undo, through the tool's own clipboard.
-#include "core/sample/SampleEditing.h"
+#include "core/editing/SampleEditing.h"
 #include "tools/batch/BatchOperations.h"
 
 namespace {

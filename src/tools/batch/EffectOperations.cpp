@@ -3,6 +3,7 @@
 
 #include "core/effects/Amplify.h"
 #include "core/effects/ChangeSign.h"
+#include "core/effects/Convert.h"
 #include "core/effects/PeakSearch.h"
 #include "core/effects/Reverse.h"
 #include "core/effects/ULaw.h"
@@ -82,7 +83,7 @@ std::optional<BatchStep> ParseConvert(const std::string& arg, std::string& error
     return BatchStep([target](BatchContext& c) {
         // As the Convert command: the bytes are taken to be in the stored format.
         c.sample.SetFormat(c.originalFormat);
-        if (c.sample.ChangeFormat(target, c.services.messages))
+        if (ChangeFormat(c.services.messages, c.sample, target))
             c.originalFormat = target;
         return int{kBatchOk};
     });

@@ -8,15 +8,18 @@
 
 int COrvexDoc::s_untitledCount = 0;
 
-COrvexDoc::COrvexDoc(Services& services) : m_services(services) {}
-
-COrvexDoc::~COrvexDoc() {
-    // The block must never be freed while a device still holds it.
-    sample.StopDevices();
+COrvexDoc::COrvexDoc(Services& services)
+    : m_services(services),
+      m_playback(sample, services.devices),
+      m_recording(sample, services.devices, services.messages) {
+    m_playback.SetListener(this);
+    m_recording.SetListener(this);
 }
 
+// The sessions close their devices quietly before the sound is freed.
+COrvexDoc::~COrvexDoc() = default;
+
 bool COrvexDoc::OnNewDocument() {
-    sample.StopDevices();
     sample.FreeBlock();
     sample.SetFormat(SampleFormat());
     originalFormat = SampleFormat();
@@ -34,6 +37,46 @@ bool COrvexDoc::OnOpenDocument(const QString& path) {
 
 bool COrvexDoc::OnSaveDocument(const QString& path) {
     return m_services.registry.Save(path.toStdString(), sample);
+}
+
+uint16_t COrvexDoc::Play(uint32_t first, uint32_t last) {
+    const uint16_t code = m_playback.Play(this, kDefaultAudioDevice, first, last);
+    if (code == 0) {
+        m_cursorFollows = true;
+        for (COrvexView* view : m_views) view->StartPlayTimer();
+    } else if (code == 1) {
+        // Pause first, so that the cursors stop where the sound was heard; the completion
+        // that the reset posts then closes the device without moving them.
+        m_cursorFollows = false;
+        m_playback.PausePlay();
+        ShowPlaybackStopped(true, m_playback.GetPlayPosition());
+        m_playback.ResetPlay();
+    }
+    return code;
+}
+
+void COrvexDoc::StopPlayback() {
+    if (!m_playback.IsPlaying())
+        return;
+    m_cursorFollows = false;
+    m_playback.PausePlay();
+    ShowPlaybackStopped(true, m_playback.GetPlayPosition());
+    m_playback.Stop();
+}
+
+void COrvexDoc::OnPlayDone() {
+    m_playback.ClosePlay();
+    ShowPlaybackStopped(m_cursorFollows, m_playback.GetPlayPosition());
+}
+
+void COrvexDoc::OnPlaybackEnded() {
+    // The cursors stay where the timer last put them.
+    m_cursorFollows = false;
+    ShowPlaybackStopped(false, 0);
+}
+
+void COrvexDoc::ShowPlaybackStopped(bool moveCursors, uint32_t frame) {
+    for (COrvexView* view : m_views) view->ShowPlaybackStopped(moveCursors, frame);
 }
 
 void COrvexDoc::SetPathName(const QString& path) {

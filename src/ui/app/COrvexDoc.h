@@ -1,10 +1,16 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QString>
 
+#include "core/audio/AudioEventTarget.h"
+#include "core/audio/PlaybackSession.h"
+#include "core/audio/RecordingSession.h"
+#include "core/audio/SessionListener.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleFormat.h"
+#include "platform/qt/QtCompletionDispatcher.h"
 
 class COrvexView;
 struct Services;
@@ -12,7 +18,11 @@ struct Services;
 // One open sound: the sample buffer, the format its bytes had when it was opened, and the
 // document's path and title. Files go through the sound-file registry. The document never
 // counts as modified, so nothing ever asks to save it.
-class COrvexDoc {
+//
+// The document owns the sound's playback and recording sessions, so play state is the
+// document's: every view of the sound shows the same play cursor and goes idle together,
+// whichever view started playback and whichever view's edit, undo or save ended it.
+class COrvexDoc : public AudioEventTarget, public SessionListener {
 public:
     explicit COrvexDoc(Services& services);
     ~COrvexDoc();
@@ -25,10 +35,30 @@ public:
     bool OnOpenDocument(const QString& path);
     bool OnSaveDocument(const QString& path);
 
+    // Declared before the sessions, so that they close their devices before it goes.
     SampleBuffer sample;
     SampleFormat originalFormat;
 
     Services& GetServices() const { return m_services; }
+    PlaybackSession& Playback() { return m_playback; }
+    RecordingSession& Recording() { return m_recording; }
+    // Whether the block is lent to a device.
+    bool IsBusy() const { return sample.IsLent(); }
+    // Whether the views' play cursors follow the output device (Play succeeded and playback
+    // has not been stopped since).
+    bool IsCursorFollowingPlayback() const { return m_cursorFollows && m_playback.IsPlaying(); }
+    // Play: starts playing first..last, or, when a range already plays, stops it where it is
+    // and leaves the play cursors there. Answers as PlaybackSession::Play. When the device
+    // cannot be opened nothing plays and no message is shown, so Play can be tried again.
+    uint16_t Play(uint32_t first, uint32_t last);
+    // Stops playback with the play cursors where it was.
+    void StopPlayback();
+
+    // AudioEventTarget: the output device's completion arrives here as a queued call.
+    CompletionDispatcher& Dispatcher() override { return m_dispatcher; }
+    void OnPlayDone() override;
+    // SessionListener: the sound took its block back from the device.
+    void OnPlaybackEnded() override;
 
     const QString& GetPathName() const { return m_pathName; }
     void SetPathName(const QString& path);
@@ -45,8 +75,16 @@ public:
 
 private:
     void UpdateFrameTitles();
+    // Every view stops its play timer, moves its play cursors to `frame` when asked to, and
+    // updates its commands.
+    void ShowPlaybackStopped(bool moveCursors, uint32_t frame);
 
-    Services& m_services;
+    Services& m_services;  // first: the sessions are made from it
+    QObject m_completionContext;
+    QtCompletionDispatcher m_dispatcher{&m_completionContext};
+    PlaybackSession m_playback;
+    RecordingSession m_recording;
+    bool m_cursorFollows = false;
     QString m_pathName;
     QString m_title;
     QList<COrvexView*> m_views;

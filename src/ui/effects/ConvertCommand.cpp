@@ -21,7 +21,7 @@ bool ApplyConvert(MessageSink& messages, SampleBuffer& sample, SampleFormat& sto
         return false;
     }
     sample.SetFormat(storedFormat);
-    const bool converted = sample.ChangeFormat(target, messages);
+    const bool converted = ChangeFormat(messages, sample, target);
     storedFormat = sample.FormatRef();
     return converted;
 }

@@ -7,8 +7,8 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "core/editing/SampleEditing.h"
 #include "core/sample/SampleBuffer.h"
-#include "core/sample/SampleEditing.h"
 #include "core/services/Services.h"
 #include "ui/app/COrvexDoc.h"
 #include "ui/view/CTimeRuler.h"
@@ -29,8 +29,7 @@ COrvexView::COrvexView(std::shared_ptr<COrvexDoc> document, ViewHost* host, QWid
     : QWidget(parent),
       m_document(std::move(document)),
       m_services(m_document->GetServices()),
-      m_host(host),
-      m_dispatcher(this) {
+      m_host(host) {
     // The view paints its own background.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -40,10 +39,8 @@ COrvexView::COrvexView(std::shared_ptr<COrvexDoc> document, ViewHost* host, QWid
 }
 
 COrvexView::~COrvexView() {
-    // The last view takes the document, and the sound, with it; the device must let go first.
-    // A view that started playback stops it too: its completion could reach no one.
-    if (m_playTimer.isActive() || m_document.use_count() == 1)
-        Buffer().StopDevices();
+    // Playback belongs to the document: it goes on in the other views of the sound, and the
+    // last view takes the document, whose sessions close their devices, with it.
     m_playTimer.stop();
     m_document->RemoveView(this);
 }
@@ -61,8 +58,7 @@ ChannelPair COrvexView::Channels() const {
 }
 
 bool COrvexView::IsIdle() const {
-    const SampleBuffer& buffer = Buffer();
-    return !buffer.IsPlaying() && !buffer.IsRecording() && buffer.GetFrameCount() > 0;
+    return !m_document->IsBusy() && HasFrames();
 }
 
 CWaveformWnd* COrvexView::CreateWaveform(int id, uint32_t channelIndex) {
@@ -103,6 +99,9 @@ void COrvexView::OnInitialUpdate() {
     Channels().ForEach(RedrawWave);
     UpdateStatus();
     UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
+    // A new window on a sound that plays follows it too.
+    if (m_document->IsCursorFollowingPlayback())
+        StartPlayTimer();
 }
 
 int COrvexView::ScrollBarHeight() const {
@@ -423,6 +422,8 @@ void COrvexView::SetFrameTitle(const QString& title) {
 }
 
 void COrvexView::MovePlayCursors(uint32_t frame) {
+    if (m_wndUpper == nullptr)
+        return;
     m_wndUpper->MovePlayCursor(frame);
     if (m_bStereo)
         m_wndLower->MovePlayCursor(frame);
@@ -432,20 +433,11 @@ void COrvexView::OnPlay() {
     uint32_t first = 0, last = 0;
     int selector = 0;
     GetMarkedRange(first, last, selector);
-    const uint16_t code = Buffer().Play(m_services.devices, this, kDefaultAudioDevice, first, last);
-    if (code == 0) {
-        m_playTimer.start(kPlayTimerMs, this);
-        m_bPlaying = true;
-    } else if (code == 1) {
-        m_bPlaying = false;
-        Buffer().PausePlay();
-        m_playTimer.stop();
-        MovePlayCursors(Buffer().GetPlayPosition());
-        Buffer().ResetPlay();
-    } else {
-        // The device could not be opened: no message, and Play can be tried again.
-        m_bPlaying = true;
-    }
+    m_document->Play(first, last);
+}
+
+void COrvexView::StartPlayTimer() {
+    m_playTimer.start(kPlayTimerMs, this);
 }
 
 void COrvexView::timerEvent(QTimerEvent* event) {
@@ -453,26 +445,15 @@ void COrvexView::timerEvent(QTimerEvent* event) {
         QWidget::timerEvent(event);
         return;
     }
-    MovePlayCursors(Buffer().GetPlayPosition());
+    MovePlayCursors(m_document->Playback().GetPlayPosition());
 }
 
-void COrvexView::OnPlayDone() {
+void COrvexView::ShowPlaybackStopped(bool moveCursors, uint32_t frame) {
     m_playTimer.stop();
-    Buffer().ClosePlay();
-    if (m_bPlaying)
-        MovePlayCursors(Buffer().GetPlayPosition());
+    if (moveCursors)
+        MovePlayCursors(frame);
     if (m_host != nullptr)
         m_host->UpdateCommands();
-}
-
-void COrvexView::StopPlayback() {
-    if (!Buffer().IsPlaying())
-        return;
-    m_playTimer.stop();
-    m_bPlaying = false;
-    Buffer().PausePlay();
-    MovePlayCursors(Buffer().GetPlayPosition());
-    Buffer().StopDevices();
 }
 
 void COrvexView::ZoomInFromWaveform() {

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/audio/AudioEventTarget.h"
-#include "platform/qt/QtCompletionDispatcher.h"
 #include "ui/view/ChannelPair.h"
 #include "ui/view/ScrollMapping.h"
 #include "ui/view/TimeRulerListener.h"
@@ -25,10 +23,7 @@ class ViewHost;
 // the time ruler and a horizontal scroll bar. It resolves the marks of its waveform windows into
 // a frame range and channel selector for the Edit and Sample commands, plays the sound with a
 // moving play cursor, and keeps the status bar in step with the sample.
-class COrvexView : public QWidget,
-                   public WaveformViewListener,
-                   public TimeRulerViewListener,
-                   public AudioEventTarget {
+class COrvexView : public QWidget, public WaveformViewListener, public TimeRulerViewListener {
     Q_OBJECT
 
 public:
@@ -67,7 +62,6 @@ public:
     void SetFrameTitle(const QString& title);
 
     bool IsStereoLayout() const { return m_bStereo; }
-    bool IsPlayingHere() const { return m_bPlaying; }
     bool IsPlayTimerRunning() const { return m_playTimer.isActive(); }
     CWaveformWnd* UpperWindow() const { return m_wndUpper; }
     CWaveformWnd* LowerWindow() const { return m_wndLower; }
@@ -76,9 +70,11 @@ public:
     CTimeRuler* Ruler() const { return m_wndRuler; }
     QScrollBar* ScrollBar() const { return m_wndScroll; }
 
-    // AudioEventTarget: the output device's completion arrives here as a queued call.
-    CompletionDispatcher& Dispatcher() override { return m_dispatcher; }
-    void OnPlayDone() override;
+    // The document's playback, shown in this view: the play cursors follow the device on the
+    // timer until playback stops; then they move to `frame` when asked to, and the commands
+    // are updated.
+    void StartPlayTimer();
+    void ShowPlaybackStopped(bool moveCursors, uint32_t frame);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -102,7 +98,6 @@ private:
     void ResolveMarks(bool insert, uint32_t& first, uint32_t& last, int& selector) const;
 
     void OnPlay();
-    void StopPlayback();
     void MovePlayCursors(uint32_t frame);
     // The command handlers (ViewCommands.cpp).
     static const ViewCommand* FindCommand(int id);
@@ -128,7 +123,6 @@ private:
     std::shared_ptr<COrvexDoc> m_document;
     Services& m_services;
     ViewHost* m_host;
-    QtCompletionDispatcher m_dispatcher;
 
     bool m_bStereo = false;
     CWaveformWnd* m_wndUpper = nullptr;
@@ -136,7 +130,6 @@ private:
     CTimeRuler* m_wndRuler = nullptr;
     QScrollBar* m_wndScroll = nullptr;
     bool m_bLaidOut = false;
-    bool m_bPlaying = false;
     int m_scrollPage = 0;
     QBasicTimer m_playTimer;
 };

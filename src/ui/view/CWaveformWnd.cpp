@@ -64,7 +64,7 @@ uint32_t CWaveformWnd::GetFrameCount() const {
 }
 
 bool CWaveformWnd::CanMark() const {
-    return m_pBuffer != nullptr && m_pBuffer->GetFrameCount() > 0 && !m_pBuffer->IsRecording();
+    return m_pBuffer != nullptr && m_pBuffer->GetFrameCount() > 0 && !m_pBuffer->IsLentForWriting();
 }
 
 void CWaveformWnd::ComputeZoom(uint32_t first, uint32_t last) {

@@ -6,7 +6,7 @@
 #include "core/effects/Reverse.h"
 #include "core/effects/ULaw.h"
 #include "core/sample/SampleBuffer.h"
-#include "core/sample/SampleEditing.h"
+#include "core/editing/SampleEditing.h"
 #include "core/services/Services.h"
 #include "ui/app/COrvexDoc.h"
 #include "ui/app/CommandIds.h"
@@ -54,7 +54,6 @@ bool COrvexView::IsCommandEnabled(int id) const {
     const ViewCommand* command = FindCommand(id);
     if (command == nullptr)
         return false;
-    const SampleBuffer& buffer = Buffer();
     switch (command->rule) {
         case ViewCommandRule::kNever:
             return false;
@@ -65,7 +64,7 @@ bool COrvexView::IsCommandEnabled(int id) const {
         case ViewCommandRule::kIdle:
             return IsIdle();
         case ViewCommandRule::kPaste:
-            return !buffer.IsPlaying() && !buffer.IsRecording() && m_services.clipboard.HasSample();
+            return !m_document->IsBusy() && m_services.clipboard.HasSample();
     }
     return false;
 }
@@ -150,8 +149,9 @@ void COrvexView::OnPaste() {
 }
 
 void COrvexView::OnUndo() {
-    // The block must never be freed under the audio device.
-    StopPlayback();
+    // The clipboard's sound would end playback anyway; stopping first leaves every view's
+    // play cursors where playback was.
+    m_document->StopPlayback();
     if (!ReplaceFromClipboard(m_services.clipboard, m_services.messages, Buffer()))
         return;
     // The windows are shown the new sound whole: their old marks and range may lie past its

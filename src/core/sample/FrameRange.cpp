@@ -1,4 +1,4 @@
-#include "core/effects/EffectRange.h"
+#include "core/sample/FrameRange.h"
 
 #include "core/sample/SampleBuffer.h"
 

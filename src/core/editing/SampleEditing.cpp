@@ -1,4 +1,4 @@
-#include "core/sample/SampleEditing.h"
+#include "core/editing/SampleEditing.h"
 
 #include <cstring>
 #include <new>
@@ -6,9 +6,9 @@
 
 #include "core/clipboard/ClipboardBlock.h"
 #include "core/clipboard/ClipboardService.h"
-#include "core/effects/EffectRange.h"
 #include "core/messages/MessageSink.h"
 #include "core/sample/FrameConversion.h"
+#include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleHeap.h"
 
