@@ -4,17 +4,27 @@
 
 #include "core/fileformats/BinaryFile.h"
 #include "core/fileformats/FileHelpers.h"
+#include "core/fileformats/SafeFileWriter.h"
 #include "core/sample/SampleBuffer.h"
 
 bool RawFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
+    ClearFailure();
+    std::string failure;
+    if (!ReadFileIntoSample(sample, path, 0, 0, &failure)) {
+        if (!failure.empty())
+            SetFailure(failure);
+        return false;
+    }
     sample.SetFormat(11025, false, false);
-    return ReadFileIntoSample(sample, path, 0, 0);
+    return true;
 }
 
 bool RawFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
-    return WriteSampleFile(sample, path);
+    ClearFailure();
+    SafeFileWriter writer(path);
+    return writer.Open() ? Finish(writer, WriteSampleFile(sample, writer)) : Finish(writer, false);
 }
 
 void RawFileFormat::AppendFilter(std::string& filter) const {
@@ -33,7 +43,8 @@ bool RawFileFormat::Describe(const std::string& path, std::string& fileType,
     const uint64_t length = file.Length();
     const float perByte = 1.0f / 11025.0f;
     char text[96];
-    std::snprintf(text, sizeof text, "%d Bytes; %.2f secs @ 11kHz mono", static_cast<int>(length),
+    std::snprintf(text, sizeof text, "%llu Bytes; %.2f secs @ 11kHz mono",
+                  static_cast<unsigned long long>(length),
                   static_cast<double>(static_cast<float>(length) * perByte));
     size = text;
     return true;

@@ -54,18 +54,30 @@ bool SoundFileRegistry::Open(const std::string& path, SampleBuffer& sample) {
     if (sample.IsPlaying()) {
         return false;
     }
-    if (HandlerForName(path).Load(path, sample)) {
+    m_lastFailure.clear();
+    SoundFileFormat& handler = HandlerForName(path);
+    if (handler.Load(path, sample)) {
         return true;
     }
-    if (LoadRawFallback(sample, path)) {
+    m_lastFailure = handler.LastFailure();
+    std::string fallbackFailure;
+    if (LoadRawFallback(sample, path, &fallbackFailure)) {
+        m_lastFailure.clear();
         return true;
     }
-    ShowMessage("Couldn't open file");
+    if (m_lastFailure.empty())
+        m_lastFailure = fallbackFailure;
+    // A read error is told with the system's reason, so it is not taken for a bad file.
+    ShowMessage(m_lastFailure.empty() ? std::string("Couldn't open file")
+                                      : "Couldn't open file: " + m_lastFailure);
     return false;
 }
 
 bool SoundFileRegistry::Save(const std::string& path, SampleBuffer& sample) {
-    return HandlerForName(path).Save(path, sample);
+    SoundFileFormat& handler = HandlerForName(path);
+    const bool saved = handler.Save(path, sample);
+    m_lastFailure = saved ? std::string() : handler.LastFailure();
+    return saved;
 }
 
 bool SoundFileRegistry::Describe(const std::string& path, std::string& fileType,

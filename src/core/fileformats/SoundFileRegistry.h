@@ -32,6 +32,8 @@ public:
     // message while the sample is playing.
     bool Open(const std::string& path, SampleBuffer& sample);
     bool Save(const std::string& path, SampleBuffer& sample);
+    // Why the last Open or Save failed for a reason of the system ("PATH: reason"), else empty.
+    const std::string& LastFailure() const { return m_lastFailure; }
     bool Describe(const std::string& path, std::string& fileType, std::string& sampleFormat,
                   std::string& size);
     // `index` is the save dialog's type entry minus 1.
@@ -41,6 +43,7 @@ private:
     std::array<std::unique_ptr<SoundFileFormat>, kHandlerCount> m_handlers;
     std::string m_filter;
     size_t m_saveFilterOffset = 0;
+    std::string m_lastFailure;
 };
 
 // The process-wide registry, made during start-up before anything else runs.
