@@ -1,8 +1,12 @@
 // -o / --output.
 #include "core/fileformats/SoundFileRegistry.h"
+#include "core/messages/MessageSink.h"
 #include "tools/batch/BatchOperations.h"
 
 namespace {
+
+// The text the editor shows when a save fails (spelt as it always has been).
+constexpr const char* kSaveFailedText = "An error occured whilst trying to save the sample";
 
 std::optional<BatchStep> ParseOutput(const std::string& arg, std::string& error) {
     if (arg.empty()) {
@@ -10,7 +14,14 @@ std::optional<BatchStep> ParseOutput(const std::string& arg, std::string& error)
         return std::nullopt;
     }
     return BatchStep([arg](BatchContext& context) {
-        return Registry().Save(arg, context.sample) ? int{kBatchOk} : int{kBatchSaveFailed};
+        if (Registry().Save(arg, context.sample))
+            return int{kBatchOk};
+        // The editor's message, with the file and the system's reason when there is one.
+        std::string text = kSaveFailedText;
+        if (!Registry().LastFailure().empty())
+            text += ": " + Registry().LastFailure();
+        ShowMessage(text);
+        return int{kBatchSaveFailed};
     });
 }
 
