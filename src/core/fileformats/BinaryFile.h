@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // A buffered binary file: read, write, seek, length and close. The file handlers and the
 // helpers work on it; a write that fails once keeps failing, so a writer checks only at the end.
@@ -58,4 +59,11 @@ private:
     bool m_readFailed = false;
     int m_error = 0;
     uint64_t m_length = 0;  // of a file open for reading
+    // Reading keeps its own buffer and position: a seek or a query of the position is then no
+    // system call, which is what parsing many small blocks spends its time on.
+    size_t ReadBuffered(uint8_t* out, size_t count);
+    std::vector<uint8_t> m_buffer;
+    uint64_t m_bufferStart = 0;
+    size_t m_bufferSize = 0;
+    uint64_t m_position = 0;
 };
