@@ -5,6 +5,7 @@
 #include "core/effects/ULaw.h"
 #include "core/fileformats/AuFileFormat.h"
 #include "core/fileformats/AuSaveOptions.h"
+#include "core/fileformats/BinaryFile.h"
 #include "core/fileformats/SoundFileRegistry.h"
 #include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleHeap.h"
@@ -280,6 +281,32 @@ TEST_F(AuFileFormatTest, OptionsDialogRules) {
     withDialog.ShowOptions(SoundFileRegistry::kAu, sample);
     EXPECT_EQ(sample.GetFormatOptions(), (3u << 16) | 2u);  // Cancel changes nothing
     EXPECT_TRUE(messages.Shown().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AuFileFormatTest, FailedMuLawSaveGivesTheSoundBackAndOddBytesAreDropped) {
+    const std::string path = dir.File("out.au");
+    sample.SetFormat(8000, false, false);
+    ASSERT_TRUE(sample.ResizeBytes(1001));
+    for (uint32_t i = 0; i < 1001; ++i) sample.Data()[i] = static_cast<uint8_t>(i * 5);
+    const std::vector<uint8_t> before(sample.Data(), sample.Data() + 1001);
+    for (uint64_t budget : {0ull, 40ull, 600ull}) {
+        BinaryFile::FailWritesAfterForTesting(budget);
+        EXPECT_FALSE(Handler().Save(path, sample)) << budget;
+        BinaryFile::ClearWriteFailureForTesting();
+        EXPECT_EQ(Handler().LastFailure(), path + ": No space left on device");
+        EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, false));
+        EXPECT_EQ(std::vector<uint8_t>(sample.Data(), sample.Data() + sample.GetByteLength()),
+                  before);
+    }
+    // 16-bit, 1001 bytes: 500 values are written and the sound keeps those 1000 bytes.
+    sample.SetFormat(8000, false, true);
+    ASSERT_TRUE(Handler().Save(path, sample));
+    EXPECT_EQ(sample.GetByteLength(), 1000u);
+    EXPECT_EQ(ReadBytes(path).size(), 32u + 500);
 }
 
 }  // namespace

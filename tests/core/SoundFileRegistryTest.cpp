@@ -234,8 +234,8 @@ TEST_F(SoundFileRegistryTest, SizeLineOfTheInformationPanel) {
     };
     const Case cases[] = {
         {44100, 88200.0, "", "44100 Bytes; 0.50 secs"},
-        {7, 0.0, "", "7 Bytes; inf secs"},                                // a header with no rate
-        {3000000000u, 1.0, "", "-1294967296 Bytes; 3000000000.00 secs"},  // shown as signed
+        {7, 0.0, "", "7 Bytes; inf secs"},                               // a header with no rate
+        {3000000000u, 1.0, "", "3000000000 Bytes; 3000000000.00 secs"},  // never negative
         {11025, 11025.0, " @ 11kHz mono", "11025 Bytes; 1.00 secs @ 11kHz mono"},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/FileHelpers.h"
 #include "core/fileformats/SoundFileRegistry.h"
 #include "core/fileformats/VocFileFormat.h"
 #include "core/messages/RecordingMessageSink.h"
@@ -215,6 +216,25 @@ TEST_F(VocFileFormatTest, DescribeNamesTheTypeOnly) {
     EXPECT_EQ(type, "Creative Voice File");
     EXPECT_EQ(format, "Unknown");
     EXPECT_EQ(size, "Unknown");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(VocFileFormatTest, SilenceCannotExpandPastTheLoadLimit) {
+    // Three silence blocks of 65535 bytes from a file of 40 bytes: refused before allocating.
+    Voc voc;
+    voc.Silence(0xFFFF, 0x83).Silence(0xFFFF, 0x83).Silence(0xFFFF, 0x83);
+    sample.SetFormat(22050, false, false);
+    SetLoadSizeLimitForTesting(100000);
+    EXPECT_FALSE(Load(voc));
+    SetLoadSizeLimitForTesting(0);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_NE(messages.Texts()[0].find("is too large to load"), std::string::npos);
+    EXPECT_EQ(sample.GetFrequency(), 22050u);
+    EXPECT_TRUE(Load(voc));
+    EXPECT_EQ(sample.GetByteLength(), 3u * 0xFFFF);
 }
 
 }  // namespace

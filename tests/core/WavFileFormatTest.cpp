@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "core/fileformats/BinaryFile.h"
 #include "core/fileformats/SoundFileRegistry.h"
 #include "core/fileformats/WavFileFormat.h"
@@ -64,16 +66,88 @@ TEST_F(WavFileFormatTest, LoadsFormatBytesAndInformation) {
     EXPECT_EQ(size, "176400 Bytes; 1.00 secs");
 }
 
-TEST_F(WavFileFormatTest, ReadsOnlyWhatTheFormatRecordSays) {
-    // 96 kHz loads as is but describes capped; 24-bit loads as 8-bit; 4 channels as mono.
-    const std::string path = Write("hi.wav", WaveBytes::Simple(4, 96000, 24, Ramp(24)));
-    ASSERT_TRUE(Wav().Load(path, sample));
-    EXPECT_EQ(sample.GetFrequency(), 96000u);
-    EXPECT_FALSE(sample.FormatRef().Is16Bit());
-    EXPECT_FALSE(sample.FormatRef().IsStereo());
-    std::string type, format, size;
-    Wav().Describe(path, type, format, size);
-    EXPECT_EQ(format, "50000 Hz 8-Bit Mono");
+// A fmt chunk of `size` bytes with this format tag; an extensible one carries `subFormat`.
+std::vector<uint8_t> Fmt(uint16_t tag, uint16_t bits, uint32_t size = 16, uint16_t subFormat = 1,
+                         uint8_t guidByte = 0x10) {
+    auto fmt = WaveBytes::FmtContents(1, 8000, bits, size);
+    fmt[0] = static_cast<uint8_t>(tag);
+    fmt[1] = static_cast<uint8_t>(tag >> 8);
+    if (size >= 40) {
+        const uint8_t tail[14] = {0, 0, 0, 0, guidByte, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+        fmt[24] = static_cast<uint8_t>(subFormat);
+        std::copy(tail, tail + 14, fmt.begin() + 26);
+    }
+    return WaveBytes::Chunk("fmt ", fmt);
+}
+
+std::vector<uint8_t> Floats(std::initializer_list<float> values) {
+    std::vector<uint8_t> out;
+    for (float f : values) {
+        uint32_t raw = 0;
+        std::memcpy(&raw, &f, 4);
+        Put32(out, raw);
+    }
+    return out;
+}
+
+TEST_F(WavFileFormatTest, WideAndFloatDataLoadAs16Bit) {
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> fmt;
+        std::vector<uint8_t> data;
+        std::vector<int16_t> expected;  // empty: 8-bit bytes as they are
+    };
+    const std::vector<Case> cases = {
+        {"24-bit",
+         Fmt(1, 24),
+         {0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x80, 0x80, 0x00, 0x00, 0x7F, 0xFF, 0xFF, 1},
+         {32767, -32768, 1, -1}},  // -129 / 256 rounds to -1
+        {"32-bit",
+         Fmt(1, 32),
+         {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0x80, 0, 0x80, 0, 0, 0xFF, 0x7F, 0xFF, 0xFF},
+         {32767, -32768, 1, -1}},
+        {"float",
+         Fmt(3, 32),
+         Floats({1.5f, -2.0f, 0.5f, -0.25f, 0.0f}),
+         {32767, -32768, 16384, -8192, 0}},
+        {"extensible float", Fmt(0xFFFE, 32, 40, 3), Floats({-1.0f}), {-32768}},
+        {"extensible 16-bit", Fmt(0xFFFE, 16, 40, 1), {0x34, 0x12}, {0x1234}},
+        {"20-byte 8-bit", Fmt(1, 8, 20), {1, 2, 3}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Wav().Load(
+            Write("w.wav", WaveBytes::Riff({c.fmt, WaveBytes::Chunk("data", c.data)})), sample));
+        EXPECT_EQ(sample.FormatRef().Is16Bit(), !c.expected.empty());
+        if (c.expected.empty()) {
+            EXPECT_EQ(std::vector<uint8_t>(sample.Data(), sample.Data() + sample.GetByteLength()),
+                      c.data);
+            continue;
+        }
+        ASSERT_EQ(sample.GetByteLength(), 2 * c.expected.size());
+        for (size_t i = 0; i < c.expected.size(); ++i) {
+            EXPECT_EQ(static_cast<int16_t>(sample.Data()[2 * i] | (sample.Data()[2 * i + 1] << 8)),
+                      c.expected[i]);
+        }
+    }
+}
+
+TEST_F(WavFileFormatTest, OtherCodingsAreRefusedByName) {
+    const std::vector<std::pair<std::vector<uint8_t>, std::string>> cases = {
+        {Fmt(1, 12), "Cannot load 12-bit integer PCM wave data"},
+        {Fmt(3, 64), "Cannot load 64-bit floating-point wave data"},
+        {Fmt(2, 4), "Cannot load format code 0x0002 wave data"},
+        {Fmt(0xFFFE, 16, 40, 1, 0x11), "Cannot load an unknown extensible sub-format wave data"},
+    };
+    sample.SetFormat(11025, false, false);
+    ASSERT_TRUE(sample.ResizeBytes(3));
+    for (const auto& [fmt, text] : cases) {
+        messages.Clear();
+        EXPECT_FALSE(Wav().Load(
+            Write("r.wav", WaveBytes::Riff({fmt, WaveBytes::Chunk("data", Ramp(8))})), sample));
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{text});
+        EXPECT_EQ(sample.GetByteLength(), 3u);  // the sound is as it was
+    }
 }
 
 TEST_F(WavFileFormatTest, RefusesBrokenFilesWithTheirMessages) {
@@ -215,6 +289,36 @@ TEST_F(WavFileFormatTest, FailedSaveLeavesTheOldFileAlone) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
     EXPECT_TRUE(Wav().Save(path, sample));
     EXPECT_GT(ReadBytes(path).size(), 100000u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WavFileFormatTest, SizesAndRatesNeverWrap) {
+    // A data size past 2 GiB prints as it is; a rate whose byte rate passes 32 bits cannot save.
+    const std::string path = Write(
+        "huge.wav", WaveBytes::Riff({Fmt(1, 8), WaveBytes::Chunk("data", Ramp(2), 0xFFFFFFFF)}));
+    std::string type, format, size;
+    Wav().Describe(path, type, format, size);
+    EXPECT_EQ(size.substr(0, 17), "4294967295 Bytes;");
+    sample.SetFormat(4294967295u, true, true);
+    EXPECT_FALSE(Wav().Save(dir.File("fast.wav"), sample));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("fast.wav")));
+}
+
+TEST_F(WavFileFormatTest, ReadErrorFailsTheLoadWithTheReason) {
+    const std::string path = Write("ok.wav", WaveBytes::Simple(1, 8000, 8, Ramp(5000)));
+    sample.SetFormat(22050, true, true);
+    sample.SetInfo(kInfoName, "mine");
+    for (uint64_t budget : {0ull, 20ull, 200ull}) {
+        BinaryFile::FailReadsAfterForTesting(budget);
+        EXPECT_FALSE(registry.Open(path, sample)) << budget;
+        BinaryFile::ClearReadFailureForTesting();
+        EXPECT_EQ(registry.LastFailure(), path + ": Input/output error");
+        EXPECT_EQ(sample.FormatRef(), SampleFormat(22050, true, true));
+        EXPECT_EQ(sample.Info(kInfoName), "mine");
+    }
 }
 
 }  // namespace

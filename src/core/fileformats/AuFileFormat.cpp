@@ -1,6 +1,9 @@
 #include "core/fileformats/AuFileFormat.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "core/effects/Convert.h"
@@ -13,6 +16,7 @@
 #include "core/sample/ByteOrder.h"
 #include "core/sample/FrameConversion.h"
 #include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleHeap.h"
 
 namespace {
 
@@ -27,7 +31,7 @@ struct AuHeader {
     uint32_t channels = 0;
 };
 
-enum class HeaderResult { Ok, CannotOpen, BadMagic, TooSmall };
+enum class HeaderResult { Ok, CannotOpen, BadMagic, TooSmall, ReadFailed };
 
 HeaderResult ReadHeader(const std::string& path, AuHeader& header) {
     BinaryFile file;
@@ -35,6 +39,8 @@ HeaderResult ReadHeader(const std::string& path, AuHeader& header) {
         return HeaderResult::CannotOpen;
     uint8_t magic[4] = {0, 0, 0, 0};
     file.Read(magic, 4);
+    if (file.ReadFailed())
+        return HeaderResult::ReadFailed;
     if (std::memcmp(magic, ".snd", 4) == 0 || std::memcmp(magic, ".sd\0", 4) == 0) {
         header.bigEndian = true;
     } else if (std::memcmp(magic, "dns.", 4) == 0 || std::memcmp(magic, "\0ds.", 4) == 0) {
@@ -50,7 +56,7 @@ HeaderResult ReadHeader(const std::string& path, AuHeader& header) {
     header.encoding = ReadLong(file, header.bigEndian);
     header.rate = ReadLong(file, header.bigEndian);
     header.channels = ReadLong(file, header.bigEndian);
-    return HeaderResult::Ok;
+    return file.ReadFailed() ? HeaderResult::ReadFailed : HeaderResult::Ok;
 }
 
 void SwapPairs(uint8_t* data, uint32_t length) {
@@ -80,89 +86,8 @@ void WriteData(BinaryFile& file, const SampleBuffer& sample, uint32_t encoding) 
     }
 }
 
-}  // namespace
-
-bool AuFileFormat::Load(const std::string& path, SampleBuffer& sample) {
-    m_sample = &sample;
-    AuHeader header;
-    switch (ReadHeader(path, header)) {
-        case HeaderResult::CannotOpen:
-            return false;
-        case HeaderResult::BadMagic:
-            m_messages.ShowUntitledMessage("Don't understand .au magic word!");
-            return false;
-        case HeaderResult::TooSmall:
-            m_messages.ShowUntitledMessage("Sun/NeXT header size too small.");
-            return false;
-        case HeaderResult::Ok:
-            break;
-    }
-    const bool stereo = header.channels != 1;
-    uint16_t options = 0;
-    switch (header.encoding) {
-        case kULawEncoding:
-            sample.SetFormat(header.rate, stereo, false);
-            break;
-        case kLinear8:
-            sample.SetFormat(header.rate, stereo, false);
-            break;
-        case kLinear16:
-            sample.SetFormat(header.rate, stereo, true);
-            break;
-        default:
-            break;  // the bytes load unchanged into the sound's current format
-    }
-    if (!ReadFileIntoSample(m_messages, sample, path, header.headerSize, 0))
-        return false;
-    switch (header.encoding) {
-        case kULawEncoding:
-            if (!DecodeULaw(m_messages, sample)) {
-                sample.FreeBlock();
-                return false;
-            }
-            options = AuSaveOptions::kULaw;
-            break;
-        case kLinear8:
-            AddToBytes(sample.Data(), sample.GetByteLength(), 128);
-            options = AuSaveOptions::kLinear;
-            break;
-        case kLinear16:
-            if (header.bigEndian)
-                SwapPairs(sample.Data(), sample.GetByteLength());
-            options = AuSaveOptions::kLinear;
-            break;
-        default:
-            break;
-    }
-    StoreOptions(options);
-    return true;
-}
-
-bool AuFileFormat::Save(const std::string& path, SampleBuffer& sample) {
-    m_sample = &sample;
-    SafeFileWriter writer(path);
-    if (!writer.Open())
-        return false;
-    const uint16_t options = GetStoredOptions();
-    uint32_t encoding = kULawEncoding;
-    if ((options & AuSaveOptions::kLinear) != 0) {
-        encoding = sample.FormatRef().Is16Bit() ? kLinear16 : kLinear8;
-    } else {
-        const bool force = (options & AuSaveOptions::kForce8k) != 0;
-        if (force) {
-            if (!ChangeFormat(m_messages, sample, SampleFormat(8000, false, true)))
-                return false;
-        } else {
-            // Only the sample size changes; the rate is kept as it is, so a sound at a rate the
-            // rate converter refuses (above 50000 Hz, or 0) still saves as mu-law.
-            const SampleFormat target(sample.GetFrequency(), sample.FormatRef().IsStereo(), true);
-            if (!ConvertLayout(m_messages, sample, sample.FormatRef().GetLayoutCode(),
-                               target.GetLayoutCode()))
-                return false;
-        }
-    }
-    const uint32_t values = sample.GetByteLength() / 2;
-    const uint32_t dataSize = encoding == kULawEncoding ? values : sample.GetByteLength();
+void WriteHeader(BinaryFile& file, const SampleBuffer& sample, uint32_t encoding,
+                 uint32_t dataSize) {
     std::vector<uint8_t> head;
     byteorder::Append32BE(head, 0x2E736E64);  // ".snd"
     byteorder::Append32BE(head, 32);
@@ -171,15 +96,26 @@ bool AuFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     byteorder::Append32BE(head, sample.GetFrequency());
     byteorder::Append32BE(head, sample.GetChannels());
     head.resize(32, 0);
-    BinaryFile& file = writer.File();
     file.Write(head.data(), head.size());
-    if (encoding != kULawEncoding) {
-        WriteData(file, sample, encoding);
-        return writer.Commit();
-    }
-    // Each value is written as its code and replaced in memory by the code's expansion: the
-    // sound ends 16-bit with the quantisation of the round trip, and since its block never
-    // shrinks to the codes it never has to grow back, so it can never be left holding codes.
+}
+
+// Makes the sound 16-bit (at 8000 Hz mono when the options force it).
+bool PrepareULaw(MessageSink& messages, SampleBuffer& sample, uint16_t options) {
+    if ((options & AuSaveOptions::kForce8k) != 0)
+        return ChangeFormat(messages, sample, SampleFormat(8000, false, true));
+    // Only the sample size changes; the rate is kept as it is, so a sound at a rate the rate
+    // converter refuses (above 50000 Hz, or 0) still saves as mu-law.
+    const SampleFormat target(sample.GetFrequency(), sample.FormatRef().IsStereo(), true);
+    return ConvertLayout(messages, sample, sample.FormatRef().GetLayoutCode(),
+                         target.GetLayoutCode());
+}
+
+// Each value is written as its code and replaced in memory by the code's expansion: the sound
+// ends 16-bit with the quantisation of the round trip. An odd last byte is no value: the header
+// does not count it, and the sound drops it too.
+bool WriteULaw(BinaryFile& file, SampleBuffer& sample) {
+    const uint32_t values = sample.GetByteLength() / 2;
+    WriteHeader(file, sample, kULawEncoding, values);
     uint8_t* data = sample.Data();
     std::vector<uint8_t> codes(1 << 16);
     for (uint32_t done = 0; done < values;) {
@@ -193,7 +129,128 @@ bool AuFileFormat::Save(const std::string& path, SampleBuffer& sample) {
         file.Write(codes.data(), piece);
         done += piece;
     }
-    return writer.Commit();
+    if (sample.GetByteLength() != values * 2 && !sample.ResizeBytes(values * 2))
+        sample.SetByteLength(values * 2);
+    return !file.Failed();
+}
+
+// A copy of a sound's bytes and format, to put it back after a failed save.
+class SoundBackup {
+public:
+    ~SoundBackup() { SampleHeap::Instance().Free(m_block); }
+    bool Take(const SampleBuffer& sample) {
+        m_format = sample.FormatRef();
+        m_length = sample.GetByteLength();
+        m_block = SampleHeap::Instance().Allocate(m_length);
+        if (m_block != nullptr && m_length != 0)
+            std::memcpy(m_block, sample.Data(), m_length);
+        return m_block != nullptr;
+    }
+    void Restore(SampleBuffer& sample) {
+        sample.AdoptBlock(m_block, m_length);
+        sample.SetFormat(m_format);
+        m_block = nullptr;
+    }
+
+private:
+    uint8_t* m_block = nullptr;
+    uint32_t m_length = 0;
+    SampleFormat m_format;
+};
+
+}  // namespace
+
+bool AuFileFormat::Load(const std::string& path, SampleBuffer& sample) {
+    m_sample = &sample;
+    ClearFailure();
+    AuHeader header;
+    switch (ReadHeader(path, header)) {
+        case HeaderResult::CannotOpen:
+            return false;
+        case HeaderResult::ReadFailed:
+            SetFailure(path, std::strerror(EIO));
+            return false;
+        case HeaderResult::BadMagic:
+            m_messages.ShowUntitledMessage("Don't understand .au magic word!");
+            return false;
+        case HeaderResult::TooSmall:
+            m_messages.ShowUntitledMessage("Sun/NeXT header size too small.");
+            return false;
+        case HeaderResult::Ok:
+            break;
+    }
+    std::string failure;
+    uint32_t length = 0;
+    uint8_t* block = ReadFileBlock(m_messages, path, header.headerSize, 0, length, &failure);
+    if (block == nullptr) {
+        SetFailure(failure);
+        return false;
+    }
+    // Everything is decoded in the new block; the sound changes only once it is complete.
+    SampleFormat format = sample.FormatRef();
+    const bool stereo = header.channels != 1;
+    uint16_t options = 0;
+    switch (header.encoding) {
+        case kULawEncoding: {
+            uint8_t* wide = AllocateLoadBlock(m_messages, path, uint64_t{length} * 2);
+            if (wide == nullptr) {
+                SampleHeap::Instance().Free(block);
+                return false;
+            }
+            for (uint32_t i = 0; i < length; ++i)
+                frames::Store16(wide + 2 * size_t{i}, ULawExpand(block[i]));
+            SampleHeap::Instance().Free(block);
+            block = wide;
+            length *= 2;
+            format = SampleFormat(header.rate, stereo, true);
+            options = AuSaveOptions::kULaw;
+            break;
+        }
+        case kLinear8:
+            AddToBytes(block, length, 128);
+            format = SampleFormat(header.rate, stereo, false);
+            options = AuSaveOptions::kLinear;
+            break;
+        case kLinear16:
+            if (header.bigEndian)
+                SwapPairs(block, length);
+            format = SampleFormat(header.rate, stereo, true);
+            options = AuSaveOptions::kLinear;
+            break;
+        default:
+            break;  // the bytes load unchanged into the sound's current format
+    }
+    sample.AdoptBlock(block, length);
+    sample.SetFormat(format);
+    StoreOptions(options);
+    return true;
+}
+
+bool AuFileFormat::Save(const std::string& path, SampleBuffer& sample) {
+    m_sample = &sample;
+    ClearFailure();
+    SafeFileWriter writer(path);
+    if (!writer.Open())
+        return Finish(writer, false);
+    const uint16_t options = GetStoredOptions();
+    if ((options & AuSaveOptions::kLinear) != 0) {
+        const uint32_t encoding = sample.FormatRef().Is16Bit() ? kLinear16 : kLinear8;
+        WriteHeader(writer.File(), sample, encoding, sample.GetByteLength());
+        WriteData(writer.File(), sample, encoding);
+        return Finish(writer, !writer.File().Failed());
+    }
+    // The mu-law save changes the sound in memory (to 16-bit with the round trip's values); a
+    // save that fails puts it back exactly as it was, so it keeps a copy until the end.
+    SoundBackup backup;
+    if (!backup.Take(sample)) {
+        m_messages.ShowMessage("Error manipulating memory!");
+        return Finish(writer, false);
+    }
+    if (PrepareULaw(m_messages, sample, options) && Finish(writer, WriteULaw(writer.File(), sample)))
+        return true;
+    Finish(writer, false);
+    backup.Restore(sample);
+    return false;
 }
 
 void AuFileFormat::AppendFilter(std::string& filter) const {

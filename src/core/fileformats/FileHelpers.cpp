@@ -1,6 +1,11 @@
 #include "core/fileformats/FileHelpers.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "core/fileformats/SafeFileWriter.h"
@@ -25,56 +30,104 @@ void WriteLong(BinaryFile& file, uint32_t value, bool swap) {
     file.Write(b, 4);
 }
 
-bool ReadFileIntoSample(MessageSink& messages, SampleBuffer& sample, const std::string& path,
-                        uint32_t offset, uint32_t length) {
+namespace {
+constexpr uint64_t kLoadSizeCap = uint64_t{1} << 30;
+uint64_t g_testLoadLimit = 0;
+}  // namespace
+
+uint64_t LoadSizeLimit() {
+    if (g_testLoadLimit != 0)
+        return g_testLoadLimit;
+    const long pages = ::sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return kLoadSizeCap;
+    return std::min(kLoadSizeCap, static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize));
+}
+
+void SetLoadSizeLimitForTesting(uint64_t bytes) {
+    g_testLoadLimit = bytes;
+}
+
+uint8_t* AllocateLoadBlock(MessageSink& messages, const std::string& path, uint64_t bytes) {
+    const uint64_t limit = LoadSizeLimit();
+    if (bytes > limit) {
+        messages.ShowMessage(path + " is too large to load: the sound would take " +
+                             std::to_string(bytes) + " bytes, more than the limit of " +
+                             std::to_string(limit) + " bytes");
+        return nullptr;
+    }
+    uint8_t* block = SampleHeap::Instance().Allocate(static_cast<size_t>(bytes));
+    if (block == nullptr)
+        messages.ShowUntitledMessage("Error manipulating memory!");
+    return block;
+}
+
+uint8_t* ReadFileBlock(MessageSink& messages, const std::string& path, uint32_t offset,
+                       uint32_t length, uint32_t& got, std::string* failure) {
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::Read)) {
-        return false;
+        return nullptr;
     }
     const uint64_t fileLength = file.Length();
     const uint64_t available = fileLength > offset ? fileLength - offset : 0;
-    if (offset != 0)
-        file.Seek(offset);
+    if (!file.Seek(offset)) {
+        if (failure != nullptr)
+            *failure = path + ": " + std::strerror(errno);
+        return nullptr;
+    }
     // A length of 0 takes the rest of the file; a promised length is never taken beyond what
     // the file holds, so a lying header cannot make us allocate more than the file supplies.
-    uint64_t wanted = length == 0 ? available : std::min<uint64_t>(length, available);
-    uint8_t* block = wanted <= std::numeric_limits<uint32_t>::max()
-                         ? SampleHeap::Instance().Allocate(static_cast<size_t>(wanted))
-                         : nullptr;
-    if (block == nullptr) {
-        messages.ShowUntitledMessage("Error manipulating memory!");
-        return false;
+    const uint64_t wanted = length == 0 ? available : std::min<uint64_t>(length, available);
+    uint8_t* block = AllocateLoadBlock(messages, path, wanted);
+    if (block == nullptr)
+        return nullptr;
+    const size_t read = file.Read(block, static_cast<size_t>(wanted));
+    if (file.ReadFailed()) {
+        SampleHeap::Instance().Free(block);
+        if (failure != nullptr)
+            *failure = path + ": " + std::strerror(file.Error());
+        return nullptr;
     }
-    const size_t got = file.Read(block, static_cast<size_t>(wanted));
-    sample.AdoptBlock(block, static_cast<uint32_t>(wanted));
-    if (got < wanted)
-        sample.ResizeBytes(static_cast<uint32_t>(got));
+    // The file shrank under us: the sound is the bytes that were there. Shrinking a block
+    // cannot fail, and if it did the longer block would still be ours to keep.
+    uint8_t* kept = read < wanted ? SampleHeap::Instance().Reallocate(block, read) : block;
+    got = static_cast<uint32_t>(read);
+    return kept != nullptr ? kept : block;
+}
+
+bool ReadFileIntoSample(MessageSink& messages, SampleBuffer& sample, const std::string& path,
+                        uint32_t offset, uint32_t length, std::string* failure) {
+    uint32_t got = 0;
+    uint8_t* block = ReadFileBlock(messages, path, offset, length, got, failure);
+    if (block == nullptr)
+        return false;
+    sample.AdoptBlock(block, got);
     return true;
 }
 
-bool WriteSampleFile(const SampleBuffer& sample, const std::string& path) {
-    SafeFileWriter writer(path);
-    if (!writer.Open()) {
-        return false;
-    }
+bool WriteSampleFile(const SampleBuffer& sample, SafeFileWriter& writer) {
     if (sample.GetByteLength() != 0) {
         writer.File().Write(sample.Data(), sample.GetByteLength());
     }
-    return writer.Commit();
+    return !writer.File().Failed();
 }
 
-bool LoadRawFallback(MessageSink& messages, SampleBuffer& sample, const std::string& path) {
+bool LoadRawFallback(MessageSink& messages, SampleBuffer& sample, const std::string& path,
+                     std::string* failure) {
     if (sample.IsLent()) {
         return false;
     }
+    if (!ReadFileIntoSample(messages, sample, path, 0, 0, failure))
+        return false;
     sample.SetFormat(11025, false, false);
-    return ReadFileIntoSample(messages, sample, path, 0, 0);
+    return true;
 }
 
 std::string DescribeSize(uint64_t bytes, double seconds, const char* suffix) {
     char text[96];
-    std::snprintf(text, sizeof text, "%d Bytes; %.2f secs%s", static_cast<int>(bytes), seconds,
-                  suffix);
+    std::snprintf(text, sizeof text, "%llu Bytes; %.2f secs%s",
+                  static_cast<unsigned long long>(bytes), seconds, suffix);
     return text;
 }
 

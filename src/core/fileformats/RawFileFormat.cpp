@@ -1,18 +1,30 @@
 #include "core/fileformats/RawFileFormat.h"
 
+#include <cstdio>
+
 #include "core/fileformats/BinaryFile.h"
 #include "core/fileformats/FileHelpers.h"
+#include "core/fileformats/SafeFileWriter.h"
 #include "core/sample/SampleBuffer.h"
 
 bool RawFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
+    ClearFailure();
+    std::string failure;
+    if (!ReadFileIntoSample(m_messages, sample, path, 0, 0, &failure)) {
+        if (!failure.empty())
+            SetFailure(failure);
+        return false;
+    }
     sample.SetFormat(11025, false, false);
-    return ReadFileIntoSample(m_messages, sample, path, 0, 0);
+    return true;
 }
 
 bool RawFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
-    return WriteSampleFile(sample, path);
+    ClearFailure();
+    SafeFileWriter writer(path);
+    return writer.Open() ? Finish(writer, WriteSampleFile(sample, writer)) : Finish(writer, false);
 }
 
 void RawFileFormat::AppendFilter(std::string& filter) const {

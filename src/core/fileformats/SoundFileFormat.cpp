@@ -1,5 +1,9 @@
 #include "core/fileformats/SoundFileFormat.h"
 
+#include <cstring>
+
+#include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/SafeFileWriter.h"
 #include "core/messages/MessageSink.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleHeap.h"
@@ -32,4 +36,22 @@ bool SoundFileFormat::AllocateSampleData(uint32_t size) {
     }
     m_sample->AdoptBlock(block, size);
     return true;
+}
+
+bool SoundFileFormat::Finish(SafeFileWriter& writer, bool written) {
+    if (written && writer.Commit())
+        return true;
+    if (!written)
+        writer.Abandon();
+    m_failure = writer.Failure();
+    return false;
+}
+
+bool SoundFileFormat::ReadFailure(const std::string& path, const BinaryFile& file) {
+    SetFailure(path, std::strerror(file.Error()));
+    return false;
+}
+
+void SoundFileFormat::SetFailure(const std::string& path, const std::string& reason) {
+    m_failure = path + ": " + reason;
 }

@@ -4,6 +4,8 @@
 #include <string>
 
 class MessageSink;
+class BinaryFile;
+class SafeFileWriter;
 class SampleBuffer;
 
 // One sound-file format. Each handler has a fixed id (WAV 1, Creative Voice 2, Sun/NeXT 3,
@@ -34,7 +36,23 @@ public:
     uint16_t GetStoredOptions() const;
     void StoreOptions(uint16_t bits);
 
+    // Why the last Load or Save failed for a reason of the system, as "PATH: reason" (for
+    // example "No space left on device"); empty after a success or a refusal that showed its
+    // own message.
+    const std::string& LastFailure() const { return m_failure; }
+
 protected:
+    // Puts the written file in place when `written`; else (or when that fails) keeps the
+    // writer's reason as the failure. The writer's temporary is gone either way.
+    bool Finish(SafeFileWriter& writer, bool written);
+    // Keeps the reason of a read that failed, so that a failing disk is not taken for the end
+    // of the file; false, for the loaders to return.
+    bool ReadFailure(const std::string& path, const BinaryFile& file);
+    // Sets the failure to "PATH: reason" for a refusal that must name the file.
+    void SetFailure(const std::string& path, const std::string& reason);
+    void SetFailure(const std::string& failure) { m_failure = failure; }
+    void ClearFailure() { m_failure.clear(); }
+
     // Replaces the sample's block by a new one of `size` bytes; "Error manipulating memory!"
     // (titled) when the heap refuses.
     bool AllocateSampleData(uint32_t size);
@@ -43,5 +61,6 @@ protected:
     MessageSink& m_messages;
 
 private:
+    std::string m_failure;
     uint32_t m_id;
 };

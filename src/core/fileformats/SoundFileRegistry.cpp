@@ -13,12 +13,6 @@
 
 namespace {
 
-// A handler's id is one more than its position, as the options words already stored expect.
-static_assert(WavFileFormat::kId == SoundFileRegistry::kWav + 1);
-static_assert(VocFileFormat::kId == SoundFileRegistry::kVoc + 1);
-static_assert(AuFileFormat::kId == SoundFileRegistry::kAu + 1);
-static_assert(RawFileFormat::kId == SoundFileRegistry::kRaw + 1);
-
 constexpr const char* kAllSupportedPair = "All Supported Formats|*.au;*.snd;*.voc;*.wav|";
 
 bool EndsWith(const std::string& upper, const char* suffix) {
@@ -28,6 +22,12 @@ bool EndsWith(const std::string& upper, const char* suffix) {
 }
 
 }  // namespace
+
+// A handler's id is one more than its position, as the options words already stored expect.
+static_assert(WavFileFormat::kId == SoundFileRegistry::kWav + 1);
+static_assert(VocFileFormat::kId == SoundFileRegistry::kVoc + 1);
+static_assert(AuFileFormat::kId == SoundFileRegistry::kAu + 1);
+static_assert(RawFileFormat::kId == SoundFileRegistry::kRaw + 1);
 
 SoundFileRegistry::SoundFileRegistry(MessageSink& messages, AuOptionsPresenter* auOptions)
     : m_messages(messages) {
@@ -61,18 +61,30 @@ bool SoundFileRegistry::Open(const std::string& path, SampleBuffer& sample) {
     if (sample.IsLent()) {
         return false;
     }
-    if (HandlerForName(path).Load(path, sample)) {
+    m_lastFailure.clear();
+    SoundFileFormat& handler = HandlerForName(path);
+    if (handler.Load(path, sample)) {
         return true;
     }
-    if (LoadRawFallback(m_messages, sample, path)) {
+    m_lastFailure = handler.LastFailure();
+    std::string fallbackFailure;
+    if (LoadRawFallback(m_messages, sample, path, &fallbackFailure)) {
+        m_lastFailure.clear();
         return true;
     }
-    m_messages.ShowMessage("Couldn't open file");
+    if (m_lastFailure.empty())
+        m_lastFailure = fallbackFailure;
+    // A read error is told with the system's reason, so it is not taken for a bad file.
+    m_messages.ShowMessage(m_lastFailure.empty() ? std::string("Couldn't open file")
+                                                 : "Couldn't open file: " + m_lastFailure);
     return false;
 }
 
 bool SoundFileRegistry::Save(const std::string& path, SampleBuffer& sample) {
-    return HandlerForName(path).Save(path, sample);
+    SoundFileFormat& handler = HandlerForName(path);
+    const bool saved = handler.Save(path, sample);
+    m_lastFailure = saved ? std::string() : handler.LastFailure();
+    return saved;
 }
 
 bool SoundFileRegistry::Describe(const std::string& path, std::string& fileType,

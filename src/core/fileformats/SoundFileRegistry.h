@@ -36,6 +36,8 @@ public:
     // message while the sample is playing.
     bool Open(const std::string& path, SampleBuffer& sample);
     bool Save(const std::string& path, SampleBuffer& sample);
+    // Why the last Open or Save failed for a reason of the system ("PATH: reason"), else empty.
+    const std::string& LastFailure() const { return m_lastFailure; }
     bool Describe(const std::string& path, std::string& fileType, std::string& sampleFormat,
                   std::string& size);
     // `index` is the save dialog's type entry minus 1.
@@ -46,6 +48,7 @@ private:
     MessageSink& m_messages;
     std::string m_filter;
     size_t m_saveFilterOffset = 0;
+    std::string m_lastFailure;
 };
 
 // The folder remembered by the file dialogs: "LoadPath" under "SOFTWARE\Orvex".

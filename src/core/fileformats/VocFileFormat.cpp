@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "core/fileformats/BinaryFile.h"
+#include "core/fileformats/FileHelpers.h"
 #include "core/fileformats/SafeFileWriter.h"
 #include "core/messages/MessageSink.h"
 #include "core/sample/ByteOrder.h"
 #include "core/sample/SampleBuffer.h"
+#include "core/sample/SampleHeap.h"
 
 namespace {
 
@@ -24,7 +26,6 @@ uint32_t ReadLe(BinaryFile& file, size_t bytes) {
     return byteorder::Load32LE(b);
 }
 
-// The low `bytes` bytes of `value` (the block lengths are 24-bit).
 void PutLe(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
     uint8_t b[4];
     byteorder::Store32LE(b, value);
@@ -125,11 +126,14 @@ bool VocFileFormat::NextBlock(ParseState& state, BinaryFile& file) {
 
 bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
+    ClearFailure();
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::Read))
         return false;
     char signature[20];
     if (file.Read(signature, 20) != 20) {
+        if (file.ReadFailed())
+            return ReadFailure(path, file);
         m_messages.ShowMessage("Unexpected EOF in file");
         return false;
     }
@@ -139,6 +143,7 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
     }
     const auto offset = static_cast<int16_t>(ReadLe(file, 2));
     ParseState state;
+    // In 64 bits: silence blocks alone can describe far more than 4 GiB.
     uint64_t total = 0;
     const bool chainStarts = offset >= 0 && file.Seek(static_cast<uint64_t>(offset));
     while (chainStarts && NextBlock(state, file)) {
@@ -151,20 +156,18 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
             file.Seek(file.Tell() + present);
         }
     }
+    if (file.ReadFailed())
+        return ReadFailure(path, file);
     if (state.rateCode == -1) {
         m_messages.ShowMessage("Input .voc file had no sound!");
         return false;
     }
-    if (total > UINT32_MAX) {
-        m_messages.ShowMessage("Error manipulating memory!");
-        return false;
-    }
-    if (!AllocateSampleData(static_cast<uint32_t>(total)))
+    uint8_t* data = AllocateLoadBlock(m_messages, path, total);
+    if (data == nullptr)
         return false;
 
     state.warned.clear();
     file.Seek(static_cast<uint64_t>(offset));
-    uint8_t* data = sample.Data();
     uint64_t written = 0;
     // The whole chain is walked again, so that its warnings are shown in this pass too.
     while (NextBlock(state, file)) {
@@ -174,11 +177,19 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
                                          : file.Read(data + written, count);
         written += got;
         if (got != count)
-            break;  // the file shrank or failed under us: keep what was read
+            break;  // the file shrank or failed under us
+    }
+    if (file.ReadFailed()) {
+        SampleHeap::Instance().Free(data);
+        return ReadFailure(path, file);
     }
     // The sound is what the second pass really produced, never bytes left as memory held them.
-    if (written < total)
-        sample.ResizeBytes(static_cast<uint32_t>(written));
+    // Shrinking cannot fail; if it did, the larger block still holds the bytes.
+    if (written < total) {
+        uint8_t* smaller = SampleHeap::Instance().Reallocate(data, static_cast<size_t>(written));
+        data = smaller != nullptr ? smaller : data;
+    }
+    sample.AdoptBlock(data, static_cast<uint32_t>(written));
 
     double frequency = 0.0;
     bool stereo = false;
@@ -197,6 +208,7 @@ bool VocFileFormat::Load(const std::string& path, SampleBuffer& sample) {
 
 bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     m_sample = &sample;
+    ClearFailure();
     if (sample.FormatRef().Is16Bit()) {
         m_messages.ShowMessage(
             ".VOC files only support 8-bit sample data. Convert the sample to 8-bit, then save");
@@ -207,7 +219,7 @@ bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
         return false;  // no time constant or rate code describes 0 Hz
     SafeFileWriter writer(path);
     if (!writer.Open())
-        return false;
+        return Finish(writer, false);
     BinaryFile& file = writer.File();
 
     std::vector<uint8_t> head(kSignature, kSignature + 20);
@@ -225,14 +237,14 @@ bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     head.push_back(sample.FormatRef().IsStereo() ? 1 : 0);
 
     const uint32_t length = sample.GetByteLength();
+    // Saving only reads the bytes: a sound that plays keeps playing.
+    const uint8_t* data = std::as_const(sample).Data();
     const uint32_t first = std::min(length, kMaxFirstBlockData);
     head.push_back(1);
     PutLe(head, first + 2, 3);
     head.push_back(RateCode(frequency));
     head.push_back(0);
     file.Write(head.data(), head.size());
-    // Saving only reads the bytes: a sound that plays keeps playing.
-    const uint8_t* data = std::as_const(sample).Data();
     if (first != 0)
         file.Write(data, first);
     // The rest follows in continuation blocks at the same rate.
@@ -246,7 +258,7 @@ bool VocFileFormat::Save(const std::string& path, SampleBuffer& sample) {
     }
     const uint8_t terminator[4] = {0, 0, 0, 0};
     file.Write(terminator, 4);
-    return writer.Commit();
+    return Finish(writer, !file.Failed());
 }
 
 void VocFileFormat::AppendFilter(std::string& filter) const {

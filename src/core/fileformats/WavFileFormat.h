@@ -2,6 +2,8 @@
 
 #include "core/fileformats/SoundFileFormat.h"
 
+class BinaryFile;
+
 // RIFF WAVE files with linear PCM data and a LIST "INFO" chunk of the information strings.
 class WavFileFormat : public SoundFileFormat {
 public:
@@ -13,6 +15,10 @@ public:
     void AppendFilter(std::string& filter) const override;
     bool Describe(const std::string& path, std::string& fileType, std::string& sampleFormat,
                   std::string& size) override;
+
+private:
+    // Every chunk of the file; false when a write failed.
+    bool WriteWave(BinaryFile& file, SampleBuffer& sample);
 };
 
 // The version text that every saved file carries in its "ISFT" string.

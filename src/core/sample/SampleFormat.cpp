@@ -4,7 +4,7 @@
 
 void SampleFormat::Describe(std::string& text) const {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%d Hz %s %s", static_cast<int>(m_frequency),
+    std::snprintf(buffer, sizeof buffer, "%u Hz %s %s", static_cast<unsigned>(m_frequency),
                   Is16Bit() ? "16-Bit" : "8-Bit", IsStereo() ? "Stereo" : "Mono");
     text = buffer;
 }

@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+
+#include "core/messages/MessageSink.h"
 
 uint32_t BatchContext::RangeFirst() const {
     if (wholeRange)
@@ -76,4 +79,12 @@ bool ParseFormat(const std::string& text, SampleFormat& format) {
     }
     format = SampleFormat(rate, channels == 2, bits == 16);
     return true;
+}
+
+bool FitsSoundLimit(MessageSink& messages, uint64_t resultBytes, const char* operation) {
+    if (resultBytes <= kMaxSoundBytes)
+        return true;
+    messages.ShowMessage(std::string(operation) + " refused: the result (" + std::to_string(resultBytes) +
+                " bytes) would pass the 4 GiB limit of a sound");
+    return false;
 }

@@ -15,8 +15,15 @@ enum BatchStatus : int {
     kBatchCannotOpen = 1,
     kBatchUsage = 2,
     kBatchSaveFailed = 3,
-    kBatchDeviceFailed = 4,  // an audio device could not be opened or stopped answering
+    kBatchDeviceFailed = 4,     // an audio device could not be opened or stopped answering
+    kBatchOperationFailed = 5,  // an operation was refused or could not be done
 };
+
+// The most bytes a sound may hold: its lengths are 32-bit.
+inline constexpr uint64_t kMaxSoundBytes = UINT32_MAX;
+// Refuses, with a message naming the 4 GiB limit, an operation whose result would need more
+// than kMaxSoundBytes; checked before the operation starts, in 64-bit arithmetic.
+bool FitsSoundLimit(MessageSink& messages, uint64_t resultBytes, const char* operation);
 
 // The one sound the operations work on, and the range chosen with --select.
 struct BatchContext {
@@ -32,6 +39,9 @@ struct BatchContext {
     uint32_t first = 0;
     uint32_t last = 0;
     uint32_t channel = 0;  // 0 both, 1 left, 2 right
+    // Frames of the sound that --copy or --cut last put on the clipboard (the tool's clipboard
+    // is its own), so that a paste's size is known before the clipboard is read.
+    uint64_t clipboardFrames = 0;
 
     // The range as the operations take it: the whole sample before any --select (and after
     // "--select all"), else the chosen frames with the last one clipped to the last frame of

@@ -23,7 +23,7 @@ constexpr const char* kUsageHead =
     "\n"
     "Messages that the editor shows in a message box are written to standard error.\n"
     "Exit status: 0 success, 1 INPUT could not be opened, 2 bad usage, 3 a save failed,\n"
-    "4 an audio device failed.\n"
+    "4 an audio device failed, 5 an operation failed.\n"
     "\n"
     "Operations:\n";
 

@@ -4,21 +4,34 @@
 
 namespace {
 
+int Status(bool done) {
+    return done ? int{kBatchOk} : int{kBatchOperationFailed};
+}
+
+uint64_t RangeFrames(const BatchContext& c) {
+    return c.sample.GetFrameCount() == 0 ? 0 : uint64_t{c.RangeLast()} - c.RangeFirst() + 1;
+}
+
 int CopyRange(BatchContext& c) {
-    Copy(c.services.clipboard, c.services.messages, c.sample, c.RangeFirst(), c.RangeLast(),
-         c.channel);
+    const uint64_t frames = RangeFrames(c);
+    if (!Copy(c.services.clipboard, c.services.messages, c.sample, c.RangeFirst(), c.RangeLast(),
+              c.channel))
+        return kBatchOperationFailed;
+    c.clipboardFrames = frames;
     return kBatchOk;
 }
 
 int CutRange(BatchContext& c) {
-    Cut(c.services.clipboard, c.services.messages, c.sample, c.RangeFirst(), c.RangeLast(),
-        c.channel);
+    const uint64_t frames = RangeFrames(c);
+    if (!Cut(c.services.clipboard, c.services.messages, c.sample, c.RangeFirst(), c.RangeLast(),
+             c.channel))
+        return kBatchOperationFailed;
+    c.clipboardFrames = frames;
     return kBatchOk;
 }
 
 int DeleteRange(BatchContext& c) {
-    Delete(c.sample, c.RangeFirst(), c.RangeLast(), c.channel);
-    return kBatchOk;
+    return Status(Delete(c.sample, c.RangeFirst(), c.RangeLast(), c.channel));
 }
 
 int Undo(BatchContext& c) {
@@ -36,8 +49,14 @@ std::optional<BatchStep> ParsePaste(const std::string& arg, std::string& error) 
         return std::nullopt;
     }
     return BatchStep([frame, channel](BatchContext& c) {
-        Paste(c.services.clipboard, c.services.messages, c.sample, frame, channel);
-        return int{kBatchOk};
+        // The pasted frames take the sound's layout; the whole result must fit before the
+        // clipboard is even read.
+        const uint64_t bytes =
+            (uint64_t{c.sample.GetFrameCount()} + c.clipboardFrames) * c.sample.GetBytesPerFrame();
+        if (!FitsSoundLimit(c.services.messages, bytes, "Paste"))
+            return int{kBatchOperationFailed};
+        return Status(c.clipboardFrames == 0 || Paste(c.services.clipboard, c.services.messages,
+                                                      c.sample, frame, channel) != 0);
     });
 }
 

@@ -1,4 +1,6 @@
 // The effects that need no curve, each as the editor's command with its dialog confirmed.
+#include <algorithm>
+
 #include <cstdio>
 
 #include "core/effects/Amplify.h"
@@ -82,9 +84,18 @@ std::optional<BatchStep> ParseConvert(const std::string& arg, std::string& error
     }
     return BatchStep([target](BatchContext& c) {
         // As the Convert command: the bytes are taken to be in the stored format.
+        const SampleFormat& from = c.originalFormat;
+        const uint64_t frames = c.sample.GetByteLength() / from.GetBytesPerFrame();
+        const uint64_t resampled = from.GetFrequency() == 0
+                                       ? frames
+                                       : frames * target.GetFrequency() / from.GetFrequency() + 1;
+        // The conversion holds both layouts at once while it works.
+        if (!FitsSoundLimit(c.services.messages, std::max(frames, resampled) * target.GetBytesPerFrame(), "Convert"))
+            return int{kBatchOperationFailed};
         c.sample.SetFormat(c.originalFormat);
-        if (ChangeFormat(c.services.messages, c.sample, target))
-            c.originalFormat = target;
+        if (!ChangeFormat(c.services.messages, c.sample, target))
+            return int{kBatchOperationFailed};
+        c.originalFormat = target;
         return int{kBatchOk};
     });
 }
