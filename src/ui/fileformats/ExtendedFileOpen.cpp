@@ -38,7 +38,6 @@ CExtendedFileOpen::CExtendedFileOpen(bool openMode, const QStringList& filters, 
                                      QWidget* parent)
     : QFileDialog(parent), m_openMode(openMode), m_services(services) {
     setOption(QFileDialog::DontUseNativeDialog, true);
-    setOption(QFileDialog::ReadOnly, false);
     setAcceptMode(openMode ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     setFileMode(openMode ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     setWindowTitle(openMode ? QStringLiteral("Open") : QStringLiteral("Save As"));
