@@ -1,11 +1,9 @@
 #include "ui/app/FileDialogs.h"
 
-#include <QFileDialog>
-#include <QFileInfo>
-
 #include "core/fileformats/SoundFileRegistry.h"
 #include "core/services/Services.h"
 #include "core/settings/SettingsStore.h"
+#include "ui/fileformats/ExtendedFileOpen.h"
 
 namespace {
 
@@ -22,15 +20,11 @@ void StoreLoadPath(SettingsStore& settings, const QString& chosen) {
     settings.SetString(kOrvexKey, kLoadPathValue, FolderForLoadPath(chosen.toStdString()));
 }
 
-// A plain dialog (not the desktop's own) so that it looks the same everywhere and can be
-// answered by the tests.
-void PrepareDialog(SettingsStore& settings, QFileDialog& dialog, const QStringList& filters,
-                   int entry) {
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setNameFilters(filters);
+// The dialog starts in the remembered folder, on the given type entry (counted from 1).
+void PrepareDialog(SettingsStore& settings, CExtendedFileOpen& dialog, int entry) {
+    const QStringList filters = dialog.nameFilters();
     if (entry >= 1 && entry <= filters.size())
         dialog.selectNameFilter(filters[entry - 1]);
-    dialog.setDefaultSuffix(QStringLiteral("wav"));
     const QString folder = StoredLoadPath(settings);
     if (!folder.isEmpty())
         dialog.setDirectory(folder);
@@ -56,35 +50,31 @@ QStringList NameFiltersFromRegistry(const std::string& filter) {
 }
 
 bool OpenDialog(QWidget* parent, Services& services, QString& name) {
-    const QStringList filters = NameFiltersFromRegistry(services.registry.OpenFilter());
-    QFileDialog dialog(parent, QStringLiteral("Open"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    PrepareDialog(services.settings, dialog, filters, s_openTypeEntry);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    CExtendedFileOpen dialog(true, NameFiltersFromRegistry(services.registry.OpenFilter()),
+                             services, parent);
+    PrepareDialog(services.settings, dialog, s_openTypeEntry);
+    if (dialog.exec() != QDialog::Accepted || dialog.FileName().isEmpty())
         return false;
-    const qsizetype entry = filters.indexOf(dialog.selectedNameFilter());
-    if (entry >= 0)
-        s_openTypeEntry = static_cast<int>(entry) + 1;
+    if (dialog.TypeEntry() >= 1)
+        s_openTypeEntry = dialog.TypeEntry();
     // The platform's dialog leaves the current folder alone, so the whole path is handed back.
-    name = QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
+    name = dialog.FileName();
     StoreLoadPath(services.settings, name);
     return true;
 }
 
 bool SaveDialog(QWidget* parent, Services& services, QString& path, QString& title,
-                SampleBuffer& /*sample*/) {
-    const QStringList filters = NameFiltersFromRegistry(services.registry.SaveFilter());
-    QFileDialog dialog(parent, QStringLiteral("Save As"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    PrepareDialog(services.settings, dialog, filters, 1);
+                SampleBuffer& sample) {
+    CExtendedFileOpen dialog(false, NameFiltersFromRegistry(services.registry.SaveFilter()),
+                             services, parent);
+    dialog.SetOptionsSample(&sample);
+    PrepareDialog(services.settings, dialog, 1);
     const qsizetype dot = title.indexOf(QLatin1Char('.'));
     dialog.selectFile(dot < 0 ? title : title.left(dot));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted || dialog.FileName().isEmpty())
         return false;
-    path = QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
-    title = QFileInfo(path).fileName();
+    path = dialog.FileName();
+    title = dialog.FileTitle();
     StoreLoadPath(services.settings, path);
     return true;
 }

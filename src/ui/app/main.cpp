@@ -11,6 +11,7 @@
 #include "platform/qt/QSettingsStore.h"
 #include "ui/app/COrvexApp.h"
 #include "ui/app/ShellOpen.h"
+#include "ui/fileformats/AuOptionsDlg.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -28,7 +29,9 @@ int main(int argc, char* argv[]) {
     QSettingsStore settings;
     QClipboardService clipboard;
     QMessageBoxSink messages;
-    SoundFileRegistry registry(messages);
+    // The Sun/NeXT handler shows its save options through the editor's dialog.
+    CAuOptionsPresenter auOptions;
+    SoundFileRegistry registry(messages, &auOptions);
     // Made before the application so that it outlives every document's devices.
     PortAudioBackend audio;
     Services services{registry, settings, clipboard, messages, audio};
