@@ -44,6 +44,7 @@ private slots:
     void MeterHoldsPeaksAndDecaysInSilence();
     void StopClosesOnlyWhenTheBufferIsBack();
     void RefusedRecordingsLeaveTheSoundAlone();
+    void ADeviceThatNeverAnswersTheStopIsLetGo();
 
 private:
     // Runs the progress dialog on m_sample; `during` acts on it while it is open.
@@ -331,6 +332,21 @@ void RecordDialogsTest::RefusedRecordingsLeaveTheSoundAlone() {
     QCOMPARE(m_services->devices.log.opened, opened);
     QCOMPARE(Bytes(*m_sample), before);
     QCOMPARE(m_services->messages.Shown()[1].title, MessageTitle::Untitled);
+}
+
+void RecordDialogsTest::ADeviceThatNeverAnswersTheStopIsLetGo() {
+    QElapsedTimer waited;
+    RunProgress(8000 * 10, 8000, false, false, [&](CRecordProgressDlg* d) {
+        FakeInput* input = m_services->devices.input;
+        input->Capture(500, 3);
+        input->header = nullptr;  // gone: a reset returns nothing
+        waited.start();
+        Click(d, "2");
+    });
+    QVERIFY(waited.elapsed() >= CRecordProgressDlg::kStopGraceMs);
+    QCOMPARE(m_sample->GetByteLength(), 500u);
+    QVERIFY(!m_session->IsRecording());
+    QCOMPARE(m_services->devices.log.Live(), 0);
 }
 
 QTEST_MAIN(RecordDialogsTest)
