@@ -278,7 +278,7 @@ private slots:
         QVERIFY(Enabled(ID_SAMPLE_AMPLIFY));
         QVERIFY(Enabled(ID_SAMPLE_CONVERT));
         QVERIFY(!Enabled(ID_SAMPLE_ENVELOPE));  // its dialog is not part of the editor yet
-        QVERIFY(!Enabled(ID_SAMPLE_RECORD));
+        QVERIFY(Enabled(ID_SAMPLE_RECORD));
 
         View()->SetSelection(10, 19, 0);
         Frame()->Action(ID_EDIT_COPY)->trigger();

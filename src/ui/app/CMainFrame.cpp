@@ -25,6 +25,7 @@
 #include "ui/app/COrvexDoc.h"
 #include "ui/app/CommandIds.h"
 #include "ui/app/SaveFlow.h"
+#include "ui/audio/RecordCommand.h"
 #include "ui/view/COrvexView.h"
 
 namespace {
@@ -408,6 +409,11 @@ void CMainFrame::OnCommand(int id) {
             break;
         case ID_WINDOW_CLOSEALL:
             CloseAll();
+            break;
+        case ID_SAMPLE_RECORD:
+            RunRecordCommand(
+                this, m_services,
+                {[this] { return ActiveView(); }, [this] { return m_app->OnFileNew(); }});
             break;
         case ID_HELP_CONTENTS:
             m_app->OnHelpContents();

@@ -61,7 +61,7 @@ constexpr std::array kRows = {
     CommandRow{ID_SAMPLE_PLAY, "&Play\tCtrl+P", "Play the current selection\nPlay", "play",
                "Ctrl+P", kView, M::kSample, 0, B::kMain, 21, false},
     CommandRow{ID_SAMPLE_RECORD, "&Record...", "Record a new sample\nRecord", "record", nullptr,
-               kNotYet, M::kSample, 0, B::kMain, 20, false},
+               kAlways, M::kSample, 0, B::kMain, 20, false},
     CommandRow{ID_SAMPLE_AMPLIFY, "&Amplify...", "Adjust the sample amplification level\nAmplify",
                "amplify", nullptr, kView, M::kSample, 1, B::kUtilities, 10, false},
     CommandRow{ID_SAMPLE_COMPRESSOR, "C&ompressor / Expander...",

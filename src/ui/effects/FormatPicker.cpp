@@ -18,6 +18,10 @@ CFormatPicker::CFormatPicker(QWidget* dialog) : QObject(dialog) {
     m_16BitRadio = new QRadioButton(QStringLiteral("&16-bit"), dialog);
     m_monoRadio = new QRadioButton(QStringLiteral("&Mono"), dialog);
     m_stereoRadio = new QRadioButton(QStringLiteral("&Stereo"), dialog);
+    m_8BitRadio->setObjectName(QStringLiteral("119"));
+    m_16BitRadio->setObjectName(QStringLiteral("120"));
+    m_monoRadio->setObjectName(QStringLiteral("1008"));
+    m_stereoRadio->setObjectName(QStringLiteral("103"));
     // Two independent radio groups, as the two rows of the dialogs.
     auto* widthGroup = new QButtonGroup(this);
     widthGroup->addButton(m_8BitRadio);
@@ -60,6 +64,15 @@ void CFormatPicker::Place(QGridLayout* grid, int firstRow) const {
     grid->addWidget(m_frequencyLabel, firstRow + 2, 0);
     grid->addWidget(m_frequencyCombo, firstRow + 2, 1, 1, 2);
     grid->addWidget(m_frequencyArrows, firstRow + 2, 3);
+}
+
+void CFormatPicker::SetWidthCaptions(const QString& eightBit, const QString& sixteenBit) {
+    m_8BitRadio->setText(eightBit);
+    m_16BitRadio->setText(sixteenBit);
+}
+
+void CFormatPicker::SetFrequencyLimit(int characters) {
+    m_frequencyCombo->lineEdit()->setMaxLength(characters);
 }
 
 void CFormatPicker::ShowFrequency(const QString& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <string>
 
 class CUpDown;
@@ -34,6 +35,12 @@ public:
     void Write(const std::string& frequency, int n16Bit, int nStereo);
 
     QComboBox* FrequencyCombo() const { return m_frequencyCombo; }
+    CUpDown* FrequencyArrows() const { return m_frequencyArrows; }
+
+    // For dialogs whose texts differ from the conversion's: the width radios' captions and the
+    // longest frequency text.
+    void SetWidthCaptions(const QString& eightBit, const QString& sixteenBit);
+    void SetFrequencyLimit(int characters);
 
 signals:
     // A radio was clicked, the frequency typed, picked from the list or stepped by the arrows;

@@ -56,6 +56,9 @@ public:
     void SetStereoLayout(bool stereo);
     void UpdateStatus();
     void UpdateScrollBar(uint32_t first, uint32_t maxFirst) override;
+    // Records a new sound of `size` bytes in the given format over the document's sound, then
+    // shows the whole of what was recorded (ViewCommands.cpp).
+    void RecordIntoView(uint32_t size, uint32_t frequency, bool stereo, bool sixteenBit);
     void ZoomInFromWaveform() override;
 
     // The caption of the MDI child window that holds this view.
@@ -118,6 +121,8 @@ private:
     void TransformMarkedRange(bool (*transform)(SampleBuffer&, int32_t, int32_t, uint32_t));
     void OnConvert();
     void PullBackFirstShown();
+    // Lays the windows out for the sound's format and shows all of it.
+    void ShowWholeSound();
     void RepaintAll();
 
     std::shared_ptr<COrvexDoc> m_document;

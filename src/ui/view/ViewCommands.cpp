@@ -1,16 +1,17 @@
 #include "ui/view/ViewCommands.h"
 
 #include "core/clipboard/ClipboardService.h"
+#include "core/editing/SampleEditing.h"
 #include "core/effects/ChangeSign.h"
 #include "core/effects/PeakSearch.h"
 #include "core/effects/Reverse.h"
 #include "core/effects/ULaw.h"
 #include "core/sample/SampleBuffer.h"
-#include "core/editing/SampleEditing.h"
 #include "core/services/Services.h"
 #include "ui/app/COrvexDoc.h"
 #include "ui/app/CommandIds.h"
 #include "ui/app/SaveFlow.h"
+#include "ui/audio/CRecordProgressDlg.h"
 #include "ui/controls/WaitCursor.h"
 #include "ui/effects/AmplifyCommand.h"
 #include "ui/effects/ConvertCommand.h"
@@ -236,5 +237,28 @@ void COrvexView::OnConvert() {
         ZoomAll();
         UpdateStatus();
     }
+    UpdateStatus();
+}
+
+void COrvexView::RecordIntoView(uint32_t size, uint32_t frequency, bool stereo, bool sixteenBit) {
+    CRecordProgressDlg dialog(m_document->Recording(), Buffer(), m_services, window());
+    dialog.SetQualityText(QString::asprintf("%d Hz, %d bit %s", static_cast<int>(frequency),
+                                            sixteenBit ? 16 : 8, stereo ? "Stereo" : "Mono"));
+    dialog.Run(size, frequency, stereo, sixteenBit, kDefaultAudioDevice);
+    // The sound now holds what was recorded, or is as before when the recording was refused:
+    // every window onto it is laid out for the format it really has.
+    m_document->originalFormat = Buffer().FormatRef();
+    for (COrvexView* view : m_document->Views()) view->ShowWholeSound();
+}
+
+void COrvexView::ShowWholeSound() {
+    if (m_wndUpper == nullptr)
+        return;
+    SetStereoLayout(Buffer().FormatRef().IsStereo());
+    const uint32_t frames = Buffer().GetFrameCount();
+    Channels().ForEach([&](CWaveformWnd* w) { w->SetSample(&Buffer(), 0, frames - 1); });
+    SetCaret(0, 0);
+    RepaintAll();
+    ZoomAll();
     UpdateStatus();
 }
