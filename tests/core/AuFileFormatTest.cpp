@@ -152,17 +152,21 @@ TEST_F(AuFileFormatTest, DefaultSaveIsMuLawAndLeavesTheSound16Bit) {
 }
 
 TEST_F(AuFileFormatTest, ForcedMuLawIsEightKiloHertzMono) {
-    SetBytes(sample, kLayoutStereo16, std::vector<uint8_t>(44100 * 4, 0), 44100);
-    Handler().SetSample(&sample);
-    Handler().StoreOptions(AuSaveOptions::kULaw | AuSaveOptions::kForce8k);
-    const std::string path = dir.File("web.snd");
-    ASSERT_TRUE(registry.Save(path, sample));
-    EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, true));
-    const auto bytes = ReadBytes(path);
-    EXPECT_EQ(bytes.size(), 32u + 8000);
-    EXPECT_EQ(bytes[15], 1);     // encoding
-    EXPECT_EQ(bytes[18], 0x1F);  // rate 8000 = 0x1F40
-    EXPECT_EQ(bytes[23], 1);     // mono
+    // One second of sound, from a rate the converter could always take and from one above the
+    // highest rate a sound is converted to.
+    for (uint32_t rate : {44100u, 96000u}) {
+        SetBytes(sample, kLayoutStereo16, std::vector<uint8_t>(size_t{rate} * 4, 0), rate);
+        Handler().SetSample(&sample);
+        Handler().StoreOptions(AuSaveOptions::kULaw | AuSaveOptions::kForce8k);
+        const std::string path = dir.File("web.snd");
+        ASSERT_TRUE(registry.Save(path, sample)) << rate;
+        EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, true));
+        const auto bytes = ReadBytes(path);
+        EXPECT_EQ(bytes.size(), 32u + 8000) << rate;
+        EXPECT_EQ(bytes[15], 1);     // encoding
+        EXPECT_EQ(bytes[18], 0x1F);  // rate 8000 = 0x1F40
+        EXPECT_EQ(bytes[23], 1);     // mono
+    }
 }
 
 TEST_F(AuFileFormatTest, LinearSavesLeaveTheSoundAlone) {

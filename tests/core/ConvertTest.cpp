@@ -51,6 +51,44 @@ TEST(ConvertTest, HalvingTheRateKeepsEverySecondFrame) {
     EXPECT_EQ(sample.GetFrameCount(), 2u);  // 2.5 frames of bytes: the half frame is silence
 }
 
+// A 16-bit mono ramp of `frames` frames at `rate`: frame k holds k * 100.
+void SetRamp(SampleBuffer& sample, uint32_t frames, uint32_t rate) {
+    std::vector<uint8_t> bytes;
+    for (uint32_t k = 0; k < frames; ++k) {
+        const auto value = static_cast<uint16_t>(k * 100);
+        bytes.push_back(static_cast<uint8_t>(value & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(value >> 8));
+    }
+    SetBytes(sample, kLayoutMono16, bytes, rate);
+}
+
+TEST(ConvertTest, SoundsAboveTheHighestTargetRateConvertDown) {
+    struct Case {
+        uint32_t target;
+        uint32_t frames;
+        std::vector<int> first;
+    };
+    // 96 frames at 96000 Hz. Output frame i reads input position i * 96000 / target; the ramp
+    // makes the interpolated value that position times 100, truncated toward zero.
+    const Case cases[] = {
+        {44100, 44, {0, 217, 435, 653, 870, 1088}},    // 192 * 44100 / 96000 = 88.2 bytes
+        {8000, 8, {0, 1200, 2400, 3600, 4800, 6000}},  // every 12th frame
+    };
+    for (const Case& c : cases) {
+        RecordingMessageSink messages;
+        SampleBuffer sample;
+        SetRamp(sample, 96, 96000);
+        ASSERT_TRUE(ChangeFormat(messages, sample, SampleFormat(c.target, false, true)))
+            << c.target;
+        EXPECT_TRUE(messages.Texts().empty());
+        EXPECT_EQ(sample.FormatRef(), SampleFormat(c.target, false, true));
+        EXPECT_EQ(sample.GetFrameCount(), c.frames) << c.target;
+        std::vector<int> values = Values16(sample);
+        values.resize(c.first.size());
+        EXPECT_EQ(values, c.first) << c.target;
+    }
+}
+
 TEST(ConvertTest, ChangeFormatRefusesRatesItCannotHold) {
     RecordingMessageSink messages;
     SampleBuffer sample;

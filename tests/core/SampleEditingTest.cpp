@@ -170,6 +170,11 @@ TEST_F(SampleEditingTest, CutThenUndoRestoresTheSound) {
     ASSERT_TRUE(ReplaceFromClipboard(clipboard, messages, sample));
     EXPECT_EQ(Bytes(sample), Ramp(40));
     EXPECT_EQ(sample.FormatRef(), SampleFormat(32000, true, true));
+    // A block that cannot be had is a failure, reported.
+    SampleHeap::Instance().SetLimitForTesting(20);
+    EXPECT_FALSE(ReplaceFromClipboard(clipboard, messages, sample));
+    SampleHeap::Instance().ClearLimitForTesting();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error manipulating memory!"});
 }
 
 }  // namespace

@@ -87,6 +87,17 @@ TEST_F(BatchEffectsTest, ConvertStartsFromTheStoredFormat) {
     }
 }
 
+TEST_F(BatchEffectsTest, ConvertTakesASoundAboveTheHighestTargetRateDown) {
+    // 24 frames at 96000 Hz become 11 at 44100 Hz (48 * 44100 / 96000 = 22.05 bytes).
+    const std::string fast = Input(1, 16, std::vector<uint8_t>(48, 0), 96000);
+    EXPECT_EQ(Result(fast, {"--convert", "44100,16,1", "--stat"}).size(), 22u);
+    EXPECT_EQ(last.out, "frames=11 bytes=22 rate=44100 bits=16 channels=1\n");
+    // A refused conversion is an operation that failed.
+    const std::string silent = Input(1, 16, std::vector<uint8_t>(48, 0), 0);
+    const BatchRun run = RunBatch({silent, "--convert", "44100,16,1"});
+    EXPECT_EQ(run.status, 5) << run.err;
+}
+
 TEST_F(BatchEffectsTest, TransformsAndPeak) {
     const std::string mono = Input(1, 8, {0x80, 0x00, 0xFF, 0x90});
     EXPECT_EQ(Result(mono, {"--reverse", "--peak"}),

@@ -16,6 +16,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -34,6 +36,7 @@
 #include "ui/app/COrvexDoc.h"
 #include "ui/app/CommandIds.h"
 #include "ui/view/COrvexView.h"
+#include "ui/view/CTimeRuler.h"
 #include "ui/view/CWaveformWnd.h"
 
 namespace {
@@ -54,6 +57,13 @@ std::vector<uint8_t> MonoWave(uint32_t frames, uint32_t rate = 11025) {
     std::vector<uint8_t> data;
     for (uint32_t i = 0; i < frames; ++i) data.push_back(static_cast<uint8_t>(i & 0xFF));
     return WaveBytes::Simple(1, rate, 8, data);
+}
+
+// What the screen shows of `widget` now: its window's painted image, not a fresh rendering.
+QImage Shown(QWidget* widget) {
+    const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
+    const QImage whole = widget->screen()->grabWindow(widget->window()->winId()).toImage();
+    return whole.copy(QRect(at, widget->size()));
 }
 
 int16_t Left(const SampleBuffer& buffer, uint32_t frame) {
@@ -400,6 +410,11 @@ private slots:
         QVERIFY(View()->IsStereoLayout());
         QCOMPARE(View()->UpperWindow()->GetCaret(), 49u);
         QCOMPARE(View()->LowerWindow()->GetCaret(), 49u);
+        // Both windows show the whole sound fitted to the width the layout gave them.
+        QCOMPARE(View()->LowerWindow()->width(), View()->UpperWindow()->width());
+        QCOMPARE(View()->LowerWindow()->GetZoom(), View()->UpperWindow()->GetZoom());
+        QCOMPARE(View()->LowerWindow()->GetFirst(), 0u);
+        QCOMPARE(View()->LowerWindow()->GetLast(), View()->UpperWindow()->GetLast());
     }
 
     void reverseChangeSignAndPeakSearchWorkOnTheMarkedRange() {
@@ -517,6 +532,157 @@ private slots:
         QVERIFY(!Enabled(ID_EDIT_COPY));
     }
 
+    void tileAndResizeRepaintEveryChildWindowWhole() {
+        static int recursive = 0;
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+                if (text.contains(QStringLiteral("Recursive repaint")))
+                    ++recursive;
+            });
+        Start(Write("stereo.wav", StereoWave(2000)));
+        m_app->OpenDocumentFile(Write("mono.wav", MonoWave(300)));
+        Frame()->resize(1200, 860);
+        Frame()->Action(ID_WINDOW_TILE_HORZ)->trigger();
+        QMdiSubWindow* sub = Frame()->MdiArea()->subWindowList(QMdiArea::CreationOrder).first();
+        Frame()->MdiArea()->setActiveSubWindow(sub);
+        // Its corner dragged outward, nearly to the workspace's corner.
+        const QRect area = Frame()->MdiArea()->viewport()->rect();
+        QVERIFY(sub->width() < area.width() - 20);
+        sub->setGeometry(0, 0, area.width() - 20, area.height() - 20);
+        QTest::qWait(50);
+        auto* view = qobject_cast<COrvexView*>(sub->widget());
+        const QImage shot = Shown(view);
+        qInstallMessageHandler(previous);
+        QCOMPARE(recursive, 0);
+        // The ruler, the scroll bar and both waveforms reach the view's new right edge.
+        const int right = view->width() - 6;
+        QCOMPARE(view->Ruler()->geometry().right(), right);
+        QCOMPARE(view->ScrollBar()->geometry().right(), right);
+        const QColor base = view->UpperWindow()->palette().color(QPalette::Base);
+        for (CWaveformWnd* w : {view->UpperWindow(), view->LowerWindow()}) {
+            QCOMPARE(w->geometry().right(), view->width() - 8);
+            // The top rows of a quiet sound are the waveform's background, edge to edge.
+            for (int x : {w->geometry().left() + 1, w->geometry().right() - 1})
+                QCOMPARE(shot.pixelColor(x, w->geometry().top() + 2), base);
+        }
+        const QColor face = view->Ruler()->palette().color(QPalette::Button);
+        QCOMPARE(shot.pixelColor(view->Ruler()->geometry().right() - 3,
+                                 view->Ruler()->geometry().bottom() - 2),
+                 face);
+    }
+
+    void cascadeTileAndNewWindowsStayUsableAndInsideTheWorkspace() {
+        Start(Write("one.wav", MonoWave(300)));
+        for (int i = 0; i < 7; ++i) Frame()->Action(ID_WINDOW_NEW)->trigger();
+        const QRect area = Frame()->MdiArea()->viewport()->rect();
+        for (QMdiSubWindow* sub : Frame()->MdiArea()->subWindowList())
+            QVERIFY2(area.contains(sub->geometry()), qPrintable(sub->windowTitle()));
+        Frame()->Action(ID_WINDOW_CASCADE)->trigger();
+        for (QMdiSubWindow* sub : Frame()->MdiArea()->subWindowList()) {
+            QVERIFY(sub->width() >= 300);
+            QVERIFY(sub->height() >= 200);
+        }
+        Frame()->Action(ID_WINDOW_TILE_HORZ)->trigger();
+        for (QMdiSubWindow* sub : Frame()->MdiArea()->subWindowList())
+            QVERIFY(area.contains(sub->geometry()));
+    }
+
+    void everyViewOfASoundShowsItsChange() {
+        Start(Write("mono.wav", MonoWave(400)));
+        COrvexView* first = View();
+        Frame()->Action(ID_WINDOW_NEW)->trigger();
+        COrvexView* second = View();
+        second->SetSelection(0, 99, 0);
+        Frame()->Action(ID_EDIT_DELETE)->trigger();
+        QCOMPARE(Sound().GetFrameCount(), 300u);
+        // The other window shows the shorter sound, no frame of it past the end.
+        QVERIFY(first->UpperWindow()->GetLast() < 300u);
+        QCOMPARE(first->UpperWindow()->GetZoom(), second->UpperWindow()->GetZoom());
+        QCOMPARE(first->windowTitle(), QStringLiteral("mono.wav:1*"));
+        // A left-only Change Sign of a stereo sound flips both channels and redraws both.
+        m_app->OpenDocumentFile(Write("stereo.wav", StereoWave(100)));
+        View()->LowerWindow()->HideMarks();
+        View()->SetSelection(0, 99, 1);
+        uint32_t from = 0, to = 0;
+        int selector = 0;
+        View()->GetMarkedRange(from, to, selector);
+        QCOMPARE(selector, 1);
+        QTest::qWait(50);
+        const QImage before = Shown(View()->LowerWindow());
+        Frame()->Action(ID_SAMPLE_CHANGESIGN)->trigger();
+        QTest::qWait(50);
+        QVERIFY(Shown(View()->LowerWindow()) != before);
+    }
+
+    void saveAfterSaveAsWritesTheNewFileAndLeavesTheOldOne() {
+        const QString song = Write("song.wav", MonoWave(64));
+        const std::vector<uint8_t> original = ReadBytes(song.toStdString());
+        Start(song);
+        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
+        AnswerFileDialog(QString::fromStdString(m_dir->File("copy.wav")));
+        Frame()->Action(ID_FILE_SAVE_AS)->trigger();
+        QCOMPARE(View()->windowTitle(), QStringLiteral("copy.wav"));
+        QCOMPARE(Frame()->windowTitle(), QStringLiteral("Orvex - copy.wav"));
+        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
+        QCOMPARE(View()->windowTitle(), QStringLiteral("copy.wav*"));
+        Frame()->Action(ID_FILE_SAVE)->trigger();
+        QCOMPARE(View()->windowTitle(), QStringLiteral("copy.wav"));
+        QCOMPARE(ReadBytes(song.toStdString()), original);
+        // Reversed twice: the copy holds the original sound (its last 64 bytes).
+        const std::vector<uint8_t> copy = ReadBytes(m_dir->File("copy.wav"));
+        QCOMPARE(std::vector<uint8_t>(copy.end() - 64, copy.end()),
+                 std::vector<uint8_t>(original.end() - 64, original.end()));
+        QVERIFY(m_services->messages.Shown().empty());
+    }
+
+    void closingAModifiedSoundAsksToSaveIt() {
+        const QString path = Write("mono.wav", MonoWave(100));
+        const std::vector<uint8_t> original = ReadBytes(path.toStdString());
+        RecordingMessageSink& sink = m_services->messages;
+        Start(path);
+        QVERIFY(!View()->GetDocument()->IsModified());
+        Frame()->Action(ID_FILE_CLOSE)->trigger();  // unchanged: no question
+        QVERIFY(sink.Questions().empty());
+        QTRY_COMPARE(Frame()->MdiArea()->subWindowList().size(), 0);
+
+        const std::vector<std::string> asked{"Save changes to mono.wav?"};
+        m_app->OpenDocumentFile(path);
+        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
+        QVERIFY(View()->GetDocument()->IsModified());
+        // Cancel keeps everything open, whichever way the close came.
+        sink.SetSaveAnswer(SaveChoice::kCancel);
+        Frame()->Action(ID_FILE_CLOSE)->trigger();
+        QVERIFY(!Frame()->CloseAll());
+        QVERIFY(!Frame()->close());
+        QCOMPARE(sink.Questions().size(), size_t(3));
+        QCOMPARE(sink.Questions()[0], asked[0]);
+        QTest::qWait(20);
+        QCOMPARE(Frame()->MdiArea()->subWindowList().size(), 1);
+        QCOMPARE(ReadBytes(path.toStdString()), original);
+
+        // Save writes the file and closes; the saved sound asks nothing more.
+        sink.Clear();
+        sink.SetSaveAnswer(SaveChoice::kSave);
+        Frame()->Action(ID_FILE_CLOSE)->trigger();
+        QCOMPARE(sink.Questions(), asked);
+        QTRY_COMPARE(Frame()->MdiArea()->subWindowList().size(), 0);
+        QCOMPARE(ReadBytes(path.toStdString()).back(), uint8_t(0));  // reversed
+
+        // Discard closes without writing; after a save nothing is asked.
+        sink.Clear();
+        m_app->OpenDocumentFile(path);
+        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
+        Frame()->Action(ID_FILE_SAVE)->trigger();
+        QVERIFY(!View()->GetDocument()->IsModified());
+        const std::vector<uint8_t> saved = ReadBytes(path.toStdString());
+        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
+        sink.SetSaveAnswer(SaveChoice::kDiscard);
+        QVERIFY(Frame()->CloseAll());
+        QCOMPARE(sink.Questions(), asked);
+        QCOMPARE(Frame()->MdiArea()->subWindowList().size(), 0);
+        QCOMPARE(ReadBytes(path.toStdString()), saved);
+    }
+
     void recentFilesKeepTheFourNewest() {
         Start();
         for (const char* name : {"1.wav", "2.wav", "3.wav", "4.wav", "5.wav"})
@@ -553,7 +719,7 @@ private slots:
         QCOMPARE(raw.size(), size_t(64));
         QCOMPARE(raw[63], uint8_t(63));
         QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("song.txt"));
-        QVERIFY(View()->GetDocument()->GetPathName().endsWith(QStringLiteral("song.wav")));
+        QVERIFY(View()->GetDocument()->GetPathName().endsWith(QStringLiteral("song.txt")));
         QVERIFY(m_services->messages.Shown().empty());
     }
 

@@ -231,7 +231,9 @@ bool ReplaceFromClipboard(ClipboardService& clipboard, MessageSink& messages,
     ClipboardSound sound;
     if (!ReadClipboard(clipboard, messages, block, sound))
         return false;
-    if (!TakeClipboardSound(sample, sound))
+    if (!TakeClipboardSound(sample, sound)) {
         messages.ShowMessage("Error manipulating memory!");
+        return false;
+    }
     return true;
 }

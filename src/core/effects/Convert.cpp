@@ -88,7 +88,7 @@ void Interpolate(uint8_t* data, uint32_t outFrames, uint32_t inFrames, double ra
 }  // namespace
 
 bool IsConvertibleRate(uint32_t rate) {
-    return rate >= 1 && rate <= 50000;
+    return rate >= 1 && rate <= kMaxFrequency;
 }
 
 bool ConvertLayout(MessageSink& messages, SampleBuffer& sample, uint32_t oldCode,
@@ -171,11 +171,11 @@ bool Resample(MessageSink& messages, SampleBuffer& sample, uint32_t oldRate, uin
 }
 
 bool ChangeFormat(MessageSink& messages, SampleBuffer& sample, const SampleFormat& target) {
-    // A rate of 0 cannot be converted from or to, and the format record never holds more than
-    // 50000 Hz: such a request is refused before anything changes, so the sound stays whole.
+    // A rate of 0 cannot be converted from or to, and a sound is never converted to more than
+    // 50000 Hz; a sound loaded at a higher rate (96000 Hz) converts down. A refusal comes before
+    // anything changes, so the sound stays whole.
     const uint32_t rate = sample.GetFrequency();
-    if (!IsConvertibleRate(target.GetFrequency()) ||
-        (!IsConvertibleRate(rate) && rate != target.GetFrequency())) {
+    if (!IsConvertibleRate(target.GetFrequency()) || rate == 0) {
         messages.ShowMessage(kBadRateMessage);
         return false;
     }

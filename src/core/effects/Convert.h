@@ -20,7 +20,8 @@ bool ConvertLayout(MessageSink& messages, SampleBuffer& sample, uint32_t oldCode
 // with the sound unchanged, when the block cannot grow or a rate is 0.
 bool Resample(MessageSink& messages, SampleBuffer& sample, uint32_t oldRate, uint32_t newRate);
 
-// Rates a conversion accepts; anything else is refused with this message before any byte moves.
+// Target rates a conversion accepts (any source rate above 0 converts); anything else is refused
+// with this message before any byte moves.
 bool IsConvertibleRate(uint32_t rate);
 inline constexpr const char* kBadRateMessage =
     "The sample rate must be between 1 and 50000 Hz. The sample was not converted.";

@@ -7,6 +7,10 @@
 // whatever the user's locale.
 double LeadingNumber(const std::string& text);
 int LeadingInteger(const std::string& text);
+// `value` with `decimals` digits after a "." whatever the user's locale, rounded as printf's
+// "%.Nf" rounds: the texts the dialogs and file descriptions write are read back by
+// LeadingNumber, so both sides use one locale.
+std::string FixedText(double value, int decimals);
 
 // A volume text in percent, or in dB when `inDb` (percent = 100 * 10^(dB * 0.05)).
 float VolumeFromText(const std::string& text, bool inDb);

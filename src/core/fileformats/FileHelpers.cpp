@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "core/effects/VolumeText.h"
 #include "core/fileformats/SafeFileWriter.h"
 #include "core/messages/MessageSink.h"
 #include "core/sample/ByteOrder.h"
@@ -125,10 +126,9 @@ bool LoadRawFallback(MessageSink& messages, SampleBuffer& sample, const std::str
 }
 
 std::string DescribeSize(uint64_t bytes, double seconds, const char* suffix) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%llu Bytes; %.2f secs%s",
-                  static_cast<unsigned long long>(bytes), seconds, suffix);
-    return text;
+    // The seconds in the "." notation whatever the user's locale, as every number the editor
+    // writes.
+    return std::to_string(bytes) + " Bytes; " + FixedText(seconds, 2) + " secs" + suffix;
 }
 
 double DurationSeconds(uint64_t bytes, double bytesPerSecond) {

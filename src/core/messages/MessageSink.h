@@ -12,6 +12,9 @@ struct UserMessage {
     std::string customTitle;  // only for MessageTitle::Custom
 };
 
+// The answers to "Save changes to NAME?".
+enum class SaveChoice { kSave, kDiscard, kCancel };
+
 // Where the core reports what the user must be told. The editor shows message boxes, the
 // command-line tool prints lines on standard error, tests record and assert them.
 // Each program makes its sink in main and hands it to whatever reports.
@@ -21,6 +24,12 @@ public:
     virtual void Show(const UserMessage& message) = 0;
     // The short warning sound of a refused mouse action.
     virtual void Beep() {}
+    // Asks whether changes are saved before they would be lost. A sink that cannot ask keeps
+    // them: Cancel.
+    virtual SaveChoice AskToSave(const std::string& text) {
+        (void)text;
+        return SaveChoice::kCancel;
+    }
 
     // Shorthands for the three kinds of box.
     void ShowMessage(const std::string& text);          // titled "Orvex"

@@ -78,6 +78,7 @@ bool SampleBuffer::SetInfo(int index, const std::string& text) {
     if (index < 0 || index >= kInfoCount) {
         return false;
     }
+    ++m_changes;
     m_info[static_cast<size_t>(index)] = text;
     return true;
 }

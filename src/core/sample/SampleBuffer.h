@@ -35,7 +35,9 @@ enum InfoIndex : int {
 // The block may be lent to one device at a time (see BlockLessee). Every entry that moves,
 // frees, resizes or rewrites the block ends the lease first, through one private path, so no
 // caller has to remember to stop playback or recording; code that only reads the block uses the
-// const access and leaves the device running.
+// const access and leaves the device running. The same path counts the changes, so a document
+// can tell that its sound changed (edit, effect, conversion, recording, information text)
+// without each command saying so.
 class SampleBuffer {
 public:
     SampleBuffer();
@@ -47,10 +49,13 @@ public:
     const SampleFormat& FormatRef() const { return m_format; }
     void GetFormat(SampleFormat& out) const { out = m_format; }
     // A relabel: the bytes are not touched.
-    void SetFormat(const SampleFormat& format) { m_format = format; }
+    void SetFormat(const SampleFormat& format) {
+        ++m_changes;
+        m_format = format;
+    }
     // Stores the frequency as given, without the 50000 Hz cap.
     void SetFormat(uint32_t frequency, bool isStereo, bool is16Bit) {
-        m_format = SampleFormat(frequency, isStereo, is16Bit);
+        SetFormat(SampleFormat(frequency, isStereo, is16Bit));
     }
 
     uint32_t GetFrequency() const { return m_format.GetFrequency(); }
@@ -109,10 +114,16 @@ public:
     bool IsLent() const { return m_lessee != nullptr; }
     bool IsLentForWriting() const;
 
+    // Grows with every writable access to the block, every relabel and every information text
+    // set (an access that only reads through it may count too: the count errs towards
+    // "changed"). Equal counts mean an unchanged sound.
+    uint64_t ChangeCount() const { return m_changes; }
+
 private:
     // The one path by which every mutating entry takes the block back from a device (inline:
     // SetFrame runs it once per frame).
     void EndLease() {
+        ++m_changes;
         if (m_lessee != nullptr)
             TakeBackBlock();
     }
@@ -124,4 +135,5 @@ private:
     uint8_t* m_data = nullptr;
     uint32_t m_formatOptions = 0;
     BlockLessee* m_lessee = nullptr;
+    uint64_t m_changes = 0;
 };

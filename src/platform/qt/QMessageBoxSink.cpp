@@ -34,3 +34,18 @@ void QMessageBoxSink::Show(const UserMessage& message) {
 void QMessageBoxSink::Beep() {
     QApplication::beep();
 }
+
+SaveChoice QMessageBoxSink::AskToSave(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Orvex"), QString::fromStdString(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return SaveChoice::kSave;
+        case QMessageBox::Discard:
+            return SaveChoice::kDiscard;
+        default:
+            return SaveChoice::kCancel;
+    }
+}

@@ -8,4 +8,5 @@ class QMessageBoxSink : public MessageSink {
 public:
     void Show(const UserMessage& message) override;
     void Beep() override;
+    SaveChoice AskToSave(const std::string& text) override;
 };

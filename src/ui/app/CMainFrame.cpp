@@ -310,9 +310,22 @@ QMdiSubWindow* CMainFrame::AddView(COrvexView* view) {
     // The area forgets the window only after it is gone.
     connect(sub, &QObject::destroyed, this, &CMainFrame::OnWindowsChanged, Qt::QueuedConnection);
     sub->show();
+    KeepInsideWorkspace(sub);
     m_mdi->setActiveSubWindow(sub);
     view->setFocus(Qt::OtherFocusReason);
     return sub;
+}
+
+void CMainFrame::KeepInsideWorkspace(QMdiSubWindow* sub) const {
+    // The area places a new window after the last one, which may reach past its edges.
+    const QRect area = m_mdi->viewport()->rect();
+    if (area.width() < 200 || area.height() < 150)
+        return;  // not laid out yet: nothing to fit into
+    QRect frame = sub->geometry();
+    frame.setSize(frame.size().boundedTo(area.size()));
+    frame.moveLeft(std::clamp(frame.left(), 0, area.width() - frame.width()));
+    frame.moveTop(std::clamp(frame.top(), 0, area.height() - frame.height()));
+    sub->setGeometry(frame);
 }
 
 void CMainFrame::OnWindowsChanged() {
@@ -436,8 +449,18 @@ void CMainFrame::OnFileSave() {
     });
 }
 
-void CMainFrame::CloseAll() {
-    // The active window goes, then the next one that becomes active, without asking anything.
+bool CMainFrame::CloseAll() {
+    // Every modified document is asked about before any window goes, so a Cancel keeps all.
+    QList<COrvexDoc*> documents;
+    for (COrvexView* view : Views()) {
+        if (!documents.contains(view->GetDocument()))
+            documents.append(view->GetDocument());
+    }
+    for (COrvexDoc* document : documents) {
+        if (!document->SaveModified(this))
+            return false;
+    }
+    // The active window goes, then the next one that becomes active.
     for (;;) {
         QMdiSubWindow* sub = m_mdi->activeSubWindow();
         if (sub == nullptr && !m_mdi->subWindowList().isEmpty())
@@ -447,6 +470,7 @@ void CMainFrame::CloseAll() {
         delete sub;
     }
     OnWindowsChanged();
+    return true;
 }
 
 void CMainFrame::AddToRecentFiles(const QString& path) {
@@ -486,8 +510,10 @@ void CMainFrame::LoadBarState() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     SaveBarState();
-    // No document ever counts as modified, so nothing asks to be saved.
-    for (QMdiSubWindow* sub : m_mdi->subWindowList()) delete sub;
+    if (!CloseAll()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

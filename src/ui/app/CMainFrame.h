@@ -53,7 +53,9 @@ public:
     const QStringList& RecentFiles() const { return m_recent.Files(); }
     void AddToRecentFiles(const QString& path);
 
-    void CloseAll();
+    // Closes every window after asking about each modified document; false, with every
+    // window still open, when the user cancelled.
+    bool CloseAll();
     void SaveBarState();
     void LoadBarState();
 
@@ -79,6 +81,7 @@ private:
     void UpdateRecentMenu();
     void UpdateFrameTitle();
     void OnWindowsChanged();
+    void KeepInsideWorkspace(QMdiSubWindow* sub) const;
     void OnCommand(int id);
     void OnFileSave();
     void OnNewWindow();

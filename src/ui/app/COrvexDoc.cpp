@@ -3,7 +3,9 @@
 #include <QFileInfo>
 
 #include "core/fileformats/SoundFileRegistry.h"
+#include "core/messages/MessageSink.h"
 #include "core/services/Services.h"
+#include "ui/app/SaveFlow.h"
 #include "ui/view/COrvexView.h"
 
 int COrvexDoc::s_untitledCount = 0;
@@ -24,6 +26,7 @@ bool COrvexDoc::OnNewDocument() {
     sample.SetFormat(SampleFormat());
     originalFormat = SampleFormat();
     m_pathName.clear();
+    MarkClean();
     SetTitle(QStringLiteral("Orvex%1").arg(++s_untitledCount));
     return true;
 }
@@ -32,11 +35,48 @@ bool COrvexDoc::OnOpenDocument(const QString& path) {
     const bool result = m_services.registry.Open(path.toStdString(), sample);
     if (result)
         originalFormat = sample.FormatRef();
+    MarkClean();
     return result;
 }
 
 bool COrvexDoc::OnSaveDocument(const QString& path) {
-    return m_services.registry.Save(path.toStdString(), sample);
+    if (!m_services.registry.Save(path.toStdString(), sample))
+        return false;
+    // A save may rewrite the sound (a mu-law save keeps the quantised values): the views show
+    // what was written, which is now the clean sound.
+    NoteSoundChanged(nullptr);
+    MarkClean();
+    UpdateFrameTitles();
+    return true;
+}
+
+void COrvexDoc::MarkClean() {
+    m_cleanCount = sample.ChangeCount();
+    m_seenCount = m_cleanCount;
+}
+
+void COrvexDoc::NoteSoundChanged(COrvexView* origin) {
+    if (sample.ChangeCount() == m_seenCount)
+        return;
+    m_seenCount = sample.ChangeCount();
+    for (COrvexView* view : m_views) view->ShowChangedSound(view == origin);
+    UpdateFrameTitles();
+}
+
+bool COrvexDoc::SaveModified(QWidget* parent) {
+    if (!IsModified())
+        return true;
+    const std::string question = "Save changes to " + m_title.toStdString() + "?";
+    switch (m_services.messages.AskToSave(question)) {
+        case SaveChoice::kSave:
+            SaveFlow(parent, *this).Save(nullptr);
+            return !IsModified();
+        case SaveChoice::kDiscard:
+            return true;
+        case SaveChoice::kCancel:
+            return false;
+    }
+    return false;
 }
 
 uint16_t COrvexDoc::Play(uint32_t first, uint32_t last) {
@@ -103,8 +143,10 @@ void COrvexDoc::UpdateFrameTitles() {
     // A document shown in several windows numbers them "title:1", "title:2", ...
     const qsizetype count = m_views.size();
     for (qsizetype i = 0; i < count; ++i) {
-        const QString caption =
-            count > 1 ? QStringLiteral("%1:%2").arg(m_title).arg(i + 1) : m_title;
+        // A trailing "*" marks changes not yet saved.
+        QString caption = count > 1 ? QStringLiteral("%1:%2").arg(m_title).arg(i + 1) : m_title;
+        if (IsModified())
+            caption += QLatin1Char('*');
         m_views[i]->SetFrameTitle(caption);
     }
 }

@@ -13,11 +13,13 @@
 #include "platform/qt/QtCompletionDispatcher.h"
 
 class COrvexView;
+class QWidget;
 struct Services;
 
 // One open sound: the sample buffer, the format its bytes had when it was opened, and the
-// document's path and title. Files go through the sound-file registry. The document never
-// counts as modified, so nothing ever asks to save it.
+// document's path and title. Files go through the sound-file registry. The document counts as
+// modified from any change of its sound (the sound counts its changes) until it is opened or
+// saved; closing it then asks whether to save.
 //
 // The document owns the sound's playback and recording sessions, so play state is the
 // document's: every view of the sound shows the same play cursor and goes idle together,
@@ -33,6 +35,7 @@ public:
     bool OnNewDocument();
     // Loads `path` through the registry; the original format becomes the sound's format.
     bool OnOpenDocument(const QString& path);
+    // Writes the sound to `path`; once written the document is clean.
     bool OnSaveDocument(const QString& path);
 
     // Declared before the sessions, so that they close their devices before it goes.
@@ -64,7 +67,15 @@ public:
     void SetPathName(const QString& path);
     const QString& GetTitle() const { return m_title; }
     void SetTitle(const QString& title);
-    bool IsModified() const { return false; }
+    bool IsModified() const { return sample.ChangeCount() != m_cleanCount; }
+    // Called after anything that may have changed the sound (every view command): when it did,
+    // every view shows the new sound, `origin` (the view that made the change, or none) keeping
+    // its own marks and zoom, and the titles show the modified mark.
+    void NoteSoundChanged(COrvexView* origin);
+    // Before the document's last window closes: when modified, asks "Save changes to NAME?".
+    // Save writes it (asking for a name when it has none), Discard goes on, Cancel or a failed
+    // save keeps it open. True when the document may close.
+    bool SaveModified(QWidget* parent);
 
     void AddView(COrvexView* view);
     void RemoveView(COrvexView* view);
@@ -75,6 +86,8 @@ public:
 
 private:
     void UpdateFrameTitles();
+    // The sound as it is now counts as the clean one.
+    void MarkClean();
     // Every view stops its play timer, moves its play cursors to `frame` when asked to, and
     // updates its commands.
     void ShowPlaybackStopped(bool moveCursors, uint32_t frame);
@@ -88,5 +101,7 @@ private:
     QString m_pathName;
     QString m_title;
     QList<COrvexView*> m_views;
+    uint64_t m_cleanCount = 0;
+    uint64_t m_seenCount = 0;
     static int s_untitledCount;
 };

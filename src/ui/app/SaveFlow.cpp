@@ -44,8 +44,11 @@ bool SaveFlow::SaveAs() {
     const Outcome outcome = AskAndWrite(path, title);
     if (outcome == Outcome::kCancelled)
         return false;
+    // Once written, the document is the new file: its title and File Save follow it, so a
+    // later Save never overwrites the file it was saved from. A failed save keeps the old path.
     if (outcome == Outcome::kFailed)
         Messages().ShowMessage("An error occured whilst trying to save the sample");
-    m_document.SetTitle(title);
+    else
+        m_document.SetPathName(path);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "ui/view/COrvexView.h"
 
+#include <QCloseEvent>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -110,8 +111,21 @@ int COrvexView::ScrollBarHeight() const {
 
 void COrvexView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (m_bLaidOut)
-        Layout();
+    if (!m_bLaidOut)
+        return;
+    Layout();
+    UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
+    update();
+}
+
+QSize COrvexView::sizeHint() const {
+    // Three quarters of the workspace (the area that holds the MDI child window), so that
+    // Cascade gives windows a size to work in.
+    const QWidget* frame = parentWidget();
+    const QWidget* area = frame != nullptr ? frame->parentWidget() : nullptr;
+    if (area == nullptr)
+        return QSize(560, 320);
+    return QSize(std::max(area->width() * 3 / 4, 420), std::max(area->height() * 3 / 4, 260));
 }
 
 void COrvexView::Layout() {
@@ -172,9 +186,6 @@ void COrvexView::paintEvent(QPaintEvent*) {
     } else {
         sunken(5, 5, w - 5, h - s - 38);
     }
-    painter.end();
-    if (m_wndUpper != nullptr)
-        UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
 }
 
 void COrvexView::UpdateScrollBar(uint32_t first, uint32_t maxFirst) {
@@ -361,8 +372,6 @@ void COrvexView::SetStereoLayout(bool stereo) {
     const uint32_t frames = buffer.GetFrameCount();
     if (stereo) {
         m_wndLower = CreateWaveform(kLowerId, 1);
-        m_wndUpper->SetSample(&buffer, 0, frames - 1);
-        m_wndLower->SetSample(&buffer, 0, frames - 1);
         m_wndUpper->SetPartner(m_wndLower);
         m_wndLower->SetPartner(m_wndUpper);
         m_bStereo = true;
@@ -382,10 +391,42 @@ void COrvexView::SetStereoLayout(bool stereo) {
         if (m_wndUpper->HasCaret())
             SetCaret(m_wndUpper->GetCaret() * 2, 0);
     }
-    RefreshRulerRange();
     Channels().ForEach([this](CWaveformWnd* w) { w->SetRuler(m_wndRuler); });
     Layout();
+    // Only now has the layout given the windows their real widths: both show the whole sample
+    // fitted to them, so the partners stay in step.
+    Channels().ForEach([&](CWaveformWnd* w) { w->SetSample(&buffer, 0, frames - 1); });
+    Channels().ForEach(RedrawWave);
+    UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
     update();
+}
+
+void COrvexView::ShowChangedSound(bool madeHere) {
+    if (m_wndUpper == nullptr)
+        return;
+    if (madeHere) {
+        RepaintAll();
+        return;
+    }
+    // Another view changed the sound: its length or layout may differ, so this one shows it
+    // whole, marks and range within it.
+    SampleBuffer& buffer = Buffer();
+    const uint32_t frames = buffer.GetFrameCount();
+    SetStereoLayout(buffer.GetChannels() != 1);
+    Channels().ForEach([&](CWaveformWnd* w) { w->SetSample(&buffer, 0, frames - 1); });
+    SetCaret(0, 0);
+    RepaintAll();
+    UpdateScrollBar(m_wndUpper->GetFirst(), m_wndUpper->GetMaxFirst());
+    UpdateStatus();
+}
+
+void COrvexView::closeEvent(QCloseEvent* event) {
+    // The last window of a modified sound asks whether to save it first.
+    if (m_document->Views().size() == 1 && !m_document->SaveModified(window())) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 void COrvexView::UpdateStatus() {

@@ -63,6 +63,10 @@ public:
 
     // The caption of the MDI child window that holds this view.
     void SetFrameTitle(const QString& title);
+    // The document's sound changed: the view that made the change (`madeHere`) redraws; any
+    // other shows the new sound whole.
+    void ShowChangedSound(bool madeHere);
+    QSize sizeHint() const override;
 
     bool IsStereoLayout() const { return m_bStereo; }
     bool IsPlayTimerRunning() const { return m_playTimer.isActive(); }
@@ -82,6 +86,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;

@@ -69,14 +69,15 @@ bool CTimeRuler::Create(QWidget* parent, const QRect& rect, int id) {
 void CTimeRuler::SetRange(uint32_t first, uint32_t scale) {
     m_first = first;
     m_scale = scale;
-    repaint();
+    // Asked for, never painted at once: this is called from layouts and from the view's paint.
+    update();
 }
 
 void CTimeRuler::SetSelection(uint32_t left, uint32_t right, bool repaintNow) {
     m_selLeft = left;
     m_selRight = right;
     if (repaintNow)
-        repaint(QRect(1, 1, std::max(width() - 3, 0), 8));
+        update(QRect(1, 1, std::max(width() - 3, 0), 8));
 }
 
 int CTimeRuler::MarkerX(uint32_t sample) const {

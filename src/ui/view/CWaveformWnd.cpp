@@ -502,6 +502,7 @@ void CWaveformWnd::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_waveDirty = true;
     m_lastPending = true;
+    update();
 }
 
 void CWaveformWnd::PaintWave(int x0, int x1) {
@@ -531,7 +532,7 @@ void CWaveformWnd::paintEvent(QPaintEvent* event) {
     }
     if (m_wave.isNull())
         return;
-    const QRect area = event->rect() & rect();
+    QRect area = event->rect() & rect();
     // What the window did not ask for itself to show its marks (an expose, or a repaint by the
     // view after the sound changed) has its waveform drawn again.
     const QRect exposed = (event->region() - m_markUpdates).boundingRect() & rect();
@@ -550,6 +551,9 @@ void CWaveformWnd::paintEvent(QPaintEvent* event) {
     m_dirtyTo = -1;
     if (x0 <= x1)
         PaintWave(x0, x1);
+    // A waveform drawn again whole is shown whole, so the window never keeps a stale part.
+    if (x0 == 0 && x1 == width() - 1)
+        area = rect();
     if (area.isEmpty())
         return;
     ComposeMarks(m_wave, m_picture, area.left(), area.right(), MarkColumns());

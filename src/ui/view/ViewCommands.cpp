@@ -75,6 +75,8 @@ void COrvexView::OnCommand(int id) {
         return;
     if (const ViewCommand* command = FindCommand(id); command->run != nullptr)
         (this->*command->run)();
+    // Whatever the command did to the sound, every view of it shows it and the title marks it.
+    m_document->NoteSoundChanged(this);
     if (m_host != nullptr)
         m_host->UpdateCommands();
 }
@@ -153,7 +155,9 @@ void COrvexView::OnUndo() {
     // The clipboard's sound would end playback anyway; stopping first leaves every view's
     // play cursors where playback was.
     m_document->StopPlayback();
-    if (!ReplaceFromClipboard(m_services.clipboard, m_services.messages, Buffer()))
+    // A failed allocation leaves no sound at all (and no block): the windows show that too.
+    if (!ReplaceFromClipboard(m_services.clipboard, m_services.messages, Buffer()) &&
+        Buffer().HasBlock())
         return;
     // The windows are shown the new sound whole: their old marks and range may lie past its
     // end.
@@ -204,7 +208,9 @@ void COrvexView::TransformMarkedRange(bool (*transform)(SampleBuffer&, int32_t, 
     GetMarkedRange(first, last, selector);
     transform(Buffer(), static_cast<int32_t>(first), static_cast<int32_t>(last),
               static_cast<uint32_t>(selector));
-    Channels().ForSelector(selector, RedrawWave);
+    // A transform may touch more channels than were marked (Change Sign flips the bytes of
+    // whole frames), so every window is drawn again.
+    RepaintAll();
 }
 
 void COrvexView::OnReverse() {
