@@ -9,7 +9,7 @@ ORVEX_PACKAGES=(
     g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
-    portaudio19-dev libasound2-dev libasound2-plugins
+    portaudio19-dev libasound2-dev libasound2-plugins locales
 )
 
 orvex_as_root() {
