@@ -154,6 +154,38 @@ TEST(StreamDeviceTest, AHungInputNeverWritesIntoTheBufferAfterItWasLeftBehind) {
     EXPECT_EQ(header.bytesRecorded, 0u);
 }
 
+TEST(StreamDeviceTest, AHungDeviceThatIsResetGivesItsBlockBackAsFailed) {
+    Devices devices;
+    devices.script->hangAtPeriod = 0;
+    devices.script->abortUnblocks = false;
+    auto output = devices.Output();
+    std::vector<uint8_t> block(100, 1);
+    ASSERT_EQ(output->Write(block.data(), 100), uint32_t{kAudioOk});
+    ASSERT_TRUE(devices.script->WaitPeriods(0));
+    EXPECT_TRUE(ReturnsPromptly([&] { output->Reset(); }));
+    EXPECT_EQ(devices.queue.RunPending(), 1);
+    EXPECT_EQ(output->BlockResult(), uint32_t{kAudioError});
+    // The device it left behind takes no block again.
+    EXPECT_EQ(output->Write(block.data(), 100), uint32_t{kAudioError});
+
+    Devices recording;
+    recording.script->hangAtPeriod = 2;
+    recording.script->abortUnblocks = false;
+    auto input = recording.Input();
+    std::vector<uint8_t> buffer(100, 0);
+    RecordHeader header{buffer.data(), 100, 0};
+    ASSERT_EQ(input->AddBuffer(&header), uint32_t{kAudioOk});
+    ASSERT_EQ(input->Start(), uint32_t{kAudioOk});
+    ASSERT_TRUE(recording.script->WaitPeriods(2));
+    EXPECT_TRUE(ReturnsPromptly([&] { input->Stop(); }));
+    EXPECT_EQ(recording.queue.RunPending(), 1);
+    EXPECT_EQ(input->BlockResult(), uint32_t{kAudioError});
+    // What was captured before the device stopped answering is kept.
+    EXPECT_EQ(header.bytesRecorded, 2 * kPeriod);
+    devices.script->Release();
+    recording.script->Release();
+}
+
 TEST(StreamDeviceTest, AFailurePartWayEndsTheBlockAndIsToldApartFromSuccess) {
     Devices devices;
     devices.script->failAtPeriod = 2;
