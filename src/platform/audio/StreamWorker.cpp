@@ -11,6 +11,21 @@ bool StreamWorker::Shared::Touch(const std::function<void()>& step, bool whileSt
     return true;
 }
 
+void StreamWorker::Shared::NoteClock(double streamTime) {
+    std::lock_guard<std::mutex> lock(m_clockMutex);
+    m_clockTime = streamTime;
+    m_clockNoted = std::chrono::steady_clock::now();
+}
+
+double StreamWorker::Shared::Clock() {
+    std::unique_lock<std::mutex> call(m_inStream, std::try_to_lock);
+    if (call.owns_lock())
+        return m_stream->Time();
+    std::lock_guard<std::mutex> lock(m_clockMutex);
+    const std::chrono::duration<double> since = std::chrono::steady_clock::now() - m_clockNoted;
+    return m_clockTime + since.count();
+}
+
 bool StreamWorker::Shared::StopRequested() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_stop;

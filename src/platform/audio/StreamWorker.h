@@ -41,6 +41,19 @@ public:
         // Waits until the device asks the body to end.
         void ParkUntilStopped();
         void Fail() { m_result = kAudioError; }
+        // Runs the body's call into the stream. The controlling thread reads the stream's clock
+        // itself only while no such call runs: a call stuck in the device may hold a lock that
+        // the clock needs too (ALSA's plugins do).
+        template <typename Call>
+        auto InStream(Call call) {
+            std::lock_guard<std::mutex> lock(m_inStream);
+            return call();
+        }
+        // The body notes the stream's clock after each call, for the controlling thread.
+        void NoteClock(double streamTime);
+        // The stream's clock for the controlling thread: read from the stream when no call
+        // runs, else the body's last note carried forward by the steady clock.
+        double Clock();
 
         std::atomic<bool> paused{false};
         std::atomic<uint32_t> bytesDone{0};
@@ -56,6 +69,10 @@ public:
         bool m_abandoned = false;      // guarded by m_mutex
         bool m_finished = false;       // guarded by m_mutex
         bool m_abortReturned = false;  // guarded by m_mutex
+        std::mutex m_inStream;
+        std::mutex m_clockMutex;
+        double m_clockTime = 0.0;                            // guarded by m_clockMutex
+        std::chrono::steady_clock::time_point m_clockNoted;  // guarded by m_clockMutex
         std::atomic<bool> m_silenced{false};
         std::atomic<uint32_t> m_result{kAudioOk};
     };
