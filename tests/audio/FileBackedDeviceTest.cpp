@@ -1,9 +1,14 @@
 // The PortAudio devices on the file-backed ALSA device of tests/alsa-test.conf: what is played
 // arrives byte for byte in a file, and what is recorded is what another file supplied.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <thread>
 
 #include "core/audio/AudioEventTarget.h"
 #include "core/audio/CompletionQueue.h"
@@ -169,6 +174,35 @@ TEST_F(FileBackedDeviceTest, RefusedFormatsAndUnknownDevicesGiveTheirCodes) {
                   "Could not open wave input device. Device is out of range."}));
     EXPECT_FALSE(samplePlayback.IsPlaying());
     EXPECT_FALSE(sampleRecording.IsRecording());
+}
+
+TEST_F(FileBackedDeviceTest, AStuckDeviceNeverHoldsUpThePositionPauseOrStop) {
+    // The device writes into a pipe nobody reads: once it is full, the writer is stuck inside
+    // ALSA holding the lock that the stream's clock and abort need too.
+    const std::string fifo = dir.File("stuck.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    setenv("ORVEX_TEST_AUDIO_OUT", fifo.c_str(), 1);
+    SampleBuffer sample;
+    SetBytes(sample, 10, Pattern(4 * 48000, 3), 48000);  // one second, far more than a pipe holds
+    PlaybackSession playback(sample, backend);
+    ASSERT_EQ(playback.Play(&window, kDefaultAudioDevice, 0, 47999), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // past the sound's length
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_LE(playback.GetPlayPosition(), 47999u);
+    // Play pressed again: pause, read the cursor, reset; the block comes back as failed.
+    EXPECT_EQ(playback.PausePlay(), 0u);
+    playback.GetPlayPosition();
+    EXPECT_EQ(playback.ResetPlay(), 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    ASSERT_TRUE(window.queue.RunNext(seconds(1)));
+    EXPECT_EQ(playback.GetBlockResult(), uint32_t{kAudioError});
+    EXPECT_FALSE(playback.IsPlaying());
+    // Closing the pipe makes the stuck write fail (not kill the test), so the writer that was
+    // left behind ends and closes its stream.
+    std::signal(SIGPIPE, SIG_IGN);
+    ::close(reader);
 }
 
 }  // namespace

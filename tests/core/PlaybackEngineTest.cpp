@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/audio/PlaybackSession.h"
+#include "core/audio/SessionListener.h"
 #include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleBuffer.h"
 #include "support/FakeAudioBackend.h"
@@ -116,6 +117,62 @@ TEST_F(PlaybackEngineTest, DeviceErrorsComeBackUnchangedAndSilently) {
     EXPECT_EQ(playback.Play(&view, -1, kAll, kAll), 32);
     EXPECT_TRUE(messages.Shown().empty());
     EXPECT_EQ(backend.log.opened, 0);
+}
+
+struct CountingOwner : SessionListener {
+    void OnPlaybackEnded() override { ++ended; }
+    int ended = 0;
+};
+
+TEST_F(PlaybackEngineTest, AFailedWriteClosesTheDeviceAndAnswersItsError) {
+    SampleBuffer sample;
+    PlaybackSession playback(sample, backend);
+    CountingOwner owner;
+    playback.SetListener(&owner);
+    SetBytes(sample, 5, Ramp(10));
+    for (uint32_t code : {kAudioError, kAudioNoMemory}) {
+        backend.writeResult = code;
+        EXPECT_EQ(playback.Play(&view, -1, kAll, kAll), code);
+        EXPECT_FALSE(playback.IsPlaying());
+        EXPECT_FALSE(sample.IsLent());
+        EXPECT_EQ(backend.log.Live(), 0);
+    }
+    EXPECT_EQ(owner.ended, 0);  // Play's answer says it already
+    backend.writeResult = kAudioOk;
+    EXPECT_EQ(playback.Play(&view, -1, kAll, kAll), 0);
+    playback.ClosePlay();
+}
+
+TEST_F(PlaybackEngineTest, ADeviceThatFailsMidBlockIsClosedAndTheOwnerGoesIdle) {
+    SampleBuffer sample;
+    PlaybackSession playback(sample, backend);
+    CountingOwner owner;
+    playback.SetListener(&owner);
+    SetBytes(sample, 5, Ramp(100));
+
+    // A block played to its end is no failure.
+    ASSERT_EQ(playback.Play(&view, -1, kAll, kAll), 0);
+    backend.output->Finish();
+    view.queue.RunPending();
+    EXPECT_EQ(playback.GetBlockResult(), uint32_t{kAudioOk});
+    EXPECT_EQ(owner.ended, 0);
+    playback.ClosePlay();
+
+    ASSERT_EQ(playback.Play(&view, -1, kAll, kAll), 0);
+    backend.output->position = 30;
+    backend.output->Fail();
+    EXPECT_TRUE(playback.IsPlaying());  // until the completion arrives on the target's thread
+    EXPECT_EQ(view.queue.RunPending(), 1);
+    EXPECT_EQ(playback.GetBlockResult(), uint32_t{kAudioError});
+    EXPECT_FALSE(playback.IsPlaying());
+    EXPECT_FALSE(sample.IsLent());
+    EXPECT_EQ(backend.log.Live(), 0);
+    EXPECT_EQ(owner.ended, 1);
+    EXPECT_EQ(view.playDone, 2);  // the target still learns that the block came back
+    // The sound can be played again, and a new block starts with a clean result.
+    ASSERT_EQ(playback.Play(&view, -1, kAll, kAll), 0);
+    EXPECT_EQ(playback.GetBlockResult(), uint32_t{kAudioOk});
+    playback.ClosePlay();
 }
 
 TEST_F(PlaybackEngineTest, PositionTruncatesToWholeFramesAndIsTheEndFrameOnceClosed) {

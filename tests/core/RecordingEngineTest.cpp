@@ -4,6 +4,7 @@
 
 #include "core/audio/PlaybackSession.h"
 #include "core/audio/RecordingSession.h"
+#include "core/audio/SessionListener.h"
 #include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleHeap.h"
@@ -72,6 +73,36 @@ TEST_F(RecordingEngineTest, FullRecordingKeepsTheWholeBlock) {
     EXPECT_DOUBLE_EQ(recording.GetRecordFraction(), 0.0);
     EXPECT_EQ(recording.GetRecordSamplePosition(), 0u);
     EXPECT_EQ(backend.log.Live(), 0);
+}
+
+TEST_F(RecordingEngineTest, ADeviceThatFailsEndsTheRecordingKeepingWhatWasCaptured) {
+    struct Owner : SessionListener {
+        void OnRecordingEnded() override { ++ended; }
+        int ended = 0;
+    } owner;
+    SampleBuffer sample;
+    RecordingSession recording(sample, backend, messages);
+    recording.SetListener(&owner);
+    sample.SetFormat(8000, false, false);
+    ASSERT_EQ(recording.Record(&view, 8000, -1), 1);
+    backend.input->Capture(1234, 0x33);
+    backend.input->Fail();
+    EXPECT_EQ(DeliverAll(recording), 1);
+    EXPECT_FALSE(recording.IsRecording());
+    EXPECT_EQ(recording.GetBlockResult(), uint32_t{kAudioError});
+    EXPECT_EQ(sample.GetByteLength(), 1234u);
+    EXPECT_FALSE(sample.IsLent());
+    EXPECT_EQ(std::as_const(sample).Data()[1233], static_cast<uint8_t>(1233 ^ 0x33));
+    EXPECT_EQ(backend.log.Live(), 0);
+    EXPECT_EQ(owner.ended, 1);
+    EXPECT_TRUE(messages.Shown().empty());
+
+    // The next recording that fills its buffer reports no failure and tells nobody.
+    ASSERT_EQ(recording.Record(&view, 100, -1), 1);
+    backend.input->Fill(0);
+    EXPECT_EQ(DeliverAll(recording), 1);
+    EXPECT_EQ(recording.GetBlockResult(), uint32_t{kAudioOk});
+    EXPECT_EQ(owner.ended, 1);
 }
 
 TEST_F(RecordingEngineTest, RecordWhileRecordingActsAsAStop) {

@@ -15,6 +15,9 @@ FakeOutput::~FakeOutput() {
 
 uint32_t FakeOutput::Write(const uint8_t* data, uint32_t bytes) {
     ++m_log.writes;
+    if (writeResult != kAudioOk)
+        return writeResult;
+    m_result = kAudioOk;
     block = data;
     blockBytes = bytes;
     position = 0;
@@ -60,6 +63,11 @@ bool FakeOutput::GetPositionBytes(uint32_t& bytes) {
 
 void FakeOutput::Finish() {
     position = blockBytes;
+    ReturnBlock();
+}
+
+void FakeOutput::Fail() {
+    m_result = kAudioError;
     ReturnBlock();
 }
 
@@ -136,6 +144,11 @@ void FakeInput::Fill(uint8_t seed) {
     ReturnBuffer();
 }
 
+void FakeInput::Fail() {
+    m_result = kAudioError;
+    ReturnBuffer();
+}
+
 uint32_t FakeAudioBackend::OpenOutput(int device, const AudioFormat& format, AudioCompletion done,
                                       std::unique_ptr<AudioOutput>& out) {
     lastDevice = device;
@@ -145,6 +158,7 @@ uint32_t FakeAudioBackend::OpenOutput(int device, const AudioFormat& format, Aud
     if (!IsPlayableFormat(format))
         return kAudioBadFormat;
     auto device_ = std::make_unique<FakeOutput>(log, std::move(done));
+    device_->writeResult = writeResult;
     output = device_.get();
     ++log.opened;
     out = std::move(device_);

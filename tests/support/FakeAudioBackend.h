@@ -29,9 +29,13 @@ public:
     uint32_t Reset() override;
     uint32_t Close() override;
     bool GetPositionBytes(uint32_t& bytes) override;
+    uint32_t BlockResult() const override { return m_result; }
     // The device has played the whole block.
     void Finish();
+    // The device fails where it is: the block comes back with kAudioError.
+    void Fail();
 
+    uint32_t writeResult = kAudioOk;  // what Write answers
     const uint8_t* block = nullptr;
     uint32_t blockBytes = 0;
     uint32_t position = 0;
@@ -42,6 +46,7 @@ private:
     FakeDeviceLog& m_log;
     AudioCompletion m_done;
     bool m_closed = false;
+    uint32_t m_result = kAudioOk;
 };
 
 class FakeInput : public AudioInput {
@@ -59,6 +64,9 @@ public:
     void Capture(uint32_t bytes, uint8_t seed);
     // The buffer is full and goes back.
     void Fill(uint8_t seed);
+    // The device fails: the buffer goes back with what it holds and kAudioError.
+    void Fail();
+    uint32_t BlockResult() const override { return m_result; }
 
     RecordHeader* header = nullptr;
     uint32_t frameBytes = 1;
@@ -71,6 +79,7 @@ private:
     AudioCompletion m_data;
     uint32_t m_position = 0;
     bool m_closed = false;
+    uint32_t m_result = kAudioOk;
 };
 
 class FakeAudioBackend : public AudioBackend {
@@ -80,7 +89,8 @@ public:
     uint32_t OpenInput(int device, const AudioFormat& format, AudioCompletion data,
                        std::unique_ptr<AudioInput>& out) override;
 
-    uint32_t openResult = kAudioOk;  // what the next opens answer
+    uint32_t openResult = kAudioOk;   // what the next opens answer
+    uint32_t writeResult = kAudioOk;  // what the next output's Write answers
     FakeDeviceLog log;
     AudioFormat lastFormat;
     int lastDevice = 0;

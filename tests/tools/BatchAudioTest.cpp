@@ -1,6 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <string>
 
 #include "support/TempDir.h"
@@ -41,6 +45,7 @@ protected:
         WriteBytes(in, Pattern(200000, 11));
     }
     void TearDown() override {
+        unsetenv("ORVEX_DEVICE_PATIENCE_SECONDS");
         if (!alsaConfig.empty())
             setenv("ALSA_CONFIG_PATH", alsaConfig.c_str(), 1);
     }
@@ -115,6 +120,35 @@ TEST_F(BatchAudioTest, WithoutASoundDeviceTheOpenFailsWithTheDriverMessage) {
     const BatchRun play = RunBatch({"--play", input});
     EXPECT_EQ(play.status, 4);
     EXPECT_EQ(play.err, "orvex-batch: could not play (device error 6)\n");
+}
+
+TEST_F(BatchAudioTest, AnOutputDeviceThatStopsAnsweringEndsTheToolWithExitFour) {
+    // The device writes into a pipe that nobody reads: once the pipe and the device's own buffer
+    // are full, its write never returns. The pipe is held open for reading, so the device's open
+    // does not wait for a reader.
+    const std::string fifo = dir.File("stuck.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    setenv("ORVEX_TEST_AUDIO_OUT", fifo.c_str(), 1);
+    setenv("ORVEX_DEVICE_PATIENCE_SECONDS", "2", 1);
+    // One second at 48000 Hz, 16-bit stereo: far more than a pipe holds.
+    const std::string input = Wave("s.wav", 2, 48000, 16, Pattern(4 * 48000, 5));
+    // What starting the tool and opening the device cost on this machine (much more under the
+    // sanitizers), measured with a sound too short to fill the pipe.
+    const std::string blip = Wave("blip.wav", 2, 48000, 16, Pattern(4 * 480, 5));
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(RunBatch({"--play", blip}).status, 0);
+    const auto overhead = std::chrono::steady_clock::now() - start;
+
+    start = std::chrono::steady_clock::now();
+    const BatchRun run = RunBatch({"--play", input});
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    ::close(reader);
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.err, "orvex-batch: the output device stopped responding (device error 0)\n");
+    // The sound's length and the patience, then a prompt stop and exit.
+    EXPECT_LT(elapsed, overhead + std::chrono::seconds(1 + 2 + 2));
 }
 
 TEST_F(BatchAudioTest, UsageNamesTheAudioOperations) {

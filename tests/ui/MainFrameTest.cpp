@@ -519,6 +519,39 @@ private slots:
         QVERIFY(Playing());
     }
 
+    void aDeviceThatFailsPutsTheViewsIdleWithoutAMessage() {
+        Start(Write("mono.wav", MonoWave(1000)));
+        Frame()->Action(ID_WINDOW_NEW)->trigger();
+        COrvexView* second = View();
+        View()->SetCaret(0, 0);
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        QVERIFY(Playing());
+        m_services->devices.output->position = 400;
+        QTRY_COMPARE_WITH_TIMEOUT(second->UpperWindow()->GetPlayCursor(), 400u, 2000);
+        m_services->devices.output->Fail();
+        QTRY_VERIFY_WITH_TIMEOUT(!Playing(), 2000);
+        QVERIFY(!View()->GetDocument()->IsCursorFollowingPlayback());
+        for (COrvexView* view : View()->GetDocument()->Views()) {
+            QVERIFY(!view->IsPlayTimerRunning());
+            QCOMPARE(view->UpperWindow()->GetPlayCursor(), 400u);  // not the end of the range
+        }
+        QVERIFY(Enabled(ID_EDIT_CUT));
+        QCOMPARE(m_services->devices.log.Live(), 0);
+
+        // A device that does not take the block: nothing plays, nothing moves.
+        m_services->devices.writeResult = kAudioError;
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        QVERIFY(!Playing());
+        QVERIFY(!View()->IsPlayTimerRunning());
+        QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 400u);
+        QVERIFY(Enabled(ID_EDIT_CUT));
+        QCOMPARE(m_services->devices.log.Live(), 0);
+        QVERIFY(m_services->messages.Shown().empty());
+        m_services->devices.writeResult = kAudioOk;
+        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        QVERIFY(Playing());
+    }
+
     void closeAllClosesEveryWindowWithoutAsking() {
         Start(Write("one.wav", MonoWave(100)));
         m_app->OpenDocumentFile(Write("two.wav", MonoWave(100)));

@@ -35,13 +35,18 @@ uint16_t PlaybackSession::Play(AudioEventTarget* target, int device, uint32_t st
         return 1;
     }
     m_waveFormat = DeviceFormatOf(sound);
+    m_blockResult = kAudioOk;
     auto token = std::make_shared<int>(0);
     AudioCompletion done;
     if (target != nullptr) {
         done.dispatcher = &target->Dispatcher();
-        done.call = [target, alive = std::weak_ptr<int>(token)] {
-            if (!alive.expired())
-                target->OnPlayDone();
+        // The token lives in the session, so a completion that finds it alive finds the
+        // session alive too.
+        done.call = [this, target, alive = std::weak_ptr<int>(token)] {
+            if (alive.expired())
+                return;
+            OnBlockReturned();
+            target->OnPlayDone();
         };
     }
     std::unique_ptr<AudioOutput> output;
@@ -62,8 +67,14 @@ uint16_t PlaybackSession::Play(AudioEventTarget* target, int device, uint32_t st
     const uint32_t frameBytes = sound.GetBytesPerFrame();
     // The lease is taken before the device sees the block.
     m_sample.Lend(this);
-    output->Write(sound.Data() + static_cast<size_t>(start) * frameBytes,
-                  (end - start + 1) * frameBytes);
+    const uint32_t written = output->Write(sound.Data() + static_cast<size_t>(start) * frameBytes,
+                                           (end - start + 1) * frameBytes);
+    if (written != kAudioOk) {
+        // Nothing plays: the device is closed before the block is given back.
+        output->Close();
+        m_sample.Release(this);
+        return static_cast<uint16_t>(written);
+    }
     m_waveOut = std::move(output);
     m_playToken = std::move(token);
     m_playStart = start;
@@ -99,6 +110,19 @@ uint32_t PlaybackSession::GetPlayPosition() {
         return m_playEnd;
     }
     return m_playStart + bytes / m_waveFormat.blockAlign;
+}
+
+void PlaybackSession::OnBlockReturned() {
+    if (!m_waveOut)
+        return;
+    m_blockResult = m_waveOut->BlockResult();
+    if (m_blockResult == kAudioOk)
+        return;
+    // The device failed mid-block: nothing may count as playing any more, and the owner's
+    // views go idle as they do when the lease is ended from outside.
+    ClosePlay();
+    if (m_listener != nullptr)
+        m_listener->OnPlaybackEnded();
 }
 
 void PlaybackSession::Stop() {

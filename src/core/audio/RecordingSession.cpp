@@ -70,6 +70,7 @@ uint16_t RecordingSession::Record(AudioEventTarget* target, uint32_t blockBytes,
     }
     m_sample.AdoptBlock(block, blockBytes);
     m_recordedBytes = 0;
+    m_blockResult = kAudioOk;
     const AudioFormat format = DeviceFormatOf(m_sample);
 
     auto header = std::make_unique<RecordHeader>();
@@ -121,11 +122,14 @@ uint16_t RecordingSession::RecordBufferDone(RecordHeader* header) {
     if (header == nullptr || header != m_recordHeader.get() || !m_waveIn) {
         return 0;
     }
+    // Read while the device still holds it.
+    const uint32_t result = m_waveIn->BlockResult();
     m_waveIn->Reset();
     m_recordedBytes += header->bytesRecorded;
-    if (--m_buffersQueued != 0) {
+    if (result == kAudioOk && --m_buffersQueued != 0) {
         return 0;
     }
+    m_blockResult = result;
     m_waveIn->Stop();
     m_waveIn->Close();
     // The device has let go: the block is given back before its length changes. The block is
@@ -133,6 +137,9 @@ uint16_t RecordingSession::RecordBufferDone(RecordHeader* header) {
     m_sample.Release(this);
     m_sample.SetByteLength(m_recordedBytes);
     ReleaseInputDevice();
+    // A device that failed ends the recording as a stop would; the owner goes idle.
+    if (result != kAudioOk && m_listener != nullptr)
+        m_listener->OnRecordingEnded();
     return 1;
 }
 

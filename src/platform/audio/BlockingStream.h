@@ -8,7 +8,8 @@
 //
 // Thread use: Start, Write, Read, Stop run on the device's worker; Abort may be called from the
 // controlling thread while the worker is blocked in Write or Read, to make it return; Time and
-// OutputLatency from either thread.
+// OutputLatency from either thread (the devices read Time from the controlling thread only while
+// the worker is in no other call, since a stuck call may hold a lock the clock needs).
 class BlockingStream {
 public:
     virtual ~BlockingStream() = default;

@@ -74,7 +74,8 @@ uint32_t StreamInput::Start() {
 
 void StreamInput::ReturnBuffer() {
     if (m_worker->IsRunning()) {
-        m_worker->Stop();
+        // A body left behind no longer touches the buffer: what it had copied is counted here.
+        m_worker->Stop([this] { m_header->bytesRecorded = m_worker->State().bytesDone; });
     } else if (m_header != nullptr) {
         m_header->bytesRecorded = 0;
         m_worker->PostCompletion();

@@ -12,17 +12,18 @@ namespace {
 void WriteBlock(StreamWorker::Shared& shared, const uint8_t* block, uint32_t bytes,
                 uint32_t frameBytes, uint32_t periodFrames) {
     BlockingStream& stream = shared.Stream();
-    if (!stream.Start()) {
+    if (!shared.InStream([&] { return stream.Start(); })) {
         shared.Fail();
         return;
     }
     shared.startTime = stream.Time();
+    shared.NoteClock(shared.startTime);
     std::vector<uint8_t> period(static_cast<size_t>(periodFrames) * frameBytes);
     uint32_t offset = 0;
     while (offset < bytes) {
         if (shared.paused) {
             // Nothing more is written until a reset or close ends the block.
-            stream.Abort();
+            shared.InStream([&] { stream.Abort(); });
             shared.ParkUntilStopped();
             return;
         }
@@ -30,18 +31,19 @@ void WriteBlock(StreamWorker::Shared& shared, const uint8_t* block, uint32_t byt
             std::min<uint32_t>(static_cast<uint32_t>(period.size()), bytes - offset);
         if (!shared.Touch([&] { std::memcpy(period.data(), block + offset, count); }, false))
             break;
-        if (!stream.Write(period.data(), count / frameBytes)) {
+        if (!shared.InStream([&] { return stream.Write(period.data(), count / frameBytes); })) {
             shared.Fail();  // the device went away: the block ends here
             break;
         }
+        shared.NoteClock(stream.Time());
         offset += count;
         shared.bytesDone = offset;
     }
     // A finished block is drained so that every byte reaches the device.
     if (offset == bytes)
-        stream.Stop();
+        shared.InStream([&] { stream.Stop(); });
     else
-        stream.Abort();
+        shared.InStream([&] { stream.Abort(); });
 }
 
 }  // namespace
@@ -114,7 +116,7 @@ uint32_t StreamOutput::HeardBytes() {
     // will be.
     if (!m_worker->IsRunning() || stream == nullptr || shared.Finished())
         return written;
-    const double heardSeconds = stream->Time() - shared.startTime - stream->OutputLatency();
+    const double heardSeconds = shared.Clock() - shared.startTime - stream->OutputLatency();
     if (!(heardSeconds > 0.0))
         return 0;
     const double frames = std::floor(heardSeconds * m_framesPerSecond);

@@ -11,6 +11,21 @@ bool StreamWorker::Shared::Touch(const std::function<void()>& step, bool whileSt
     return true;
 }
 
+void StreamWorker::Shared::NoteClock(double streamTime) {
+    std::lock_guard<std::mutex> lock(m_clockMutex);
+    m_clockTime = streamTime;
+    m_clockNoted = std::chrono::steady_clock::now();
+}
+
+double StreamWorker::Shared::Clock() {
+    std::unique_lock<std::mutex> call(m_inStream, std::try_to_lock);
+    if (call.owns_lock())
+        return m_stream->Time();
+    std::lock_guard<std::mutex> lock(m_clockMutex);
+    const std::chrono::duration<double> since = std::chrono::steady_clock::now() - m_clockNoted;
+    return m_clockTime + since.count();
+}
+
 bool StreamWorker::Shared::StopRequested() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_stop;
@@ -62,30 +77,56 @@ bool StreamWorker::Start(std::function<void(Shared&)> body) {
     return true;
 }
 
-void StreamWorker::Stop() {
+void StreamWorker::Stop(const std::function<void()>& whenLeftBehind) {
     if (!m_thread.joinable())
         return;
     Shared& shared = *m_shared;
     {
         std::lock_guard<std::mutex> lock(shared.m_mutex);
         shared.m_stop = true;
+        shared.m_abortReturned = false;
     }
     shared.m_wake.notify_all();
-    // A body blocked in a write or read returns once the stream is aborted.
-    shared.m_stream->Abort();
-    bool finished = false;
+    // A body blocked in a write or read returns once the stream is aborted. The abort runs on a
+    // thread of its own: a stream whose write is stuck inside the device may hold a lock that
+    // the abort waits for too (ALSA's plugins do), and the controlling thread must not wait on
+    // it.
+    std::thread aborter([state = m_shared] {
+        state->m_stream->Abort();
+        {
+            std::lock_guard<std::mutex> lock(state->m_mutex);
+            state->m_abortReturned = true;
+        }
+        state->m_wake.notify_all();
+    });
+    bool settled = false;
+    bool bodyFinished = false;
     {
         std::unique_lock<std::mutex> lock(shared.m_mutex);
-        finished = shared.m_wake.wait_for(lock, kStopTimeout, [&] { return shared.m_finished; });
-        shared.m_abandoned = !finished;
+        settled = shared.m_wake.wait_for(
+            lock, kStopTimeout, [&] { return shared.m_finished && shared.m_abortReturned; });
+        bodyFinished = shared.m_finished;
+        shared.m_abandoned = !settled;
     }
-    if (finished) {
+    if (settled) {
+        aborter.join();
         m_thread.join();
-    } else {
-        // The device does not answer: the body keeps the stream and ends with it, if ever.
-        m_leftBehind = true;
-        m_thread.detach();
+        return;
     }
+    // The device does not answer: whichever thread still waits on it keeps the stream, which
+    // is closed when the last of them returns, if ever.
+    m_leftBehind = true;
+    aborter.detach();
+    if (bodyFinished) {
+        m_thread.join();  // it has posted its completion already
+        return;
+    }
+    m_thread.detach();
+    // A device that stopped answering has failed; its body will never post.
+    shared.Fail();
+    if (whenLeftBehind)
+        whenLeftBehind();
+    Post(shared);
 }
 
 void StreamWorker::Post(Shared& shared) {

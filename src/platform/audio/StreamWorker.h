@@ -16,8 +16,9 @@
 // it (a paused output), stop it, and post the device's completion when the body ends unless the
 // device is closing.
 //
-// Stopping never waits on a device that does not answer: the stream is aborted from the
-// controlling thread, and a body still blocked after kStopTimeout is left behind. Such a body
+// Stopping never waits on a device that does not answer: the controlling thread has the stream
+// aborted (on a thread of its own, since the abort itself may wait on the stuck device), and a
+// body or abort still blocked after kStopTimeout is left behind. Such a body
 // owns the stream from then on and closes it if it ever returns; it never touches the device's
 // memory again, because a body reaches that memory only inside Touch, which refuses once the
 // body has been left behind.
@@ -40,6 +41,19 @@ public:
         // Waits until the device asks the body to end.
         void ParkUntilStopped();
         void Fail() { m_result = kAudioError; }
+        // Runs the body's call into the stream. The controlling thread reads the stream's clock
+        // itself only while no such call runs: a call stuck in the device may hold a lock that
+        // the clock needs too (ALSA's plugins do).
+        template <typename Call>
+        auto InStream(Call call) {
+            std::lock_guard<std::mutex> lock(m_inStream);
+            return call();
+        }
+        // The body notes the stream's clock after each call, for the controlling thread.
+        void NoteClock(double streamTime);
+        // The stream's clock for the controlling thread: read from the stream when no call
+        // runs, else the body's last note carried forward by the steady clock.
+        double Clock();
 
         std::atomic<bool> paused{false};
         std::atomic<uint32_t> bytesDone{0};
@@ -51,9 +65,14 @@ public:
         AudioCompletion m_completion;
         std::mutex m_mutex;
         std::condition_variable m_wake;
-        bool m_stop = false;       // guarded by m_mutex
-        bool m_abandoned = false;  // guarded by m_mutex
-        bool m_finished = false;   // guarded by m_mutex
+        bool m_stop = false;           // guarded by m_mutex
+        bool m_abandoned = false;      // guarded by m_mutex
+        bool m_finished = false;       // guarded by m_mutex
+        bool m_abortReturned = false;  // guarded by m_mutex
+        std::mutex m_inStream;
+        std::mutex m_clockMutex;
+        double m_clockTime = 0.0;                            // guarded by m_clockMutex
+        std::chrono::steady_clock::time_point m_clockNoted;  // guarded by m_clockMutex
         std::atomic<bool> m_silenced{false};
         std::atomic<uint32_t> m_result{kAudioOk};
     };
@@ -72,7 +91,10 @@ public:
     bool Start(std::function<void(Shared&)> body);
     bool IsRunning() const { return m_thread.joinable(); }
     // Asks the body to end, aborts the stream, and waits for the body at most kStopTimeout.
-    void Stop();
+    // A body that does not end in time is left behind: the block counts as failed
+    // (kAudioError), `whenLeftBehind` runs, and the completion is posted from here unless the
+    // device is closing, so its owner still gets the block back.
+    void Stop(const std::function<void()>& whenLeftBehind = nullptr);
     // From now on no completion is posted: the device is closing.
     void Silence() { m_shared->m_silenced = true; }
     // Posts the completion now, unless silenced (a buffer returned without a body running).

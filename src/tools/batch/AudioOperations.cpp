@@ -2,6 +2,7 @@
 // the device's completion as the editor's window would receive it.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/audio/AudioEventTarget.h"
 #include "core/audio/CompletionQueue.h"
@@ -12,8 +13,17 @@
 namespace {
 
 // How long a device may stay silent before the tool gives up on it: a device that neither
-// plays nor reports back must not hang the tool.
+// plays nor reports back must not hang the tool. ORVEX_DEVICE_PATIENCE_SECONDS replaces it (the
+// tests shorten it so that a device that stops answering is given up on quickly).
 constexpr std::chrono::seconds kDeviceSilence(10);
+
+std::chrono::seconds DeviceSilence() {
+    const char* text = std::getenv("ORVEX_DEVICE_PATIENCE_SECONDS");
+    uint32_t seconds = 0;
+    if (text != nullptr && ParseUnsigned(text, seconds))
+        return std::chrono::seconds(seconds);
+    return kDeviceSilence;
+}
 
 class WaitingTarget : public AudioEventTarget {
 public:
@@ -43,7 +53,7 @@ int DeviceFailure(const char* what, unsigned code) {
 
 // Patience for a block of `bytes` at `bytesPerSecond`: its own length plus the silence margin.
 std::chrono::seconds Patience(uint64_t bytes, uint64_t bytesPerSecond) {
-    return kDeviceSilence + std::chrono::seconds(bytes / (bytesPerSecond ? bytesPerSecond : 1));
+    return DeviceSilence() + std::chrono::seconds(bytes / (bytesPerSecond ? bytesPerSecond : 1));
 }
 
 int PlayRange(BatchContext& context) {
@@ -65,9 +75,13 @@ int PlayRange(BatchContext& context) {
     const bool finished = target.WaitFor(
         [&] { return target.m_playDone; },
         Patience(bytes, uint64_t{sample.GetFrequency()} * sample.GetBytesPerFrame()));
+    // Returns promptly even when the device hangs: the stop does not wait on it.
     playback.ClosePlay();
     if (!finished) {
         return DeviceFailure("the output device stopped responding", 0);
+    }
+    if (playback.GetBlockResult() != kAudioOk) {
+        return DeviceFailure("the output device failed", playback.GetBlockResult());
     }
     return kBatchOk;
 }
@@ -110,7 +124,14 @@ int RecordInto(BatchContext& context, uint32_t seconds, const SampleFormat& form
         recording.Stop();  // keeps what was recorded
     }
     context.originalFormat = format;
-    return answered ? int{kBatchOk} : DeviceFailure("the input device stopped responding", 0);
+    if (!answered) {
+        return DeviceFailure("the input device stopped responding", 0);
+    }
+    if (recording.GetBlockResult() != kAudioOk) {
+        // What came before the failure stays the sound, as after a stop.
+        return DeviceFailure("the input device failed", recording.GetBlockResult());
+    }
+    return kBatchOk;
 }
 
 std::optional<BatchStep> ParseRecord(const std::string& arg, std::string& error) {

@@ -80,11 +80,13 @@ bool COrvexDoc::SaveModified(QWidget* parent) {
 }
 
 uint16_t COrvexDoc::Play(uint32_t first, uint32_t last) {
+    // Asked before: a device that fails to take the block may answer 1 too.
+    const bool wasPlaying = m_playback.IsPlaying();
     const uint16_t code = m_playback.Play(this, kDefaultAudioDevice, first, last);
     if (code == 0) {
         m_cursorFollows = true;
         for (COrvexView* view : m_views) view->StartPlayTimer();
-    } else if (code == 1) {
+    } else if (wasPlaying) {
         // Pause first, so that the cursors stop where the sound was heard; the completion
         // that the reset posts then closes the device without moving them.
         m_cursorFollows = false;
@@ -105,6 +107,10 @@ void COrvexDoc::StopPlayback() {
 }
 
 void COrvexDoc::OnPlayDone() {
+    // After a device failure the session has closed the device and OnPlaybackEnded has put
+    // every view idle with its cursors where the sound was last followed.
+    if (m_playback.GetBlockResult() != kAudioOk)
+        return;
     m_playback.ClosePlay();
     ShowPlaybackStopped(m_cursorFollows, m_playback.GetPlayPosition());
 }

@@ -52,7 +52,8 @@ public:
     bool IsCursorFollowingPlayback() const { return m_cursorFollows && m_playback.IsPlaying(); }
     // Play: starts playing first..last, or, when a range already plays, stops it where it is
     // and leaves the play cursors there. Answers as PlaybackSession::Play. When the device
-    // cannot be opened nothing plays and no message is shown, so Play can be tried again.
+    // cannot be opened or does not take the block nothing plays and no message is shown, so
+    // Play can be tried again; a device that fails while playing puts every view idle.
     uint16_t Play(uint32_t first, uint32_t last);
     // Stops playback with the play cursors where it was.
     void StopPlayback();
@@ -60,7 +61,7 @@ public:
     // AudioEventTarget: the output device's completion arrives here as a queued call.
     CompletionDispatcher& Dispatcher() override { return m_dispatcher; }
     void OnPlayDone() override;
-    // SessionListener: the sound took its block back from the device.
+    // SessionListener: the sound took its block back from the device, or the device failed.
     void OnPlaybackEnded() override;
 
     const QString& GetPathName() const { return m_pathName; }
