@@ -14,7 +14,7 @@ class SessionListener;
 // place in the sound while it plays. The session holds a lease on the sound's block from Play to
 // ClosePlay; anything that changes the block first ends the lease, which closes the device and
 // drops its late completion.
-class PlaybackSession : public BlockLessee {
+class PlaybackSession final : public BlockLessee {
 public:
     PlaybackSession(SampleBuffer& sample, AudioBackend& devices);
     ~PlaybackSession();

@@ -15,7 +15,7 @@ class SessionListener;
 // handed to the input device as a single buffer and trimmed to what the device returns. The
 // session holds a lease on the new block while the device writes into it; anything that changes
 // the block first ends the lease, which closes the device and keeps what was recorded.
-class RecordingSession : public BlockLessee {
+class RecordingSession final : public BlockLessee {
 public:
     RecordingSession(SampleBuffer& sample, AudioBackend& devices, MessageSink& messages);
     ~RecordingSession();
