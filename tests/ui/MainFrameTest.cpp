@@ -576,6 +576,9 @@ private slots:
         m_app->OpenDocumentFile(Write("mono.wav", MonoWave(300)));
         Frame()->resize(1200, 860);
         Frame()->Action(ID_WINDOW_TILE_HORZ)->trigger();
+        // Laying out the window behind leaves the active one's figures in the status bar.
+        QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("mono.wav"));
+        QCOMPARE(Frame()->PaneText(1), QStringLiteral("300 bytes"));
         QMdiSubWindow* sub = Frame()->MdiArea()->subWindowList(QMdiArea::CreationOrder).first();
         Frame()->MdiArea()->setActiveSubWindow(sub);
         // Its corner dragged outward, nearly to the workspace's corner.

@@ -344,6 +344,11 @@ void CMainFrame::UpdateFrameTitle() {
                                    : QStringLiteral("Orvex"));
 }
 
+bool CMainFrame::ShowsStatusOf(const COrvexView* view) const {
+    const COrvexView* active = ActiveView();
+    return active == nullptr || active == view;
+}
+
 void CMainFrame::UpdateCommands() {
     if (m_mdi == nullptr)
         return;

@@ -38,6 +38,7 @@ public:
     void SetPaneText(int pane, const QString& text) override;
     QString PaneText(int pane) const;
     void UpdateCommands() override;
+    bool ShowsStatusOf(const COrvexView* view) const override;
 
     QAction* Action(int id) const { return m_actions.value(id); }
     QToolBar* MainToolBar() const { return m_mainBar; }

@@ -430,7 +430,7 @@ void COrvexView::closeEvent(QCloseEvent* event) {
 }
 
 void COrvexView::UpdateStatus() {
-    if (m_host == nullptr || m_wndUpper == nullptr)
+    if (m_host == nullptr || m_wndUpper == nullptr || !m_host->ShowsStatusOf(this))
         return;
     const SampleBuffer& buffer = Buffer();
     const uint32_t frames = buffer.GetFrameCount();
