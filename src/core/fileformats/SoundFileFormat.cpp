@@ -6,7 +6,6 @@
 #include "core/fileformats/SafeFileWriter.h"
 #include "core/messages/MessageSink.h"
 #include "core/sample/SampleBuffer.h"
-#include "core/sample/SampleHeap.h"
 
 SoundFileFormat::SoundFileFormat(uint16_t id, MessageSink& messages)
     : m_messages(messages), m_id(id) {}
@@ -25,17 +24,6 @@ uint16_t SoundFileFormat::GetStoredOptions() const {
 void SoundFileFormat::StoreOptions(uint16_t bits) {
     if (m_sample != nullptr)
         m_sample->SetFormatOptions((m_id << 16) | bits);
-}
-
-bool SoundFileFormat::AllocateSampleData(uint32_t size) {
-    m_sample->FreeBlock();
-    uint8_t* block = SampleHeap::Instance().Allocate(size);
-    if (block == nullptr) {
-        m_messages.ShowMessage("Error manipulating memory!");
-        return false;
-    }
-    m_sample->AdoptBlock(block, size);
-    return true;
 }
 
 bool SoundFileFormat::Finish(SafeFileWriter& writer, bool written) {

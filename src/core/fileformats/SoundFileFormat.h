@@ -53,10 +53,6 @@ protected:
     void SetFailure(const std::string& failure) { m_failure = failure; }
     void ClearFailure() { m_failure.clear(); }
 
-    // Replaces the sample's block by a new one of `size` bytes; "Error manipulating memory!"
-    // (titled) when the heap refuses.
-    bool AllocateSampleData(uint32_t size);
-
     SampleBuffer* m_sample = nullptr;
     MessageSink& m_messages;
 
