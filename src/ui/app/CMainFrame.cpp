@@ -26,6 +26,8 @@
 #include "ui/app/CommandIds.h"
 #include "ui/app/SaveFlow.h"
 #include "ui/audio/RecordCommand.h"
+#include "ui/properties/CMiniPropDlg.h"
+#include "ui/properties/CSampleProperties.h"
 #include "ui/view/COrvexView.h"
 
 namespace {
@@ -77,8 +79,10 @@ bool CMainFrame::Create() {
     m_mdi->setBackground(palette().dark());
     setCentralWidget(m_mdi);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
-        if (COrvexView* view = ActiveView())
+        if (COrvexView* view = ActiveView()) {
+            m_properties->Sheet()->SetActiveSample(view, &view->Buffer());
             view->UpdateStatus();
+        }
         UpdateFrameTitle();
         UpdateCommands();
     });
@@ -90,6 +94,8 @@ bool CMainFrame::Create() {
     setAcceptDrops(true);
     if (!CreateStatusBar())
         return false;
+    m_properties = new CMiniPropDlg(m_services, this);
+    m_properties->LoadPlacement(m_services.settings);
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     m_recent.Load();
     UpdateRecentMenu();
@@ -433,6 +439,10 @@ void CMainFrame::OnCommand(int id) {
                 this, m_services,
                 {[this] { return ActiveView(); }, [this] { return m_app->OnFileNew(); }});
             break;
+        case ID_EDIT_PROPERTIES:
+            if (ActiveView() != nullptr)
+                m_properties->ShowProperties();
+            break;
         case ID_HELP_CONTENTS:
             m_app->OnHelpContents();
             break;
@@ -515,6 +525,8 @@ void CMainFrame::LoadBarState() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     SaveBarState();
+    // Before the windows close: closing the one it shows hides the properties window.
+    m_properties->SavePlacement(m_services.settings);
     if (!CloseAll()) {
         event->ignore();
         return;

@@ -9,6 +9,7 @@
 #include "ui/view/ViewHost.h"
 
 struct Services;
+class CMiniPropDlg;
 class COrvexApp;
 class COrvexView;
 class QAction;
@@ -44,6 +45,8 @@ public:
     QToolBar* MainToolBar() const { return m_mainBar; }
     QToolBar* UtilitiesToolBar() const { return m_utilitiesBar; }
     QMdiArea* MdiArea() const { return m_mdi; }
+    // The floating "Sample Properties" window, made with the frame.
+    CMiniPropDlg* Properties() const { return m_properties; }
     COrvexView* ActiveView() const;
     QList<COrvexView*> Views() const;
 
@@ -98,4 +101,5 @@ private:
     QList<QAction*> m_recentActions;
     QAction* m_recentPlaceholder = nullptr;
     RecentFileList m_recent;
+    CMiniPropDlg* m_properties = nullptr;
 };

@@ -41,7 +41,7 @@ constexpr std::array kRows = {
                "Del", kView, M::kEdit, 0, B::kNone, 0, false},
     CommandRow{ID_EDIT_PROPERTIES, "Pr&operties...\tAlt+Enter",
                "Edits properties of the current sample\nProperites", "properties",
-               "Alt+Return|Alt+Enter", kNotYet, M::kEdit, 1, B::kNone, 0, false},
+               "Alt+Return|Alt+Enter", kNeedsView, M::kEdit, 1, B::kNone, 0, false},
     // Undo has keys but no menu entry: it replaces the sound with the clipboard's.
     CommandRow{ID_EDIT_UNDO, "Undo", "Undo the last action\nUndo", nullptr, "Ctrl+Z|Alt+Backspace",
                kView, M::kNone, 0, B::kNone, 0, false},

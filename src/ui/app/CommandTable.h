@@ -16,7 +16,7 @@ enum class CommandRule {
     kView,         // the active sample view decides, and runs the command
     kNeedsView,    // a sample view is active
     kNeedsWindow,  // any child window is open
-    kNotYet,       // the property sheet is not part of this editor yet
+    kNotYet,       // the mixer is not part of this editor yet
 };
 
 // One command of the editor.

@@ -1,5 +1,6 @@
 #include "ui/view/COrvexView.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QMouseEvent>
@@ -43,6 +44,8 @@ COrvexView::~COrvexView() {
     // Playback belongs to the document: it goes on in the other views of the sound, and the
     // last view takes the document, whose sessions close their devices, with it.
     m_playTimer.stop();
+    if (SampleSheetListener* sheet = GetSampleSheetListener())
+        sheet->ViewClosing(this);
     m_document->RemoveView(this);
 }
 
@@ -442,6 +445,11 @@ void COrvexView::UpdateStatus() {
     m_host->SetPaneText(3, QString::asprintf("%ld Hz", static_cast<long>(frequency)));
     m_host->SetPaneText(4, QString::asprintf("%.2f secs", seconds));
     m_host->SetPaneText(5, QString::asprintf("%d:1", static_cast<int>(m_wndUpper->GetZoom())));
+    // The properties sheet follows the active view as the status bar does.
+    if (SampleSheetListener* sheet = GetSampleSheetListener()) {
+        sheet->UpdateFormat(this, frequency, buffer.GetChannels() == 2, buffer.GetBits() == 16);
+        sheet->UpdateScale(this, m_wndUpper->GetZoom(), m_wndUpper->GetStyle());
+    }
     if (frames > 0) {
         uint32_t first = 0, last = 0;
         int selector = 0;
@@ -525,8 +533,13 @@ void COrvexView::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     if (m_wndUpper == nullptr)
         return;
-    // A menu opened over the view does not take the user's marks away.
+    // A menu opened over the view does not take the user's marks away, nor does a tool window
+    // of the frame (the properties window) that works on them.
     if (event->reason() == Qt::PopupFocusReason)
+        return;
+    const QWidget* active = QApplication::activeWindow();
+    if (active != nullptr && active != window() && active->windowType() == Qt::Tool &&
+        active->parentWidget() == window())
         return;
     Channels().ForEach([](CWaveformWnd* w) { w->HideMarks(); });
 }

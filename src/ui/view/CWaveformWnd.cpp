@@ -257,7 +257,7 @@ void CWaveformWnd::timerEvent(QTimerEvent* event) {
 
 void CWaveformWnd::ReportSelection() const {
     SampleSheetListener* sheet = GetSampleSheetListener();
-    if (sheet == nullptr || m_pBuffer == nullptr)
+    if (sheet == nullptr || m_pBuffer == nullptr || !sheet->TakesReportsOf(this))
         return;
     sheet->UpdateSelection(m_marks.SelStart(), m_marks.SelEnd(), m_pBuffer->GetBytesPerFrame(),
                            m_pBuffer->GetFrequency(), true);
@@ -265,7 +265,7 @@ void CWaveformWnd::ReportSelection() const {
 
 void CWaveformWnd::ReportCaret() const {
     SampleSheetListener* sheet = GetSampleSheetListener();
-    if (sheet == nullptr || m_pBuffer == nullptr)
+    if (sheet == nullptr || m_pBuffer == nullptr || !sheet->TakesReportsOf(this))
         return;
     sheet->UpdateSelection(m_marks.Caret(), 0, m_pBuffer->GetBytesPerFrame(),
                            m_pBuffer->GetFrequency(), false);

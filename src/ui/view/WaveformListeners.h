@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+class COrvexView;
+class QWidget;
 class SampleBuffer;
 
 // The parties a waveform window reports to. Each is a small interface so that the sample view,
@@ -32,6 +34,21 @@ public:
     virtual ~SampleSheetListener() = default;
     virtual void UpdateSelection(uint32_t first, uint32_t last, uint32_t bytesPerFrame,
                                  uint32_t frequency, bool isSelection) = 0;
+    // Whether the selection reports of `window` count: the sheet shows one view's marks, and
+    // the windows of the other views redraw and report too.
+    virtual bool TakesReportsOf(const QWidget* window) const {
+        (void)window;
+        return true;
+    }
+    // The active view reports its sound's format, its zoom and style, and its end.
+    virtual void UpdateFormat(const COrvexView* view, uint32_t frequency, bool stereo,
+                              bool sixteenBit) {
+        (void)view, (void)frequency, (void)stereo, (void)sixteenBit;
+    }
+    virtual void UpdateScale(const COrvexView* view, uint32_t scale, int style) {
+        (void)view, (void)scale, (void)style;
+    }
+    virtual void ViewClosing(const COrvexView* view) { (void)view; }
 };
 
 // The frequency view, while one exists: shown the spectrum at the start of the selection each
