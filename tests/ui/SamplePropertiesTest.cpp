@@ -3,6 +3,7 @@
 // own changes come back, what a closed view leaves behind, and the window's place and
 // visibility across a restart.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "core/effects/SampleRatePresets.h"
 #include "core/sample/SampleBuffer.h"
 #include "support/TempDir.h"
 #include "support/TestServices.h"
@@ -173,6 +175,13 @@ private slots:
         QVERIFY(!Window()->isVisible());
         properties->trigger();
         QVERIFY(Window()->isVisible());
+
+        // Working in the window leaves the view's selection in sight.
+        b->SetSelection(5, 50, 0);
+        QApplication::setActiveWindow(Frame());
+        b->setFocus(Qt::OtherFocusReason);
+        QApplication::setActiveWindow(Window());
+        QVERIFY(b->UpperWindow()->HasSelection());
         QCOMPARE(properties->shortcuts().first(), QKeySequence(QStringLiteral("Alt+Return")));
     }
 
@@ -258,6 +267,28 @@ private slots:
                  QStringLiteral("11025 Hz 8-Bit Mono"));
         Control<QPushButton>(FormatPage(), "1057")->click();
         QCOMPARE(sound.GetFrequency(), 11025u);
+    }
+
+    void formatPageAppliesNamedQualities() {
+        SampleRatePresets presets(m_services->settings);
+        presets.Frequency = 44100;
+        presets.Channels = 2;
+        presets.Bits = 16;
+        QVERIFY(presets.Save("CD"));
+        Restart();
+        COrvexView* view = Open("a.wav", Wave(1, 22050, 8, 1000));
+        auto* quality = Control<QComboBox>(FormatPage(), "1053");
+        QCOMPARE(quality->count(), 1);
+        QCOMPARE(quality->currentText(), QString());
+        emit quality->textActivated(QStringLiteral("CD"));
+        QCOMPARE(view->Buffer().FormatRef(), SampleFormat(44100, true, true));
+        QVERIFY(view->IsStereoLayout());
+        QCOMPARE(Control<QComboBox>(FormatPage(), "1001")->currentText(),
+                 QStringLiteral("44100 Hz"));
+        QCOMPARE(Control<QLabel>(FormatPage(), "1003")->text(), QStringLiteral("172 Kb/sec"));
+        // A format that matches no preset names none.
+        Control<QRadioButton>(FormatPage(), "102")->click();
+        QCOMPARE(quality->currentText(), QString());
     }
 
     void formatPageRefusesBadFrequencies_data() {
