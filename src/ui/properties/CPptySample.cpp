@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 #include "core/effects/VolumeText.h"
 #include "core/messages/MessageSink.h"
@@ -184,13 +185,13 @@ void CPptySample::ShowControls() {
 }
 
 uint32_t CPptySample::TypedFrequency() const {
-    bool isNumber = false;
-    const QString typed = QString::fromStdString(m_frequency).trimmed();
-    const QString digits = typed.section(QLatin1Char(' '), 0, 0);
-    const uint32_t frequency = digits.toUInt(&isNumber);
-    const QString unit = typed.section(QLatin1Char(' '), 1).trimmed();
-    if (!isNumber || (!unit.isEmpty() && unit.compare(QLatin1String("Hz"), Qt::CaseInsensitive)))
+    // Digits, optionally followed by "Hz": "44100", "44100 Hz" and "44100hz" all count.
+    static const QRegularExpression kFrequency(QStringLiteral("^\\s*(\\d{1,9})\\s*(hz)?\\s*$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = kFrequency.match(QString::fromStdString(m_frequency));
+    if (!match.hasMatch())
         return 0;
+    const uint32_t frequency = match.captured(1).toUInt();
     return frequency <= kMaxFrequency ? frequency : 0;
 }
 
