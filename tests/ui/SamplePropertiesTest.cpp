@@ -411,6 +411,7 @@ private slots:
         QLineEdit* name = Control<QLineEdit>(InfoPage(), "1047");
         QTest::keyClicks(name, QStringLiteral("Ab"));
         QCOMPARE(sound.Info(kInfoName), std::string("Ab"));
+        QVERIFY(view->parentWidget()->windowTitle().endsWith(QLatin1Char('*')));
         QTest::keyClick(name, Qt::Key_Backspace);
         QCOMPARE(sound.Info(kInfoName), std::string("A"));
         QCOMPARE(sound.Info(kInfoArtist), std::string("Someone"));

@@ -85,8 +85,11 @@ public:
     // Resets the numbering of untitled documents (for tests that count them).
     static void ResetUntitledCountForTesting() { s_untitledCount = 0; }
 
-private:
+    // Captions every window of the document, with the modified mark when the sound has changed
+    // (an information text typed in the Properties window changes nothing else).
     void UpdateFrameTitles();
+
+private:
     // The sound as it is now counts as the clean one.
     void MarkClean();
     // Every view stops its play timer, moves its play cursors to `frame` when asked to, and

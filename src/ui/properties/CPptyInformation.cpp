@@ -29,9 +29,10 @@ CPptyInformation::CPptyInformation(QWidget* parent) : QWidget(parent) {
     }
 }
 
-void CPptyInformation::Bind(SampleBuffer* buffer) {
+void CPptyInformation::Bind(SampleBuffer* buffer, std::function<void()> edited) {
     // Cleared first, so that showing the new texts writes nothing into any sound.
     m_buffer = nullptr;
+    m_edited = std::move(edited);
     for (size_t i = 0; i < kFields.size(); ++i) {
         m_texts[i] = buffer != nullptr ? buffer->Info(kFields[i].index) : std::string();
         ShowText(m_edits[i], m_texts[i]);
@@ -41,6 +42,9 @@ void CPptyInformation::Bind(SampleBuffer* buffer) {
 
 void CPptyInformation::OnEdited(size_t field) {
     for (size_t i = 0; i < kFields.size(); ++i) m_texts[i] = TextOf(m_edits[i]);
-    if (m_buffer != nullptr)
-        m_buffer->SetInfo(kFields[field].index, m_texts[field]);
+    if (m_buffer == nullptr)
+        return;
+    m_buffer->SetInfo(kFields[field].index, m_texts[field]);
+    if (m_edited)
+        m_edited();
 }

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <string>
 
 class QLineEdit;
@@ -17,7 +18,8 @@ public:
 
     // Takes copies of the sound's texts and shows them; none (null) shows four empty edits,
     // and typing then reaches no sound.
-    void Bind(SampleBuffer* buffer);
+    // `edited` runs after each text written into the sound.
+    void Bind(SampleBuffer* buffer, std::function<void()> edited = {});
     SampleBuffer* Buffer() const { return m_buffer; }
 
 private:
@@ -31,6 +33,7 @@ private:
     void OnEdited(size_t field);
 
     SampleBuffer* m_buffer = nullptr;
+    std::function<void()> m_edited;
     std::array<std::string, 4> m_texts;
     std::array<QLineEdit*, 4> m_edits = {};
 };

@@ -32,7 +32,10 @@ void CSampleProperties::SetActiveSample(COrvexView* view, SampleBuffer* buffer) 
     m_view = view;
     m_format->Bind(view, buffer);
     m_viewPage->Bind(view);
-    m_information->Bind(buffer);
+    m_information->Bind(buffer, [view]() {
+        if (view != nullptr)
+            view->GetDocument()->UpdateFrameTitles();
+    });
     // The marks the view has now; later changes arrive as reports.
     if (view != nullptr && view->UpperWindow() != nullptr && buffer != nullptr) {
         const CWaveformWnd* upper = view->UpperWindow();
