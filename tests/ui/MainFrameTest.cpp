@@ -287,7 +287,8 @@ private slots:
         QVERIFY(!Enabled(ID_SAMPLE_PANNING));  // mono
         QVERIFY(Enabled(ID_SAMPLE_AMPLIFY));
         QVERIFY(Enabled(ID_SAMPLE_CONVERT));
-        QVERIFY(!Enabled(ID_SAMPLE_ENVELOPE));  // its dialog is not part of the editor yet
+        QVERIFY(Enabled(ID_SAMPLE_ENVELOPE));
+        QVERIFY(Enabled(ID_SAMPLE_COMPRESSOR));
         QVERIFY(Enabled(ID_SAMPLE_RECORD));
 
         View()->SetSelection(10, 19, 0);
@@ -308,6 +309,8 @@ private slots:
         QVERIFY(!Enabled(ID_SAMPLE_REVERSE));
         QVERIFY(!Enabled(ID_SAMPLE_AMPLIFY));
         QVERIFY(!Enabled(ID_SAMPLE_CONVERT));
+        QVERIFY(!Enabled(ID_SAMPLE_ENVELOPE));
+        QVERIFY(!Enabled(ID_SAMPLE_COMPRESSOR));
 
         // The play cursor follows the device's position on the 50 ms timer.
         m_services->devices.output->position = 400;
@@ -353,6 +356,43 @@ private slots:
         QVERIFY(View()->LowerWindow() == nullptr);
         QVERIFY(View()->UpperWindow()->HasCaret());
         QCOMPARE(View()->UpperWindow()->GetCaret(), 0u);
+    }
+
+    void curveCommandsRunThroughTheirDialogs() {
+        Start(Write("stereo.wav", StereoWave(1000)));
+        QVERIFY(Enabled(ID_SAMPLE_PANNING));
+        QCOMPARE(Frame()->Action(ID_SAMPLE_PANNING)->toolTip(), QStringLiteral("Panning"));
+        QCOMPARE(Frame()->Action(ID_SAMPLE_ENVELOPE)->statusTip(),
+                 QStringLiteral("Adjust the sample Envelope"));
+        QCOMPARE(Frame()->Action(ID_SAMPLE_COMPRESSOR)->toolTip(),
+                 QStringLiteral("Compressor / Expander"));
+        // Panning from the middle gives each side half of the mix: +i and -i cancel out.
+        View()->SetSelection(100, 199, 0);
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Stereo Panning"));
+            dialog->accept();
+        });
+        Frame()->Action(ID_SAMPLE_PANNING)->trigger();
+        FrameValue frame;
+        for (uint32_t f : {100u, 150u, 199u}) {
+            Sound().GetFrame(f, kLayoutStereo16, frame);
+            QCOMPARE(frame.slot[0], int16_t(0));
+            QCOMPARE(frame.slot[1], int16_t(0));
+        }
+        QCOMPARE(Left(Sound(), 99), int16_t(99));
+        // The flat envelope at 50 % halves the selection on both sides.
+        View()->SetSelection(500, 599, 0);
+        QTimer::singleShot(0, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            TypeOver(dialog, "1013", QStringLiteral("50"));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        Frame()->Action(ID_SAMPLE_ENVELOPE)->trigger();
+        Sound().GetFrame(550, kLayoutStereo16, frame);
+        QCOMPARE(frame.slot[0], int16_t(275));
+        QCOMPARE(frame.slot[1], int16_t(-275));
+        QCOMPARE(Left(Sound(), 600), int16_t(600));
     }
 
     void playWhilePlayingStopsWhereThePlaybackWas() {

@@ -122,6 +122,9 @@ private:
     void OnChangeSign();
     void OnDecodeULaw();
     void OnAmplify();
+    void OnEnvelope();
+    void OnCompressor();
+    void OnPanning();
     // Runs a transform on the marked range and redraws the windows of the channels it touched.
     void TransformMarkedRange(bool (*transform)(SampleBuffer&, int32_t, int32_t, uint32_t));
     void OnConvert();

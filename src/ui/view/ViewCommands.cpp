@@ -15,6 +15,7 @@
 #include "ui/controls/WaitCursor.h"
 #include "ui/effects/AmplifyCommand.h"
 #include "ui/effects/ConvertCommand.h"
+#include "ui/effects/CurveCommands.h"
 #include "ui/view/COrvexView.h"
 #include "ui/view/CWaveformWnd.h"
 #include "ui/view/ViewHost.h"
@@ -39,10 +40,9 @@ const ViewCommand* COrvexView::FindCommand(int id) {
         {ID_ZOOM_ALL, kAlways, &COrvexView::ZoomAll},
         {ID_SAMPLE_AMPLIFY, kIdle, &COrvexView::OnAmplify},
         {ID_SAMPLE_CONVERT, kIdle, &COrvexView::OnConvert},
-        // Compressor / Expander, Envelope and Stereo Panning wait for their dialogs.
-        {ID_SAMPLE_COMPRESSOR, kNever, nullptr},
-        {ID_SAMPLE_ENVELOPE, kNever, nullptr},
-        {ID_SAMPLE_PANNING, kNever, nullptr},
+        {ID_SAMPLE_COMPRESSOR, kIdle, &COrvexView::OnCompressor},
+        {ID_SAMPLE_ENVELOPE, kIdle, &COrvexView::OnEnvelope},
+        {ID_SAMPLE_PANNING, kStereo, &COrvexView::OnPanning},
     };
     for (const ViewCommand& command : kCommands) {
         if (command.id == id)
@@ -64,6 +64,8 @@ bool COrvexView::IsCommandEnabled(int id) const {
             return HasFrames();
         case ViewCommandRule::kIdle:
             return IsIdle();
+        case ViewCommandRule::kStereo:
+            return IsIdle() && m_bStereo;
         case ViewCommandRule::kPaste:
             return !m_document->IsBusy() && m_services.clipboard.HasSample();
     }
@@ -232,6 +234,33 @@ void COrvexView::OnAmplify() {
     int selector = 0;
     GetMarkedRange(first, last, selector);
     if (RunAmplifyCommand(this, Buffer(), m_bStereo, first, last, static_cast<uint32_t>(selector)))
+        RepaintAll();
+}
+
+void COrvexView::OnEnvelope() {
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    GetMarkedRange(first, last, selector);
+    if (RunEnvelopeCommand(this, m_services, Buffer(), first, last,
+                           static_cast<uint32_t>(selector)))
+        RepaintAll();
+}
+
+void COrvexView::OnCompressor() {
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    GetMarkedRange(first, last, selector);
+    if (RunCompressorCommand(this, m_services, Buffer(), first, last,
+                             static_cast<uint32_t>(selector)))
+        RepaintAll();
+}
+
+// The panning mixes both channels of each frame, whichever channel holds the marks.
+void COrvexView::OnPanning() {
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    GetMarkedRange(first, last, selector);
+    if (RunPanningCommand(this, m_services, Buffer(), first, last))
         RepaintAll();
 }
 

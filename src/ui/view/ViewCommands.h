@@ -8,6 +8,7 @@ enum class ViewCommandRule {
     kAlways,     //
     kHasFrames,  // the sample has frames
     kIdle,       // the sample has frames and neither plays nor records
+    kStereo,     // as kIdle, and the view shows two channels
     kPaste,      // the sample neither plays nor records, and the clipboard holds a sample
 };
 
