@@ -115,6 +115,7 @@ private slots:
         CMixerView* mixer = NewMixer();
         QVERIFY(mixer != nullptr);
         QCOMPARE(mixer->windowTitle(), QStringLiteral("Mixer1"));
+        QCOMPARE(Frame()->windowTitle(), QStringLiteral("Orvex - Mixer1"));
         QCOMPARE(mixer->RowCount(), 2);
         for (int row = 0; row < 2; ++row) {
             QCOMPARE(Items(mixer->RowList(row)), (QStringList{"a.wav", "b.wav"}));

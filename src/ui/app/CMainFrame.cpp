@@ -395,9 +395,11 @@ void CMainFrame::OnWindowsChanged() {
 }
 
 void CMainFrame::UpdateFrameTitle() {
-    COrvexView* view = ActiveView();
-    setWindowTitle(view != nullptr ? QStringLiteral("Orvex - %1").arg(view->windowTitle())
-                                   : QStringLiteral("Orvex"));
+    QWidget* active = ActiveView();
+    if (active == nullptr)
+        active = ActiveMixer();
+    setWindowTitle(active != nullptr ? QStringLiteral("Orvex - %1").arg(active->windowTitle())
+                                     : QStringLiteral("Orvex"));
 }
 
 bool CMainFrame::ShowsStatusOf(const COrvexView* view) const {
