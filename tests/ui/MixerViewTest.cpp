@@ -127,6 +127,7 @@ private slots:
              {ID_MIXER_MIX, ID_MIXER_REMOVEENDPADDING, ID_MIXER_ADDINPUT, ID_MIXER_REMOVEINPUT})
             QVERIFY(Frame()->Action(id)->isEnabled());
         QVERIFY(!Frame()->Action(ID_EDIT_DELETE)->isEnabled());
+        QVERIFY(Frame()->Action(ID_FILE_CLOSE)->isEnabled());
         QCOMPARE(Frame()->Action(ID_MIXER_ADDINPUT)->text(), QStringLiteral("&Add Input\tIns"));
         QCOMPARE(Frame()->Action(ID_MIXER_MIX)->statusTip(),
                  QStringLiteral("Mix the current selections"));
@@ -141,8 +142,11 @@ private slots:
         QVERIFY(!menu->isVisible());
         QVERIFY(!Frame()->Action(ID_MIXER_MIX)->isEnabled());
 
-        // A second mixer is numbered on.
+        // A second mixer is numbered on; File Close closes it.
         QCOMPARE(NewMixer()->windowTitle(), QStringLiteral("Mixer2"));
+        Frame()->Action(ID_FILE_CLOSE)->trigger();
+        Settle();
+        QCOMPARE(Frame()->Mixers().size(), 1);
     }
 
     void addAndRemoveInputsWithTheirMessages() {

@@ -23,8 +23,19 @@ struct Reader {
 // and the output block is walked once.
 constexpr uint32_t kRun = 4096;
 
+// What an 8-bit value adds to a mix of `inputs` inputs, for every value: built once per mix,
+// so that the loop does no division.
+using ShareTable = std::array<int32_t, 256>;
+ShareTable MakeShares(int inputs) {
+    ShareTable shares{};
+    for (int value = 0; value < 256; ++value)
+        shares[static_cast<size_t>(value)] = inputs > 0 ? (value - kMixMidpoint) / inputs : 0;
+    return shares;
+}
+
 // Adds the input's contributions to the frames [from, from + count) of the run.
-void AddRun(const Reader& input, int inputs, uint32_t from, uint32_t count, int32_t* sums) {
+void AddRun(const Reader& input, const ShareTable& shares, uint32_t from, uint32_t count,
+            int32_t* sums) {
     const uint32_t begin = std::max(input.begin, from);
     const uint32_t end = std::min(input.end, from + count);
     if (begin >= end)
@@ -35,7 +46,7 @@ void AddRun(const Reader& input, int inputs, uint32_t from, uint32_t count, int3
         FrameValue value;
         for (uint32_t n = begin; n < end; ++n, p += bytes) {
             frames::Convert<L, kLayoutMono8>(p, value);
-            sums[n - from] += (int32_t{value.Byte(0)} - kMixMidpoint) / inputs;
+            sums[n - from] += shares[value.Byte(0)];
         }
     });
 }
@@ -83,7 +94,7 @@ bool MixInto(SampleBuffer& output, std::span<const MixInput> inputs, uint32_t mi
         }
         readers.push_back(reader);
     }
-    const int count = static_cast<int>(readers.size());
+    const ShareTable shares = MakeShares(static_cast<int>(readers.size()));
 
     if (mixLength == 0) {
         output.FreeBlock();
@@ -97,7 +108,7 @@ bool MixInto(SampleBuffer& output, std::span<const MixInput> inputs, uint32_t mi
     for (uint32_t from = 0; from < mixLength; from += kRun) {
         const uint32_t run = std::min(kRun, mixLength - from);
         std::fill_n(sums.begin(), run, 0);
-        for (const Reader& reader : readers) AddRun(reader, count, from, run, sums.data());
+        for (const Reader& reader : readers) AddRun(reader, shares, from, run, sums.data());
         StoreRun(out + size_t{from} * bytesPerFrame, outLayout, run, sums.data());
     }
     return true;

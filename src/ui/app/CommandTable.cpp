@@ -21,7 +21,7 @@ constexpr std::array kRows = {
     CommandRow{ID_FILE_OPEN, "&Open...\tCtrl+O", "Open an existing document\nOpen", "open",
                "Ctrl+O", kAlways, M::kFile, 0, B::kMain, 11, false},
     CommandRow{ID_FILE_CLOSE, "&Close", "Close the active document\nClose", nullptr, nullptr,
-               kNeedsView, M::kFile, 0, B::kNone, 0, false},
+               kNeedsWindow, M::kFile, 0, B::kNone, 0, false},
     CommandRow{ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active document\nSave", "save", "Ctrl+S",
                kNeedsView, M::kFile, 0, B::kMain, 12, false},
     CommandRow{ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name\nSave As",
