@@ -185,15 +185,17 @@ private slots:
         }
         QCOMPARE(menus,
                  (QStringList{
-                     "&File: &New\tCtrl+N|&Open...\tCtrl+O|&Close|&Save\tCtrl+S|Save &As...|-|"
+                     "&File: &New\tCtrl+N|New &Mixer|&Open...\tCtrl+O|&Close|&Save\tCtrl+S|Save "
+                     "&As...|-|"
                      "Recent File|||||-|E&xit",
                      "&Edit: Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|&Delete\tDel|-|"
                      "Pr&operties...\tAlt+Enter",
                      "&View: &Main Toolbar|&Utilities Toolbar|&Status Bar|-|Zoom &In\tCtrl +|"
-                     "Zoom &Out\tCtrl -",
+                     "Zoom &Out\tCtrl -|-|&Frequency View",
                      "&Sample: &Play\tCtrl+P|&Record...|-|&Amplify...|C&ompressor / Expander...|"
                      "&Convert....|&Envelope...|&Peak Search|Re&verse|Stereo Panning...|-|"
                      "C&hange Sign|Decode uLaw",
+                     "&Mixer: &Mix|&Remove end padding|-|&Add Input\tIns|Remove Input\tDel",
                      "&Window: &New Window|&Cascade|&Tile|&Arrange Icons|Close Al&l",
                      "&Help: Contents...|-|&About Orvex...",
                  }));

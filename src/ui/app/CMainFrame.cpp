@@ -26,6 +26,8 @@
 #include "ui/app/CommandIds.h"
 #include "ui/app/SaveFlow.h"
 #include "ui/audio/RecordCommand.h"
+#include "ui/effects/CFreqView.h"
+#include "ui/mixer/CMixerView.h"
 #include "ui/properties/CMiniPropDlg.h"
 #include "ui/properties/CSampleProperties.h"
 #include "ui/view/COrvexView.h"
@@ -182,6 +184,11 @@ void CMainFrame::CreateMenus() {
     FillMenu(menuBar()->addMenu(QStringLiteral("&Edit")), CommandMenu::kEdit);
     FillMenu(menuBar()->addMenu(QStringLiteral("&View")), CommandMenu::kView);
     FillMenu(menuBar()->addMenu(QStringLiteral("&Sample")), CommandMenu::kSample);
+    // The mixer's menu shows while a mixer is the active window; its keys are the frame's.
+    m_mixerMenu = menuBar()->addMenu(QStringLiteral("&Mixer"));
+    FillMenu(m_mixerMenu, CommandMenu::kMixer);
+    addActions(m_mixerMenu->actions());
+    m_mixerMenu->menuAction()->setVisible(false);
 
     m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, [this]() {
@@ -303,10 +310,52 @@ QList<COrvexView*> CMainFrame::Views() const {
 }
 
 QMdiSubWindow* CMainFrame::AddView(COrvexView* view) {
-    QMdiSubWindow* sub = m_mdi->addSubWindow(view);
+    QMdiSubWindow* sub = AddChild(view);
+    RefreshMixers();
+    return sub;
+}
+
+QMdiSubWindow* CMainFrame::AddMixer(CMixerView* mixer) {
+    connect(mixer, &CMixerView::CommandsChanged, this, &CMainFrame::UpdateCommands);
+    return AddChild(mixer);
+}
+
+CMixerView* CMainFrame::ActiveMixer() const {
+    QMdiSubWindow* sub = m_mdi != nullptr ? m_mdi->activeSubWindow() : nullptr;
+    return sub != nullptr ? qobject_cast<CMixerView*>(sub->widget()) : nullptr;
+}
+
+QList<CMixerView*> CMainFrame::Mixers() const {
+    QList<CMixerView*> mixers;
+    for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* mixer = qobject_cast<CMixerView*>(sub->widget()))
+            mixers.append(mixer);
+    }
+    return mixers;
+}
+
+void CMainFrame::RefreshMixers() {
+    for (CMixerView* mixer : Mixers()) mixer->RefreshSampleWindows();
+}
+
+CFreqView* CMainFrame::FrequencyView() const {
+    return m_freqView.data();
+}
+
+CFreqView* CMainFrame::OpenFrequencyView() {
+    // An older view stays on the screen but gets no more spectra.
+    auto* view = new CFreqView(this);
+    SetSpectrumListener(view);
+    m_freqView = view;
+    view->show();
+    return view;
+}
+
+QMdiSubWindow* CMainFrame::AddChild(QWidget* child) {
+    QMdiSubWindow* sub = m_mdi->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(QIcon(QStringLiteral(":/icons/orvex.svg")));
-    sub->setWindowTitle(view->windowTitle());
+    sub->setWindowTitle(child->windowTitle());
     // Before the frame is first laid out the area has no size of its own yet; the frame's
     // size less its bars stands in for it.
     QSize area = m_mdi->viewport()->size();
@@ -318,7 +367,7 @@ QMdiSubWindow* CMainFrame::AddView(COrvexView* view) {
     sub->show();
     KeepInsideWorkspace(sub);
     m_mdi->setActiveSubWindow(sub);
-    view->setFocus(Qt::OtherFocusReason);
+    child->setFocus(Qt::OtherFocusReason);
     return sub;
 }
 
@@ -340,14 +389,17 @@ void CMainFrame::OnWindowsChanged() {
         for (int pane = 2; pane < kPaneCount; ++pane) m_panes[pane]->clear();
         m_panes[1]->setText(QStringLiteral("----"));
     }
+    RefreshMixers();
     UpdateFrameTitle();
     UpdateCommands();
 }
 
 void CMainFrame::UpdateFrameTitle() {
-    COrvexView* view = ActiveView();
-    setWindowTitle(view != nullptr ? QStringLiteral("Orvex - %1").arg(view->windowTitle())
-                                   : QStringLiteral("Orvex"));
+    QWidget* active = ActiveView();
+    if (active == nullptr)
+        active = ActiveMixer();
+    setWindowTitle(active != nullptr ? QStringLiteral("Orvex - %1").arg(active->windowTitle())
+                                     : QStringLiteral("Orvex"));
 }
 
 bool CMainFrame::ShowsStatusOf(const COrvexView* view) const {
@@ -362,6 +414,7 @@ void CMainFrame::UpdateCommands() {
     const bool hasWindows = !m_mdi->subWindowList().isEmpty();
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
         it.value()->setEnabled(IsCommandEnabled(it.key(), view, hasWindows));
+    m_mixerMenu->menuAction()->setVisible(ActiveMixer() != nullptr);
     UpdateFrameTitle();
 }
 
@@ -376,8 +429,10 @@ bool CMainFrame::IsCommandEnabled(int id, const COrvexView* view, bool hasWindow
             return view != nullptr;
         case CommandRule::kNeedsWindow:
             return hasWindows;
-        case CommandRule::kNotYet:
-            return false;
+        case CommandRule::kMixer: {
+            const CMixerView* mixer = ActiveMixer();
+            return mixer != nullptr && mixer->IsCommandEnabled(id);
+        }
     }
     return true;
 }
@@ -388,12 +443,25 @@ void CMainFrame::OnCommand(int id) {
             view->OnCommand(id);
         return;
     }
+    if (const CommandRow* row = FindCommandRow(id);
+        row != nullptr && row->rule == CommandRule::kMixer) {
+        if (CMixerView* mixer = ActiveMixer())
+            mixer->OnCommand(id);
+        UpdateCommands();
+        return;
+    }
     switch (id) {
         case ID_FILE_NEW:
             m_app->OnFileNew();
             break;
         case ID_FILE_OPEN:
             m_app->OnFileOpen();
+            break;
+        case ID_FILE_NEWMIXER:
+            m_app->OnFileNewMixer();
+            break;
+        case ID_VIEW_FREQUENCY:
+            OpenFrequencyView();
             break;
         case ID_FILE_CLOSE:
             if (QMdiSubWindow* sub = m_mdi->activeSubWindow())

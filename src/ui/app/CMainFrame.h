@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include "ui/app/CommandTable.h"
@@ -9,7 +10,9 @@
 #include "ui/view/ViewHost.h"
 
 struct Services;
+class CFreqView;
 class CMiniPropDlg;
+class CMixerView;
 class COrvexApp;
 class COrvexView;
 class QAction;
@@ -52,6 +55,14 @@ public:
 
     // Puts a new view in its own MDI child window and shows it.
     QMdiSubWindow* AddView(COrvexView* view);
+    // The same for a mixer.
+    QMdiSubWindow* AddMixer(CMixerView* mixer);
+    CMixerView* ActiveMixer() const;
+    QList<CMixerView*> Mixers() const;
+    // The newest frequency view while it is open (it gets the spectra); null otherwise.
+    CFreqView* FrequencyView() const;
+    // Opens a new frequency view, which from now on gets the spectra.
+    CFreqView* OpenFrequencyView();
 
     // The most recently used files, newest first.
     const QStringList& RecentFiles() const { return m_recent.Files(); }
@@ -85,6 +96,9 @@ private:
     void UpdateRecentMenu();
     void UpdateFrameTitle();
     void OnWindowsChanged();
+    QMdiSubWindow* AddChild(QWidget* child);
+    // The mixers offer the sample windows open now.
+    void RefreshMixers();
     void KeepInsideWorkspace(QMdiSubWindow* sub) const;
     void OnCommand(int id);
     void OnFileSave();
@@ -98,6 +112,8 @@ private:
     QLabel* m_panes[kPaneCount] = {};
     QHash<int, QAction*> m_actions;
     QMenu* m_windowMenu = nullptr;
+    QMenu* m_mixerMenu = nullptr;
+    QPointer<CFreqView> m_freqView;
     QList<QAction*> m_recentActions;
     QAction* m_recentPlaceholder = nullptr;
     RecentFileList m_recent;

@@ -13,6 +13,7 @@
 #include "ui/app/CSplashWnd.h"
 #include "ui/app/FileDialogs.h"
 #include "ui/app/ShellOpen.h"
+#include "ui/mixer/CMixerView.h"
 #include "ui/view/COrvexView.h"
 
 // The pictures, icons and manual are compiled into the editor's library.
@@ -81,6 +82,16 @@ COrvexView* COrvexApp::OnFileNew() {
     view->OnInitialUpdate();
     m_frame->UpdateCommands();
     return view;
+}
+
+CMixerView* COrvexApp::OnFileNewMixer() {
+    CMainFrame* frame = m_frame.get();
+    auto* mixer = new CMixerView(m_services.messages, [frame]() { return frame->Views(); });
+    mixer->setWindowTitle(QStringLiteral("Mixer%1").arg(++m_mixerCount));
+    m_frame->AddMixer(mixer);
+    mixer->OnInitialUpdate();
+    m_frame->UpdateCommands();
+    return mixer;
 }
 
 COrvexView* COrvexApp::OnWindowNew() {

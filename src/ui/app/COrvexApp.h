@@ -6,6 +6,7 @@
 #include <memory>
 
 class CMainFrame;
+class CMixerView;
 class COrvexView;
 class CHelpWindow;
 class ShellOpenServer;
@@ -39,6 +40,8 @@ public:
     COrvexView* OpenDocumentFile(const QString& path);
     // A new empty sample in its own window.
     COrvexView* OnFileNew();
+    // A new mixer, "Mixer1", "Mixer2" and so on, in its own window.
+    CMixerView* OnFileNewMixer();
     void OnFileOpen();
     void OnHelpContents();
     void OnAppAbout();
@@ -52,4 +55,5 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<ShellOpenServer> m_shellServer;
     QPointer<CHelpWindow> m_help;
+    int m_mixerCount = 0;
 };

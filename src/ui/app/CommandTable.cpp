@@ -16,10 +16,12 @@ constexpr std::array kRows = {
     // File
     CommandRow{ID_FILE_NEW, "&New\tCtrl+N", "Create a new document\nNew", "new", "Ctrl+N", kAlways,
                M::kFile, 0, B::kMain, 10, false},
+    CommandRow{ID_FILE_NEWMIXER, "New &Mixer", "Create a mixer of the open samples\nNew Mixer",
+               nullptr, nullptr, kAlways, M::kFile, 0, B::kNone, 0, false},
     CommandRow{ID_FILE_OPEN, "&Open...\tCtrl+O", "Open an existing document\nOpen", "open",
                "Ctrl+O", kAlways, M::kFile, 0, B::kMain, 11, false},
     CommandRow{ID_FILE_CLOSE, "&Close", "Close the active document\nClose", nullptr, nullptr,
-               kNeedsView, M::kFile, 0, B::kNone, 0, false},
+               kNeedsWindow, M::kFile, 0, B::kNone, 0, false},
     CommandRow{ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active document\nSave", "save", "Ctrl+S",
                kNeedsView, M::kFile, 0, B::kMain, 12, false},
     CommandRow{ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name\nSave As",
@@ -57,6 +59,9 @@ constexpr std::array kRows = {
                "zoomin", "Ctrl++|Ctrl+=", kView, M::kView, 1, B::kMain, 30, false},
     CommandRow{ID_VIEW_ZOOMOUT, "Zoom &Out\tCtrl -", "Zoom Out\nZoom Out", "zoomout", "Ctrl+-",
                kView, M::kView, 1, B::kMain, 31, false},
+    CommandRow{ID_VIEW_FREQUENCY, "&Frequency View",
+               "Show the spectrum at the start of the selection\nFrequency View", nullptr, nullptr,
+               kAlways, M::kView, 2, B::kNone, 0, false},
     // Sample
     CommandRow{ID_SAMPLE_PLAY, "&Play\tCtrl+P", "Play the current selection\nPlay", "play",
                "Ctrl+P", kView, M::kSample, 0, B::kMain, 21, false},
@@ -84,6 +89,16 @@ constexpr std::array kRows = {
                "changesign", nullptr, kView, M::kSample, 2, B::kUtilities, 20, false},
     CommandRow{ID_SAMPLE_DECODEULAW, "Decode uLaw", "Decode uLaw data in sample\nDecode uLaw",
                "decodeulaw", nullptr, kView, M::kSample, 2, B::kUtilities, 21, false},
+    // Mixer: shown while a mixer is the active window.
+    CommandRow{ID_MIXER_MIX, "&Mix", "Mix the current selections\nMix", nullptr, nullptr, kMixer,
+               M::kMixer, 0, B::kNone, 0, false},
+    CommandRow{ID_MIXER_REMOVEENDPADDING, "&Remove end padding",
+               "Remove any end padding\nRemove end padding", nullptr, nullptr, kMixer, M::kMixer, 0,
+               B::kNone, 0, false},
+    CommandRow{ID_MIXER_ADDINPUT, "&Add Input\tIns", "Add a new input for mixing\nAdd Input",
+               nullptr, "Ins", kMixer, M::kMixer, 1, B::kNone, 0, false},
+    CommandRow{ID_MIXER_REMOVEINPUT, "Remove Input\tDel", "Remove the selected input\nRemove Input",
+               nullptr, "Del", kMixer, M::kMixer, 1, B::kNone, 0, false},
     // Window
     CommandRow{ID_WINDOW_NEW, "&New Window",
                "Open another window for the active document\nNew Window", nullptr, nullptr,
@@ -113,12 +128,6 @@ constexpr std::array kRows = {
                B::kNone, 0, false},
     CommandRow{ID_ZOOM_ALL, nullptr, "Zoom Out", nullptr, nullptr, kView, M::kNone, 0, B::kNone, 0,
                false},
-    CommandRow{32799, nullptr, "Mix the current selections", nullptr, nullptr, kNotYet, M::kNone, 0,
-               B::kNone, 0, false},
-    CommandRow{32800, nullptr, "Remove any end padding", nullptr, nullptr, kNotYet, M::kNone, 0,
-               B::kNone, 0, false},
-    CommandRow{32801, nullptr, "Add a new input for mixing", nullptr, nullptr, kNotYet, M::kNone, 0,
-               B::kNone, 0, false},
 };
 
 }  // namespace

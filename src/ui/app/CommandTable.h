@@ -5,7 +5,7 @@
 
 // Which menu a command sits in. A command with menu text but no menu still gets an action, kept
 // by the frame so that its keys work (Undo).
-enum class CommandMenu { kNone, kFile, kEdit, kView, kSample, kWindow, kHelp };
+enum class CommandMenu { kNone, kFile, kEdit, kView, kSample, kMixer, kWindow, kHelp };
 
 // Which toolbar shows a command's button.
 enum class CommandBar { kNone, kMain, kUtilities };
@@ -16,7 +16,7 @@ enum class CommandRule {
     kView,         // the active sample view decides, and runs the command
     kNeedsView,    // a sample view is active
     kNeedsWindow,  // any child window is open
-    kNotYet,       // the mixer is not part of this editor yet
+    kMixer,        // the active mixer decides, and runs the command
 };
 
 // One command of the editor.
