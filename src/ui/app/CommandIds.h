@@ -42,5 +42,10 @@ enum CommandId : int {
     ID_ZOOM_100 = 32795,
     ID_ZOOM_ALL = 32796,
     ID_SAMPLE_COMPRESSOR = 32803,
+    // The View menu's "Display Style" submenu, in the order of the styles.
+    ID_VIEW_STYLE_LINES = 32840,
+    ID_VIEW_STYLE_DOTS = 32841,
+    ID_VIEW_STYLE_BARS = 32842,
+    ID_VIEW_STYLE_PEAKS = 32843,
     ID_SEPARATOR = 0,
 };

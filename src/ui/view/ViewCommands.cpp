@@ -36,6 +36,10 @@ const ViewCommand* COrvexView::FindCommand(int id) {
         {ID_EDIT_PASTE, kPaste, &COrvexView::OnPaste},
         {ID_EDIT_UNDO, kAlways, &COrvexView::OnUndo},
         {ID_FILE_SAVE_AS, kAlways, &COrvexView::OnSaveAs},
+        {ID_VIEW_STYLE_LINES, kAlways, &COrvexView::OnStyleLines},
+        {ID_VIEW_STYLE_DOTS, kAlways, &COrvexView::OnStyleDots},
+        {ID_VIEW_STYLE_BARS, kAlways, &COrvexView::OnStyleBars},
+        {ID_VIEW_STYLE_PEAKS, kAlways, &COrvexView::OnStylePeaks},
         {ID_ZOOM_ALL, kAlways, &COrvexView::ZoomAll},
         {ID_SAMPLE_AMPLIFY, kIdle, &COrvexView::OnAmplify},
         {ID_SAMPLE_CONVERT, kIdle, &COrvexView::OnConvert},
@@ -173,6 +177,22 @@ void COrvexView::OnUndo() {
 void COrvexView::OnSaveAs() {
     if (SaveFlow(window(), *m_document).SaveAs())
         RepaintAll();
+}
+
+void COrvexView::OnStyleLines() {
+    SetDisplayStyle(kStyleLines);
+}
+
+void COrvexView::OnStyleDots() {
+    SetDisplayStyle(kStyleDots);
+}
+
+void COrvexView::OnStyleBars() {
+    SetDisplayStyle(kStyleBars);
+}
+
+void COrvexView::OnStylePeaks() {
+    SetDisplayStyle(kStylePeaks);
 }
 
 void COrvexView::OnZoomIn() {
