@@ -26,16 +26,37 @@ void Merge(PeakSummary::Range& into, uint8_t lo, uint8_t hi) {
     into.hi = std::max(into.hi, hi);
 }
 
-PeakSummary::Range Scan(const uint8_t* data, const Lane& lane, uint64_t first, uint64_t last) {
+// The lane's layout fixed at compile time, so that the loop over short runs is unrolled and
+// vectorised: a paint scans up to 510 frames per column this way.
+template <uint32_t Stride, uint32_t Offset, uint8_t Flip>
+PeakSummary::Range ScanFixed(const uint8_t* data, uint64_t first, uint64_t last) {
     uint8_t lo = 255;
     uint8_t hi = 0;
-    const uint8_t* p = data + first * lane.stride + lane.offset;
-    for (uint64_t n = last - first + 1; n > 0; --n, p += lane.stride) {
-        const auto value = static_cast<uint8_t>(*p ^ lane.flip);
+    const uint8_t* p = data + first * Stride + Offset;
+    const uint64_t count = last - first + 1;
+    for (uint64_t i = 0; i < count; ++i) {
+        const auto value = static_cast<uint8_t>(p[i * Stride] ^ Flip);
         lo = std::min(lo, value);
         hi = std::max(hi, value);
     }
     return {lo, hi};
+}
+
+PeakSummary::Range Scan(const uint8_t* data, const Lane& lane, uint64_t first, uint64_t last) {
+    switch (lane.stride * 8 + lane.offset * 2 + (lane.flip != 0 ? 1 : 0)) {
+        case 1 * 8:  // mono 8-bit
+            return ScanFixed<1, 0, 0>(data, first, last);
+        case 2 * 8:  // stereo 8-bit, left
+            return ScanFixed<2, 0, 0>(data, first, last);
+        case 2 * 8 + 2:  // stereo 8-bit, right
+            return ScanFixed<2, 1, 0>(data, first, last);
+        case 2 * 8 + 3:  // mono 16-bit
+            return ScanFixed<2, 1, 0x80>(data, first, last);
+        case 4 * 8 + 3:  // stereo 16-bit, left
+            return ScanFixed<4, 1, 0x80>(data, first, last);
+        default:  // stereo 16-bit, right
+            return ScanFixed<4, 3, 0x80>(data, first, last);
+    }
 }
 
 uint32_t Chunks(uint32_t frames, uint32_t size) {

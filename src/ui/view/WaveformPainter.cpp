@@ -170,6 +170,8 @@ void WaveformPainter::PaintPeaks(QImage& image, int x0, int x1) const {
     if (x0 > last)
         return;
     const PeakSummary& peaks = m_buffer.Peaks();
+    uchar* const bits = image.bits();
+    const qsizetype bytesPerLine = image.bytesPerLine();
     // Each column reaches to the one before it, so a run of columns whose ranges do not overlap
     // (a quiet passage, a slope) still draws as one connected line.
     bool joined = m_geometry.first > 0 || x0 > 0;
@@ -183,7 +185,11 @@ void WaveformPainter::PaintPeaks(QImage& image, int x0, int x1) const {
             if (before.first > bottom)
                 bottom = before.first - 1;
         }
-        PlotColumn(image, x, top, bottom, x0, x1);
+        // Straight into the pixels: a column of a loud passage spans the whole height.
+        top = std::max(top, 0);
+        bottom = std::min(bottom, m_height - 1);
+        for (int y = top; y <= bottom; ++y)
+            reinterpret_cast<QRgb*>(bits + y * bytesPerLine)[x] = kBlack;
         before = rows;
         joined = true;
     }
