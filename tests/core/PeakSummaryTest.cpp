@@ -14,6 +14,7 @@
 #include "core/effects/ChangeSign.h"
 #include "core/effects/Reverse.h"
 #include "core/messages/RecordingMessageSink.h"
+#include "core/sample/BlockLessee.h"
 #include "core/sample/PeakSummary.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleFormat.h"
@@ -84,6 +85,19 @@ void ExpectMatchesScan(const SampleBuffer& sound, std::mt19937& random, const st
             ASSERT_EQ(got.hi, want.hi) << step << " ch " << channel << " " << first << ".." << last;
         }
     }
+}
+
+struct Device : BlockLessee {
+    bool writes = false;
+    void EndLease() override {}
+    bool WritesBlock() const override { return writes; }
+};
+
+void Borrow(SampleBuffer& sound, bool writes) {
+    Device device;
+    device.writes = writes;
+    sound.Lend(&device);
+    sound.Release(&device);
 }
 
 }  // namespace
@@ -178,6 +192,8 @@ TEST(PeakSummaryTest, RescansOnlyTheBlocksAChangeReached) {
         {"copy reads only", [&] { Copy(clipboard, messages, sound, 0, 100, 0); }, 0},
         // 101 frames in block 18 push the end into a 21st block.
         {"paste near the end", [&] { Paste(clipboard, messages, sound, 18 * kBlock + 7, 0); }, 3},
+        {"a player borrows the block and gives it back", [&] { Borrow(sound, false); }, 0},
+        {"a recorder gives back a block it wrote into", [&] { Borrow(sound, true); }, 21},
         {"a write nobody reports makes it look at everything", [&] { sound.Data()[0] ^= 1; }, 21},
     };
     for (const Case& c : cases) {

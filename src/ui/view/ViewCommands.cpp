@@ -274,6 +274,7 @@ void COrvexView::RecordIntoView(uint32_t size, uint32_t frequency, bool stereo, 
     // The sound now holds what was recorded, or is as before when the recording was refused:
     // every window onto it is laid out for the format it really has.
     m_document->originalFormat = Buffer().FormatRef();
+    Buffer().Peaks();  // the summary of what was recorded is built now
     for (COrvexView* view : m_document->Views()) view->ShowWholeSound();
 }
 
