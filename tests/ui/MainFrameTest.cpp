@@ -191,7 +191,7 @@ private slots:
                      "&Edit: Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|&Delete\tDel|-|"
                      "Pr&operties...\tAlt+Enter",
                      "&View: &Main Toolbar|&Utilities Toolbar|&Status Bar|-|Zoom &In\tCtrl +|"
-                     "Zoom &Out\tCtrl -|-|&Frequency View",
+                     "Zoom &Out\tCtrl -|-|&Frequency View|-|Display &Style",
                      "&Sample: &Play\tCtrl+P|&Record...|-|&Amplify...|C&ompressor / Expander...|"
                      "&Convert....|&Envelope...|&Peak Search|Re&verse|Stereo Panning...|-|"
                      "C&hange Sign|Decode uLaw",

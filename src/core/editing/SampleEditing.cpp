@@ -7,6 +7,7 @@
 #include "core/clipboard/ClipboardBlock.h"
 #include "core/clipboard/ClipboardService.h"
 #include "core/messages/MessageSink.h"
+#include "core/sample/FrameChangeNote.h"
 #include "core/sample/FrameConversion.h"
 #include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
@@ -108,6 +109,7 @@ bool Copy(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& samp
 }
 
 bool Delete(SampleBuffer& sample, uint32_t first, uint32_t last, uint32_t mode) {
+    const FrameChangeNote note(sample, first, FrameChangeNote::kToEnd);
     mode = EffectiveSelector(sample, mode);
     if (!ResolveFrames(sample, first, last))
         return true;
@@ -147,6 +149,7 @@ bool Cut(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& sampl
 
 bool InsertSpace(MessageSink& messages, SampleBuffer& sample, uint32_t at, uint32_t count,
                  uint32_t mode) {
+    const FrameChangeNote note(sample, at, FrameChangeNote::kToEnd);
     mode = EffectiveSelector(sample, mode);
     const size_t frameBytes = sample.GetBytesPerFrame();
     const uint32_t frames = sample.GetFrameCount();
@@ -198,6 +201,7 @@ uint32_t Paste(ClipboardService& clipboard, MessageSink& messages, SampleBuffer&
     mode = EffectiveSelector(sample, mode);
     if (at > sample.GetFrameCount())
         at = 0;
+    const FrameChangeNote note(sample, at, FrameChangeNote::kToEnd);
     if (!InsertSpace(messages, sample, at, clipFrames, mode))
         return 0;
     const uint32_t targetLayout = sample.FormatRef().GetLayoutCode();

@@ -3,11 +3,13 @@
 #include <bit>
 #include <cstring>
 
+#include "core/sample/FrameChangeNote.h"
 #include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
 
 void ApplyTable8(SampleBuffer& sample, const std::array<uint8_t, 256>& table, uint32_t start,
                  uint32_t end, uint32_t channel) {
+    const FrameChangeNote note(sample, start, end);
     const ByteWalk walk = WalkFrames(sample, start, end, channel);
     uint8_t* data = sample.Data();
     if (walk.valueBytes != 1)
@@ -24,6 +26,7 @@ void ApplyTable8(SampleBuffer& sample, const std::array<uint8_t, 256>& table, ui
 
 void ApplyTable16(SampleBuffer& sample, const std::vector<int16_t>& table, uint32_t start,
                   uint32_t end, uint32_t channel) {
+    const FrameChangeNote note(sample, start, end);
     const ByteWalk walk = WalkFrames(sample, start, end, channel);
     uint8_t* data = sample.Data();
     if (walk.valueBytes != 2 || table.size() != 65536)

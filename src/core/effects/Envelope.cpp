@@ -2,6 +2,7 @@
 
 #include "core/effects/CurveCursor.h"
 #include "core/effects/CurveModel.h"
+#include "core/sample/FrameChangeNote.h"
 #include "core/sample/FrameConversion.h"
 #include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
@@ -68,6 +69,7 @@ void ScaleFrame(SampleBuffer& sample, float gain, uint32_t frame, uint32_t chann
 
 void ApplyEnvelope(SampleBuffer& sample, const CurveModel& curve, float amplification,
                    uint32_t start, uint32_t end, uint32_t channel) {
+    const FrameChangeNote note(sample, start, end);
     uint32_t first = start;
     uint32_t last = end;
     if (!ResolveFrames(sample, first, last))

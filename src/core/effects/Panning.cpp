@@ -3,6 +3,7 @@
 #include "core/effects/CurveCursor.h"
 #include "core/effects/CurveModel.h"
 #include "core/effects/Envelope.h"
+#include "core/sample/FrameChangeNote.h"
 #include "core/sample/FrameConversion.h"
 #include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
@@ -39,6 +40,7 @@ void PanFrame(SampleBuffer& sample, float p, uint32_t frame) {
 }
 
 void ApplyPanning(SampleBuffer& sample, const CurveModel& curve, uint32_t start, uint32_t end) {
+    const FrameChangeNote note(sample, start, end);
     uint32_t first = start;
     uint32_t last = end;
     if (!sample.FormatRef().IsStereo() || !ResolveFrames(sample, first, last))

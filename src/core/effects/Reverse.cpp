@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/sample/FrameChangeNote.h"
 #include "core/sample/FrameRange.h"
 #include "core/sample/SampleBuffer.h"
 
@@ -39,6 +40,7 @@ void SwapValues(uint8_t* data, size_t a, size_t b, size_t valueBytes, size_t ste
 }  // namespace
 
 bool Reverse(SampleBuffer& sample, int32_t start, int32_t end, uint32_t channel) {
+    const FrameChangeNote note(sample, static_cast<uint32_t>(start), static_cast<uint32_t>(end));
     const ByteWalk walk =
         WalkFrames(sample, static_cast<uint32_t>(start), static_cast<uint32_t>(end), channel);
     if (walk.Empty())

@@ -24,14 +24,34 @@ void SampleBuffer::TakeBackBlock() {
 }
 
 void SampleBuffer::Lend(BlockLessee* lessee) {
-    if (m_lessee != lessee)
+    if (m_lessee != lessee) {
+        // Lending changes no bytes, so the peak summary need not look again; taking the block
+        // back from a device that wrote into it, or what a lessee does while it stops, does.
+        const bool fromWriter = IsLentForWriting();
+        const uint64_t bytesBefore = m_byteChanges;
         EndLease();
+        if (!fromWriter && m_byteChanges == bytesBefore + 1)
+            m_byteChanges = bytesBefore;
+    }
     m_lessee = lessee;
 }
 
 void SampleBuffer::Release(const BlockLessee* lessee) {
-    if (m_lessee == lessee)
+    if (m_lessee == lessee) {
+        // A device that wrote into the block changed its bytes without passing through here.
+        if (lessee->WritesBlock())
+            ++m_byteChanges;
         m_lessee = nullptr;
+    }
+}
+
+const PeakSummary& SampleBuffer::Peaks() const {
+    // While a device writes into the block, nothing tells what it wrote: the summary is built
+    // from scratch each time it is asked for.
+    if (IsLentForWriting())
+        m_peaks.Clear();
+    m_peaks.Refresh(m_data, m_format.GetLayoutCode(), GetFrameCount(), m_byteChanges);
+    return m_peaks;
 }
 
 bool SampleBuffer::IsLentForWriting() const {
@@ -99,6 +119,7 @@ void SampleBuffer::FreeBlock() {
         m_data = nullptr;
     }
     m_lengthBytes = 0;
+    m_peaks.Clear();
 }
 
 bool SampleBuffer::ResizeBytes(uint32_t lengthBytes) {

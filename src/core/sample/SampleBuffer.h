@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/sample/PeakSummary.h"
 #include "core/sample/SampleFormat.h"
 
 class BlockLessee;
@@ -118,12 +119,27 @@ public:
     // set (an access that only reads through it may count too: the count errs towards
     // "changed"). Equal counts mean an unchanged sound.
     uint64_t ChangeCount() const { return m_changes; }
+    // Grows with every writable access to the block and every lease for writing given back:
+    // unlike ChangeCount, a relabel or an information text leaves it alone.
+    uint64_t ByteChangeCount() const { return m_byteChanges; }
+
+    // The summary of the smallest and largest values, brought up to date first (see
+    // PeakSummary). Freed with the block.
+    const PeakSummary& Peaks() const;
+    // An operation that changes bytes may say which frames it changed (see FrameChangeNote), so
+    // that the summary scans only those again; PeakSummary::kToEnd as `last` means the data
+    // moved from `first` on, and all-ones as `first` means the whole sound.
+    void BeginFrameChange() { m_peaks.BeginChange(m_byteChanges); }
+    void EndFrameChange(uint32_t first, uint32_t last) {
+        m_peaks.EndChange(m_byteChanges, first, last);
+    }
 
 private:
     // The one path by which every mutating entry takes the block back from a device (inline:
     // SetFrame runs it once per frame).
     void EndLease() {
         ++m_changes;
+        ++m_byteChanges;
         if (m_lessee != nullptr)
             TakeBackBlock();
     }
@@ -136,4 +152,6 @@ private:
     uint32_t m_formatOptions = 0;
     BlockLessee* m_lessee = nullptr;
     uint64_t m_changes = 0;
+    uint64_t m_byteChanges = 0;
+    mutable PeakSummary m_peaks;  // a cache of what the bytes hold, kept up to date on reading
 };

@@ -1,6 +1,7 @@
 #include "ui/app/CMainFrame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -182,7 +183,9 @@ void CMainFrame::CreateMenus() {
     FillMenu(menuBar()->addMenu(QStringLiteral("&File")), CommandMenu::kFile,
              &CMainFrame::AddRecentEntries);
     FillMenu(menuBar()->addMenu(QStringLiteral("&Edit")), CommandMenu::kEdit);
-    FillMenu(menuBar()->addMenu(QStringLiteral("&View")), CommandMenu::kView);
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    FillMenu(viewMenu, CommandMenu::kView);
+    AddDisplayStyleMenu(viewMenu);
     FillMenu(menuBar()->addMenu(QStringLiteral("&Sample")), CommandMenu::kSample);
     // The mixer's menu shows while a mixer is the active window; its keys are the frame's.
     m_mixerMenu = menuBar()->addMenu(QStringLiteral("&Mixer"));
@@ -212,6 +215,33 @@ void CMainFrame::CreateMenus() {
 
     FillMenu(menuBar()->addMenu(QStringLiteral("&Help")), CommandMenu::kHelp);
     UpdateRecentMenu();
+}
+
+namespace {
+
+// The commands of the "Display Style" submenu, indexed by style.
+constexpr int kStyleCommands[] = {ID_VIEW_STYLE_LINES, ID_VIEW_STYLE_DOTS, ID_VIEW_STYLE_BARS,
+                                  ID_VIEW_STYLE_PEAKS};
+
+}  // namespace
+
+void CMainFrame::AddDisplayStyleMenu(QMenu* view) {
+    view->addSeparator();
+    QMenu* styles = view->addMenu(QStringLiteral("Display &Style"));
+    auto* group = new QActionGroup(styles);
+    // Optional: with no sample window open no style is checked.
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (const int id : kStyleCommands) {
+        group->addAction(Action(id));
+        styles->addAction(Action(id));
+    }
+}
+
+void CMainFrame::CheckDisplayStyle(const COrvexView* view) {
+    // The active window's style is checked; with none, no style is.
+    const int style = view != nullptr ? view->GetDisplayStyle() : -1;
+    for (int i = 0; i < static_cast<int>(std::size(kStyleCommands)); ++i)
+        Action(kStyleCommands[i])->setChecked(i == style);
 }
 
 QToolBar* CMainFrame::MakeToolBar(const QString& name, CommandBar bar) {
@@ -415,6 +445,7 @@ void CMainFrame::UpdateCommands() {
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
         it.value()->setEnabled(IsCommandEnabled(it.key(), view, hasWindows));
     m_mixerMenu->menuAction()->setVisible(ActiveMixer() != nullptr);
+    CheckDisplayStyle(view);
     UpdateFrameTitle();
 }
 

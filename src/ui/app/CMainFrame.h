@@ -89,6 +89,9 @@ private:
     void FillMenu(QMenu* target, CommandMenu menu,
                   void (CMainFrame::*atGroupBreak)(QMenu*) = nullptr);
     void AddRecentEntries(QMenu* file);
+    // The View menu's "Display Style" submenu, checked by the active view's style.
+    void AddDisplayStyleMenu(QMenu* view);
+    void CheckDisplayStyle(const COrvexView* view);
     QToolBar* MakeToolBar(const QString& name, CommandBar bar);
     bool CreateToolBars();
     bool IsCommandEnabled(int id, const COrvexView* view, bool hasWindows) const;

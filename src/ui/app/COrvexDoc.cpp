@@ -35,6 +35,8 @@ bool COrvexDoc::OnOpenDocument(const QString& path) {
     const bool result = m_services.registry.Open(path.toStdString(), sample);
     if (result)
         originalFormat = sample.FormatRef();
+    // The peak summary is built with the loaded sound, not in the first paint in "Peaks".
+    sample.Peaks();
     MarkClean();
     return result;
 }

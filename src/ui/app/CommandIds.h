@@ -48,5 +48,10 @@ enum CommandId : int {
     ID_MIXER_ADDINPUT = 32801,
     ID_MIXER_REMOVEINPUT = 32802,
     ID_FILE_NEWMIXER = 32830,
+    // The View menu's "Display Style" submenu, in the order of the styles.
+    ID_VIEW_STYLE_LINES = 32840,
+    ID_VIEW_STYLE_DOTS = 32841,
+    ID_VIEW_STYLE_BARS = 32842,
+    ID_VIEW_STYLE_PEAKS = 32843,
     ID_SEPARATOR = 0,
 };

@@ -62,6 +62,17 @@ constexpr std::array kRows = {
     CommandRow{ID_VIEW_FREQUENCY, "&Frequency View",
                "Show the spectrum at the start of the selection\nFrequency View", nullptr, nullptr,
                kAlways, M::kView, 2, B::kNone, 0, false},
+    // The "Display Style" submenu of View, which the frame builds itself.
+    CommandRow{ID_VIEW_STYLE_LINES, "&Lines", "Draw one frame per column, joined by lines\nLines",
+               nullptr, nullptr, kView, M::kNone, 0, B::kNone, 0, true},
+    CommandRow{ID_VIEW_STYLE_DOTS, "&Dots", "Draw one frame per column as a dot\nDots", nullptr,
+               nullptr, kView, M::kNone, 0, B::kNone, 0, true},
+    CommandRow{ID_VIEW_STYLE_BARS, "&Bars",
+               "Draw one frame per column as a bar from the middle\nBars", nullptr, nullptr, kView,
+               M::kNone, 0, B::kNone, 0, true},
+    CommandRow{ID_VIEW_STYLE_PEAKS, "&Peaks",
+               "Draw the smallest to the largest value of every column's frames\nPeaks", nullptr,
+               nullptr, kView, M::kNone, 0, B::kNone, 0, true},
     // Sample
     CommandRow{ID_SAMPLE_PLAY, "&Play\tCtrl+P", "Play the current selection\nPlay", "play",
                "Ctrl+P", kView, M::kSample, 0, B::kMain, 21, false},

@@ -61,8 +61,8 @@ void CPptyView::BuildControls() {
     auto* styles = new QGroupBox(QStringLiteral("View Style"), this);
     auto* styleRow = new QHBoxLayout(styles);
     m_styleRadios = {Radio(styles, "Lines", "1060"), Radio(styles, "Dots", "1061"),
-                     Radio(styles, "Bars", "1062")};
-    for (int style = 0; style < 3; ++style) {
+                     Radio(styles, "Bars", "1062"), Radio(styles, "Peaks", "1074")};
+    for (int style = 0; style < static_cast<int>(m_styleRadios.size()); ++style) {
         styleRow->addWidget(m_styleRadios[style]);
         connect(m_styleRadios[style], &QRadioButton::clicked, this,
                 [this, style]() { OnStyle(style); });
@@ -125,7 +125,7 @@ void CPptyView::UpdateScale(uint32_t scale, int style) {
     if (!m_typingScale)
         m_scaleEdit->setText(QString::asprintf("%u:1", scale));
     m_scaleArrows->SetPosition(static_cast<int>(scale) - kScaleOffset);
-    if (style >= 0 && style < 3)
+    if (style >= 0 && style < static_cast<int>(m_styleRadios.size()))
         m_styleRadios[style]->setChecked(true);
 }
 

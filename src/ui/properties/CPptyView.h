@@ -57,7 +57,7 @@ private:
 
     QLineEdit* m_scaleEdit;
     CUpDown* m_scaleArrows;
-    std::array<QRadioButton*, 3> m_styleRadios = {};
+    std::array<QRadioButton*, 4> m_styleRadios = {};
     std::array<QRadioButton*, 3> m_unitRadios = {};
     QLabel* m_leftLabel;
     QLabel* m_rightLabel;

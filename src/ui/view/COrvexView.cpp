@@ -12,6 +12,7 @@
 #include "core/editing/SampleEditing.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/services/Services.h"
+#include "core/settings/SettingsStore.h"
 #include "ui/app/COrvexDoc.h"
 #include "ui/view/CTimeRuler.h"
 #include "ui/view/CWaveformWnd.h"
@@ -24,6 +25,14 @@ constexpr int kUpperId = 1;
 constexpr int kLowerId = 2;
 constexpr int kRulerId = 3;
 constexpr uint32_t kAllBits = 0xFFFFFFFFu;
+// The display style last chosen, under the program's key; new windows start in it.
+constexpr const char* kDisplayStyleValue = "DisplayStyle";
+
+int StoredDisplayStyle(const Services& services) {
+    const std::optional<uint32_t> stored =
+        services.settings.GetNumber(kOrvexKey, kDisplayStyleValue);
+    return stored.has_value() && *stored < kStyleCount ? static_cast<int>(*stored) : kStyleLines;
+}
 
 }  // namespace
 
@@ -87,6 +96,8 @@ void COrvexView::OnInitialUpdate() {
         m_wndUpper->SetPartner(m_wndLower);
         m_wndLower->SetPartner(m_wndUpper);
     }
+    const int style = StoredDisplayStyle(m_services);
+    Channels().ForEach([style](CWaveformWnd* w) { w->SetStyle(style); });
     m_wndScroll = new QScrollBar(Qt::Horizontal, this);
     m_wndScroll->show();
     connect(m_wndScroll, &QAbstractSlider::actionTriggered, this, &COrvexView::OnScrollAction);
@@ -357,7 +368,17 @@ void COrvexView::SetZoomAt(uint32_t zoom, uint32_t column) {
 }
 
 void COrvexView::SetDisplayStyle(int style) {
+    if (style < 0 || style >= kStyleCount)
+        return;
     Channels().ForEach([style](CWaveformWnd* w) { w->SetStyle(style); });
+    m_services.settings.SetNumber(kOrvexKey, kDisplayStyleValue, static_cast<uint32_t>(style));
+    UpdateStatus();
+    if (m_host != nullptr)
+        m_host->UpdateCommands();
+}
+
+int COrvexView::GetDisplayStyle() const {
+    return m_wndUpper != nullptr ? m_wndUpper->GetStyle() : StoredDisplayStyle(m_services);
 }
 
 void COrvexView::ZoomAll() {

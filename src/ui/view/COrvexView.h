@@ -51,7 +51,10 @@ public:
     void GetMarkedRange(uint32_t& first, uint32_t& last, int& selector) const;
     void GetInsertRange(uint32_t& first, uint32_t& last, int& selector) const;
     void SetZoomAt(uint32_t zoom, uint32_t column) override;
+    // Draws every waveform window of the view in `style` (WaveformStyle) and remembers the
+    // choice in the settings store for the windows opened next.
     void SetDisplayStyle(int style);
+    int GetDisplayStyle() const;
     void ZoomAll() override;
     void SetStereoLayout(bool stereo);
     void UpdateStatus();
@@ -117,6 +120,10 @@ private:
     void OnUndo();
     void OnSaveAs();
     void OnZoomIn();
+    void OnStyleLines();
+    void OnStyleDots();
+    void OnStyleBars();
+    void OnStylePeaks();
     void OnPeakSearch();
     void OnReverse();
     void OnChangeSign();

@@ -13,11 +13,11 @@
 
 class SampleBuffer;
 
-// One channel of a sample, drawn one frame per pixel column, with the marks the user sets with
-// the mouse: a selection (a band of inverted columns), a blinking caret (one inverted column)
-// and the play cursor (a line XOR-drawn in cyan). The two windows of a stereo view are partners:
-// they show the same frames, and a mouse selection in one is repeated in the other unless Ctrl is
-// held.
+// One channel of a sample, drawn one frame per pixel column (or, in "Peaks", the range of the
+// frames of each column), with the marks the user sets with the mouse: a selection (a band of
+// inverted columns), a blinking caret (one inverted column) and the play cursor (a line XOR-drawn
+// in cyan). The two windows of a stereo view are partners: they show the same frames, and a mouse
+// selection in one is repeated in the other unless Ctrl is held.
 //
 // The waveform is kept in a back buffer; the marks are composed on top of it at every paint, so
 // the screen always shows the waveform with exactly the marks of the window's state.

@@ -37,6 +37,10 @@ const ViewCommand* COrvexView::FindCommand(int id) {
         {ID_EDIT_PASTE, kPaste, &COrvexView::OnPaste},
         {ID_EDIT_UNDO, kAlways, &COrvexView::OnUndo},
         {ID_FILE_SAVE_AS, kAlways, &COrvexView::OnSaveAs},
+        {ID_VIEW_STYLE_LINES, kAlways, &COrvexView::OnStyleLines},
+        {ID_VIEW_STYLE_DOTS, kAlways, &COrvexView::OnStyleDots},
+        {ID_VIEW_STYLE_BARS, kAlways, &COrvexView::OnStyleBars},
+        {ID_VIEW_STYLE_PEAKS, kAlways, &COrvexView::OnStylePeaks},
         {ID_ZOOM_ALL, kAlways, &COrvexView::ZoomAll},
         {ID_SAMPLE_AMPLIFY, kIdle, &COrvexView::OnAmplify},
         {ID_SAMPLE_CONVERT, kIdle, &COrvexView::OnConvert},
@@ -177,6 +181,22 @@ void COrvexView::OnSaveAs() {
         RepaintAll();
 }
 
+void COrvexView::OnStyleLines() {
+    SetDisplayStyle(kStyleLines);
+}
+
+void COrvexView::OnStyleDots() {
+    SetDisplayStyle(kStyleDots);
+}
+
+void COrvexView::OnStyleBars() {
+    SetDisplayStyle(kStyleBars);
+}
+
+void COrvexView::OnStylePeaks() {
+    SetDisplayStyle(kStylePeaks);
+}
+
 void COrvexView::OnZoomIn() {
     // Both windows show the selection of the upper one, or else of the lower one.
     const ChannelPair channels = Channels();
@@ -283,6 +303,7 @@ void COrvexView::RecordIntoView(uint32_t size, uint32_t frequency, bool stereo, 
     // The sound now holds what was recorded, or is as before when the recording was refused:
     // every window onto it is laid out for the format it really has.
     m_document->originalFormat = Buffer().FormatRef();
+    Buffer().Peaks();  // the summary of what was recorded is built now
     for (COrvexView* view : m_document->Views()) view->ShowWholeSound();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/sample/PeakSummary.h"
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleFormat.h"
 
@@ -50,12 +51,16 @@ WaveformPainter::WaveformPainter(const SampleBuffer& buffer, const WaveformGeome
       m_frameCount(buffer.GetFrameCount()) {
     if (m_geometry.zoom == 0)
         m_geometry.zoom = 1;
+    // Closer than one frame per column there is no range to draw: "Peaks" draws as "Lines".
+    if (m_geometry.style == kStylePeaks && m_geometry.zoom <= 1)
+        m_geometry.style = kStyleLines;
     // "Lines" walks the columns up to and including the right edge (the step into the column
     // past the edge draws the last visible column's half of that step); the others stop before.
     int columns = 0;
-    if (geometry.style == kStyleLines)
+    if (m_geometry.style == kStyleLines)
         columns = width + 1;
-    if (geometry.style == kStyleDots || geometry.style == kStyleBars)
+    if (m_geometry.style == kStyleDots || m_geometry.style == kStyleBars ||
+        m_geometry.style == kStylePeaks)
         columns = width;
     uint64_t withData = 0;
     if (m_geometry.first < m_frameCount) {
@@ -117,6 +122,9 @@ void WaveformPainter::Paint(QImage& image, int x0, int x1, QRgb background) cons
         case kStyleBars:
             PaintBars(image, x0, x1);
             break;
+        case kStylePeaks:
+            PaintPeaks(image, x0, x1);
+            break;
         default:
             break;
     }
@@ -145,6 +153,46 @@ void WaveformPainter::PaintBars(QImage& image, int x0, int x1) const {
     for (int x = x0; x <= x1; ++x) Plot(image, x, mid, x0, x1);
     const int last = std::min(x1, m_drawnColumns - 1);
     for (int x = x0; x <= last; ++x) PlotColumn(image, x, RowAtColumn(x), mid, x0, x1);
+}
+
+std::pair<int, int> WaveformPainter::RowsOfColumn(const PeakSummary& peaks, int x) const {
+    // Column -1 (the one before the window) covers what lies before the first frame shown.
+    const int64_t from = int64_t{m_geometry.first} + int64_t{x} * m_geometry.zoom;
+    const int64_t to = std::min<int64_t>(from + m_geometry.zoom, m_frameCount) - 1;
+    const auto range =
+        peaks.RangeOf(m_geometry.channelIndex, static_cast<uint32_t>(std::max<int64_t>(from, 0)),
+                      static_cast<uint32_t>(to));
+    return {RowOfValue(m_height, range.lo), RowOfValue(m_height, range.hi)};
+}
+
+void WaveformPainter::PaintPeaks(QImage& image, int x0, int x1) const {
+    const int last = std::min(x1, m_drawnColumns - 1);
+    if (x0 > last)
+        return;
+    const PeakSummary& peaks = m_buffer.Peaks();
+    uchar* const bits = image.bits();
+    const qsizetype bytesPerLine = image.bytesPerLine();
+    // Each column reaches to the one before it, so a run of columns whose ranges do not overlap
+    // (a quiet passage, a slope) still draws as one connected line.
+    bool joined = m_geometry.first > 0 || x0 > 0;
+    std::pair<int, int> before = joined ? RowsOfColumn(peaks, x0 - 1) : std::pair<int, int>{};
+    for (int x = x0; x <= last; ++x) {
+        auto [top, bottom] = RowsOfColumn(peaks, x);
+        const auto rows = std::pair<int, int>{top, bottom};
+        if (joined) {
+            if (before.second < top)
+                top = before.second + 1;
+            if (before.first > bottom)
+                bottom = before.first - 1;
+        }
+        // Straight into the pixels: a column of a loud passage spans the whole height.
+        top = std::max(top, 0);
+        bottom = std::min(bottom, m_height - 1);
+        for (int y = top; y <= bottom; ++y)
+            reinterpret_cast<QRgb*>(bits + y * bytesPerLine)[x] = kBlack;
+        before = rows;
+        joined = true;
+    }
 }
 
 void WaveformPainter::PaintHatch(QImage& image, int x0, int x1) const {

@@ -2,13 +2,19 @@
 
 #include <QImage>
 #include <cstdint>
+#include <utility>
 
+class PeakSummary;
 class SampleBuffer;
 
 enum WaveformStyle : int {
     kStyleLines = 0,
     kStyleDots = 1,
     kStyleBars = 2,
+    // Each column spans the smallest to the largest value of the frames it covers; at one frame
+    // per column or closer it draws as "Lines".
+    kStylePeaks = 3,
+    kStyleCount = 4,
 };
 
 // Where the picture of one channel stands: frame `first` at column 0, `zoom` frames per column.
@@ -27,7 +33,8 @@ struct WaveformExtent {
 };
 
 // Draws the waveform of one channel into a 32-bit image of the window's size: one frame per
-// pixel column, black on the background colour, and the hatch after the end of the data.
+// pixel column (or, in "Peaks", the range of every frame the column covers, read from the
+// sound's peak summary), black on the background colour, and the hatch after the end of the data.
 // A range of columns can be painted on its own: its pixels come out exactly as a paint of the
 // whole picture gives them, so a picture can be shifted by whole columns and the uncovered
 // strip painted alone.
@@ -53,6 +60,9 @@ private:
     void PaintLines(QImage& image, int x0, int x1) const;
     void PaintDots(QImage& image, int x0, int x1) const;
     void PaintBars(QImage& image, int x0, int x1) const;
+    void PaintPeaks(QImage& image, int x0, int x1) const;
+    // The rows (top, bottom) from the smallest to the largest value of the frames of column x.
+    std::pair<int, int> RowsOfColumn(const PeakSummary& peaks, int x) const;
     void PaintHatch(QImage& image, int x0, int x1) const;
 
     const SampleBuffer& m_buffer;
