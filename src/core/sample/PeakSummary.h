@@ -69,7 +69,6 @@ private:
     uint32_t m_dirtyFrom = 0;
     // The byte-change count that the summary (with its dirty blocks) describes; none at first.
     uint64_t m_synced = ~uint64_t{0};
-    bool m_valid = false;
     int m_openChanges = 0;
     uint64_t m_changeBase = 0;
     uint32_t m_scannedLast = 0;
