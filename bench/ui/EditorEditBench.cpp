@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -70,7 +71,11 @@ QApplication& App() {
     return app;
 }
 
+// The editor's services on the system clipboard, which is emptied again before the application
+// object goes away at exit.
 struct Editor {
+    ~Editor() { QApplication::clipboard()->clear(); }
+
     MemorySettingsStore settings;
     QClipboardService clipboard;
     SilentMessageSink messages;
