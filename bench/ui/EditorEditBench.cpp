@@ -63,18 +63,10 @@ const std::string& TenMinutes() {
     return path;
 }
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "EditorEditBench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 // The editor's services on the system clipboard, which is emptied again before the application
 // object goes away at exit.
 struct Editor {
-    ~Editor() { QApplication::clipboard()->clear(); }
+    ~Editor() { QGuiApplication::clipboard()->clear(); }
 
     MemorySettingsStore settings;
     QClipboardService clipboard;
@@ -85,7 +77,6 @@ struct Editor {
 };
 
 void BM_CutUntilRepainted(benchmark::State& state) {
-    App();
     Editor editor;
     const QString path = QString::fromStdString(TenMinutes());
     for (auto _ : state) {
@@ -115,7 +106,6 @@ void BM_CutUntilRepainted(benchmark::State& state) {
 BENCHMARK(BM_CutUntilRepainted)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 void BM_CopyOnly(benchmark::State& state) {
-    App();
     Editor editor;
     SampleBuffer sample;
     editor.registry.Open(TenMinutes(), sample);
@@ -124,3 +114,12 @@ void BM_CopyOnly(benchmark::State& state) {
 BENCHMARK(BM_CopyOnly)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 }  // namespace
+
+// The application lives on main's stack, so it goes before the libraries' exit handlers run.
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
