@@ -10,11 +10,14 @@ namespace {
 
 // The height of one value: an 8-bit value's distance from 127 (either side), a 16-bit value
 // itself (only positive values count).
+// In the values' own width, so that a block's highest value is found 16 or 8 at a time.
 template <size_t ValueBytes>
-inline int Height(const uint8_t* p) {
-    if constexpr (ValueBytes == 1)
-        return p[0] < 128 ? 127 - p[0] : p[0] - 127;
-    return frames::Load16(p);
+inline auto Height(const uint8_t* p) {
+    if constexpr (ValueBytes == 1) {
+        return static_cast<uint8_t>(p[0] < 128 ? 127 - p[0] : p[0] - 127);
+    } else {
+        return frames::Load16(p);
+    }
 }
 
 // The walk in blocks: a block's highest value is found in a loop without a branch (vector code);
@@ -29,7 +32,7 @@ size_t FindPeak(const uint8_t* data, size_t begin, size_t end) {
         const size_t stop = std::min(end, block + kBlock * Step);
         const size_t count = (stop - block + Step - 1) / Step;
         const uint8_t* p = data + block;
-        int high = 0;
+        decltype(Height<ValueBytes>(p)) high = 0;
         for (size_t i = 0; i < count; ++i) high = std::max(high, Height<ValueBytes>(p + i * Step));
         if (high <= peak)
             continue;
