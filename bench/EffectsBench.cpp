@@ -109,6 +109,10 @@ void BM_ResampleDown(benchmark::State& state) {
     Converting(state, [](SampleBuffer& s) { Resample(Silent(), s, 44100, 22050); });
 }
 
+void BM_ResampleDouble(benchmark::State& state) {
+    Converting(state, [](SampleBuffer& s) { Resample(Silent(), s, 22050, 44100); });
+}
+
 void BM_ResampleUp(benchmark::State& state) {
     Converting(state, [](SampleBuffer& s) { Resample(Silent(), s, 44100, 48000); });
 }
@@ -123,4 +127,5 @@ BENCHMARK(BM_PeakSearch)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertStereo16ToMono8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertStereo16ToMono16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResampleDown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ResampleDouble)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResampleUp)->Unit(benchmark::kMillisecond);

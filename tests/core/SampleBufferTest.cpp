@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleHeap.h"
 
@@ -146,4 +148,31 @@ TEST(SampleBufferTest, InformationStrings) {
     EXPECT_TRUE(buffer.SetInfo(kInfoArtist, "Someone"));
     EXPECT_EQ(buffer.Info(kInfoArtist), "Someone");
     EXPECT_FALSE(buffer.SetInfo(6, "out of range"));
+}
+
+TEST(SampleHeapTest, ResizingKeepsTheBytesAcrossEverySize) {
+    // Small blocks, the step from malloc to a mapping of its own and back, and large growth that
+    // the kernel may have to move.
+    constexpr size_t kMiB = size_t{1} << 20;
+    const size_t sizes[] = {100, 900 * 1024, 3 * kMiB / 2, 40 * kMiB, 8 * kMiB, 2048, 0, 5 * kMiB};
+    SampleHeap& heap = SampleHeap::Instance();
+    uint8_t* block = heap.Allocate(16);
+    ASSERT_NE(block, nullptr);
+    size_t held = 0;
+    for (size_t size : sizes) {
+        uint8_t* grown = heap.Reallocate(block, size);
+        ASSERT_NE(grown, nullptr) << size;
+        // Huge pages stay lined up with the block when a large block moves.
+        if (held >= kMiB && size >= kMiB) {
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(grown) % (2 * kMiB),
+                      reinterpret_cast<uintptr_t>(block) % (2 * kMiB));
+        }
+        block = grown;
+        for (size_t i = 0; i < std::min(held, size); i += 4093)
+            ASSERT_EQ(block[i], static_cast<uint8_t>(i * 7 + 1)) << held << " -> " << size;
+        for (size_t i = 0; i < size; ++i) block[i] = static_cast<uint8_t>(i * 7 + 1);
+        held = size;
+    }
+    heap.Free(block);
+    heap.Free(nullptr);
 }

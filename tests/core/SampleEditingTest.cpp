@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/clipboard/ClipboardBlock.h"
 #include "core/clipboard/ClipboardService.h"
 #include "core/editing/SampleEditing.h"
@@ -124,6 +126,24 @@ TEST_F(SampleEditingTest, PasteConvertsToTheTargetLayout) {
     SetBytes(sample, kLayoutStereo8, {1, 2, 3, 4});
     EXPECT_EQ(Paste(clipboard, messages, sample, 2, 2), 3u);
     EXPECT_EQ(Bytes(sample), (std::vector<uint8_t>{1, 2, 3, 4, 127, 0x00, 127, 0x80, 127, 0xFF}));
+}
+
+TEST_F(SampleEditingTest, PasteIntoALargeSoundShiftsOnlyItsTail) {
+    // 3 MB of 16-bit stereo: the block is a mapping of its own that grows for the paste.
+    std::vector<uint8_t> bytes(3u << 20);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 13 + i / 251);
+    sample.SetFormat(FormatOfLayout(44100, kLayoutStereo16));
+    ASSERT_TRUE(sample.ResizeBytes(static_cast<uint32_t>(bytes.size())));
+    std::copy(bytes.begin(), bytes.end(), sample.Data());
+    ASSERT_TRUE(Copy(clipboard, messages, sample, 10, 19, 0));
+    EXPECT_EQ(Paste(clipboard, messages, sample, 5, 0), 10u);
+    std::vector<uint8_t> expected(bytes.begin(), bytes.begin() + 5 * 4);
+    expected.insert(expected.end(), bytes.begin() + 10 * 4, bytes.begin() + 20 * 4);
+    expected.insert(expected.end(), bytes.begin() + 5 * 4, bytes.end());
+    ASSERT_EQ(sample.GetByteLength(), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), sample.Data()));
+    // The paste read the clipboard without taking its block away.
+    EXPECT_EQ(Block().size(), kClipboardHeaderSize + 40);
 }
 
 TEST_F(SampleEditingTest, PastePositionsAndEmptyTargets) {

@@ -22,4 +22,7 @@ struct ClipboardSound {
 };
 
 // False for a block too short to hold a header.
-bool ReadClipboardBlock(const std::vector<uint8_t>& block, ClipboardSound& sound);
+bool ReadClipboardBlock(const uint8_t* block, size_t size, ClipboardSound& sound);
+inline bool ReadClipboardBlock(const std::vector<uint8_t>& block, ClipboardSound& sound) {
+    return ReadClipboardBlock(block.data(), block.size(), sound);
+}

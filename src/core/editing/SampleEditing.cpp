@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "core/clipboard/ClipboardBlock.h"
@@ -42,8 +43,8 @@ void CopyBytes(const SampleBuffer& sample, uint32_t first, uint32_t last, uint32
 }
 
 // Opens the clipboard and reads its sound; false (with the message where one is due) when
-// there is none to read.
-bool ReadClipboard(ClipboardService& clipboard, MessageSink& messages, std::vector<uint8_t>& block,
+// there is none to read. `block` keeps the clipboard's bytes alive without copying them.
+bool ReadClipboard(ClipboardService& clipboard, MessageSink& messages, SharedClipboardBlock& block,
                    ClipboardSound& sound) {
     if (!clipboard.HasSample())
         return false;
@@ -51,12 +52,40 @@ bool ReadClipboard(ClipboardService& clipboard, MessageSink& messages, std::vect
         messages.ShowMessage("Error opening clipboard!");
         return false;
     }
-    auto got = clipboard.GetSample();
+    auto got = clipboard.ShareSample();
     clipboard.Close();
     if (!got)
         return false;
     block = std::move(*got);
-    return ReadClipboardBlock(block, sound);
+    return ReadClipboardBlock(block.data, block.size, sound);
+}
+
+// Writes `count` clipboard frames of layout From as layout To at `out`, `outStep` bytes apart;
+// the layouts are fixed for the whole loop.
+template <uint32_t From, uint32_t To>
+void ConvertRun(const uint8_t* in, uint32_t count, uint8_t* out, size_t outStep) {
+    constexpr size_t inStep = frames::BytesPerFrame(From);
+    FrameValue value;
+    for (uint32_t i = 0; i < count; ++i, in += inStep, out += outStep) {
+        frames::Convert<From, To>(in, value);
+        frames::Store<To>(out, value);
+    }
+}
+
+// Fills the gap opened at `out` with the clipboard's frames: one copy when the layouts agree,
+// else one loop chosen once for the pair of layouts. `to` is the sample's layout, or the mono
+// layout of its width for a one-channel paste (then the frames are `outStep` bytes apart).
+void PasteFrames(const ClipboardSound& sound, uint32_t count, uint32_t to, uint8_t* out,
+                 size_t outStep) {
+    const uint32_t from = sound.format.GetLayoutCode();
+    if (from == to && outStep == frames::BytesPerFrame(to)) {
+        std::memcpy(out, sound.bytes, size_t{count} * outStep);
+        return;
+    }
+    frames::WithLayout(from, [&]<uint32_t From>() {
+        frames::WithLayout(
+            to, [&]<uint32_t To>() { ConvertRun<From, To>(sound.bytes, count, out, outStep); });
+    });
 }
 
 // Gives the sample a new block holding the clipboard's bytes in the clipboard's format.
@@ -84,7 +113,10 @@ bool Copy(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& samp
     const size_t n = mode == kBothChannels ? byteCount : byteCount / 2;
     std::vector<uint8_t> block;
     try {
-        block.resize(n + kClipboardHeaderSize);
+        // Whole frames are appended below straight from the sound, without clearing them first.
+        block.reserve(n + kClipboardHeaderSize);
+        SampleHeap::PreferHugePagesFor(block.data(), block.capacity());
+        block.resize(mode == kBothChannels ? kClipboardHeaderSize : n + kClipboardHeaderSize);
     } catch (const std::bad_alloc&) {
         messages.ShowMessage("Error - Out of Memory!");
         return false;
@@ -101,8 +133,13 @@ bool Copy(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& samp
     if (mode != kBothChannels)
         format.SetStereo(false);  // one channel is a mono sound
     WriteClipboardHeader(block, format, static_cast<uint32_t>(n));
-    if (hasRange)
+    if (hasRange && mode == kBothChannels) {
+        // Read only: a copy leaves playback of the sound running.
+        const uint8_t* from = std::as_const(sample).Data() + size_t{first} * frameBytes;
+        block.insert(block.end(), from, from + n);
+    } else if (hasRange) {
         CopyBytes(sample, first, last, mode, block.data() + kClipboardHeaderSize);
+    }
     clipboard.SetSample(std::move(block));
     clipboard.Close();
     return true;
@@ -185,11 +222,10 @@ bool InsertSpace(MessageSink& messages, SampleBuffer& sample, uint32_t at, uint3
 
 uint32_t Paste(ClipboardService& clipboard, MessageSink& messages, SampleBuffer& sample,
                uint32_t at, uint32_t mode) {
-    std::vector<uint8_t> block;
+    SharedClipboardBlock block;
     ClipboardSound sound;
     if (!ReadClipboard(clipboard, messages, block, sound))
         return 0;
-    const uint32_t clipLayout = sound.format.GetLayoutCode();
     const uint32_t clipFrames = sound.count / sound.format.GetBytesPerFrame();
     if (!sample.HasBlock()) {
         if (!TakeClipboardSound(sample, sound)) {
@@ -204,34 +240,21 @@ uint32_t Paste(ClipboardService& clipboard, MessageSink& messages, SampleBuffer&
     const FrameChangeNote note(sample, at, FrameChangeNote::kToEnd);
     if (!InsertSpace(messages, sample, at, clipFrames, mode))
         return 0;
-    const uint32_t targetLayout = sample.FormatRef().GetLayoutCode();
-    FrameValue value;
+    const size_t frameBytes = sample.GetBytesPerFrame();
+    uint8_t* gap = sample.Data() + size_t{at} * frameBytes;
     if (mode == kBothChannels) {
-        for (uint32_t i = 0; i < clipFrames; ++i) {
-            frames::ReadFrame(sound.bytes, clipLayout, i, targetLayout, value);
-            sample.SetFrame(at + i, value);
-        }
+        PasteFrames(sound, clipFrames, sample.FormatRef().GetLayoutCode(), gap, frameBytes);
         return clipFrames;
     }
     const bool is16 = sample.FormatRef().Is16Bit();
-    const size_t frameBytes = sample.GetBytesPerFrame();
     const size_t offset = mode == kRightChannel ? sample.GetBytesPerValue() : 0;
-    uint8_t* data = sample.Data();
-    for (uint32_t i = 0; i < clipFrames; ++i) {
-        frames::ReadFrame(sound.bytes, clipLayout, i, is16 ? kLayoutMono16 : kLayoutMono8, value);
-        uint8_t* p = data + (size_t{at} + i) * frameBytes + offset;
-        if (is16) {
-            frames::Store16(p, value.slot[0]);
-        } else {
-            p[0] = value.Byte(0);
-        }
-    }
+    PasteFrames(sound, clipFrames, is16 ? kLayoutMono16 : kLayoutMono8, gap + offset, frameBytes);
     return clipFrames;
 }
 
 bool ReplaceFromClipboard(ClipboardService& clipboard, MessageSink& messages,
                           SampleBuffer& sample) {
-    std::vector<uint8_t> block;
+    SharedClipboardBlock block;
     ClipboardSound sound;
     if (!ReadClipboard(clipboard, messages, block, sound))
         return false;

@@ -1,5 +1,6 @@
 #include "core/effects/Convert.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -9,26 +10,39 @@
 
 namespace {
 
+// Frames are converted in runs into a buffer of their own and copied back in place: the loop
+// that converts reads and writes different memory, so it becomes vector code. A run is read whole
+// before it is written back, and it writes only where its own or already converted frames lay.
+constexpr uint32_t kRun = 2048;
+
 template <uint32_t From, uint32_t To>
-void ConvertFramesUp(uint8_t* data, uint32_t frameCount) {
+void ConvertRun(uint8_t* data, size_t first, uint32_t count) {
     constexpr size_t in = frames::BytesPerFrame(From);
     constexpr size_t out = frames::BytesPerFrame(To);
-    FrameValue value;
-    for (uint32_t i = frameCount; i-- > 0;) {
-        frames::Convert<From, To>(data + i * in, value);
-        frames::Store<To>(data + i * out, value);
+    uint8_t converted[kRun * out];
+    const uint8_t* source = data + first * in;
+    for (uint32_t i = 0; i < count; ++i) {
+        FrameValue value;
+        frames::Convert<From, To>(source + i * in, value);
+        frames::Store<To>(converted + i * out, value);
+    }
+    std::memcpy(data + first * out, converted, count * out);
+}
+
+// From the last run down when the frames grow, so no frame is overwritten before it is read.
+template <uint32_t From, uint32_t To>
+void ConvertFramesUp(uint8_t* data, uint32_t frameCount) {
+    for (uint32_t end = frameCount; end > 0;) {
+        const uint32_t count = std::min(end, kRun);
+        end -= count;
+        ConvertRun<From, To>(data, end, count);
     }
 }
 
 template <uint32_t From, uint32_t To>
 void ConvertFramesDown(uint8_t* data, uint32_t frameCount) {
-    constexpr size_t in = frames::BytesPerFrame(From);
-    constexpr size_t out = frames::BytesPerFrame(To);
-    FrameValue value;
-    for (size_t i = 0; i < frameCount; ++i) {
-        frames::Convert<From, To>(data + i * in, value);
-        frames::Store<To>(data + i * out, value);
-    }
+    for (uint32_t first = 0; first < frameCount; first += kRun)
+        ConvertRun<From, To>(data, first, std::min(frameCount - first, kRun));
 }
 
 // One channel value of frame `k` as the interpolation reads it: 8-bit values unsigned, 16-bit

@@ -45,3 +45,28 @@ float CurveCursor::Seek(float t, float px) {
     Load(m_segment);
     return m_constants.ValueAt(t);
 }
+
+void CurveCursor::EvaluateRun(const float* t, size_t count, float* values) {
+    if (count == 0)
+        return;
+    // The column is a rising or falling function of the position, so a run whose ends both lie
+    // on the loaded segment, in order, after the column found last, lies on it all along: every
+    // frame would take Evaluate's first branch. Anything else (not a number, a segment change)
+    // goes frame by frame.
+    const float first = m_curve.PixelColumn(t[0]);
+    const float last = m_curve.PixelColumn(t[count - 1]);
+    if (!(first <= last && first >= m_lastColumn && first >= m_left && last <= m_right)) {
+        for (size_t i = 0; i < count; ++i) values[i] = Evaluate(t[i]);
+        return;
+    }
+    m_lastColumn = last;
+    const CurveModel::Segment segment = m_constants;
+    if (segment.level) {
+        for (size_t i = 0; i < count; ++i) values[i] = segment.y0;
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const float v = segment.slope * (t[i] - segment.x0) + segment.y0;
+        values[i] = v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);
+    }
+}

@@ -11,6 +11,9 @@
 class CurveCursor {
 public:
     explicit CurveCursor(const CurveModel& curve);
+    // Evaluate for each of `count` positions, which never fall (as a walk gives them), into
+    // `values`: a run that lies wholly on the segment found last is one straight loop.
+    void EvaluateRun(const float* t, size_t count, float* values);
     float Evaluate(float t) {
         // Most frames fall on the segment found last, after the position found last.
         const float px = m_curve.PixelColumn(t);

@@ -21,3 +21,7 @@ inline float CurvePosition(uint32_t frame, uint32_t start, uint32_t end) {
     return static_cast<float>(static_cast<double>(int64_t{frame} - int64_t{start}) /
                               static_cast<double>(int64_t{end} - int64_t{start}));
 }
+
+// CurvePosition of the `count` frames from `from` on, into `t`, in one loop the compiler
+// vectorises.
+void CurvePositions(uint32_t from, uint32_t count, uint32_t first, uint32_t last, float* t);

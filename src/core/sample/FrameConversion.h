@@ -1,6 +1,8 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "core/sample/SampleBuffer.h"
 #include "core/sample/SampleFormat.h"
@@ -21,11 +23,22 @@ inline uint8_t Narrow(int16_t s) {
     return static_cast<uint8_t>((static_cast<uint16_t>(s) >> 8) ^ 0x80);
 }
 
+// Little-endian 16-bit values; on a little-endian machine one plain access, which the
+// compiler can turn into vector loads and stores.
 inline int16_t Load16(const uint8_t* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        int16_t value;
+        std::memcpy(&value, p, 2);
+        return value;
+    }
     return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
 }
 
 inline void Store16(uint8_t* p, int16_t value) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, &value, 2);
+        return;
+    }
     const auto u = static_cast<uint16_t>(value);
     p[0] = static_cast<uint8_t>(u & 0xFF);
     p[1] = static_cast<uint8_t>(u >> 8);

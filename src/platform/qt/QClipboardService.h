@@ -13,5 +13,5 @@ public:
     void Close() override {}
     bool HasSample() const override;
     void SetSample(std::vector<uint8_t> block) override;
-    std::optional<std::vector<uint8_t>> GetSample() override;
+    std::optional<SharedClipboardBlock> ShareSample() override;
 };
