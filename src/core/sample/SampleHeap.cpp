@@ -15,7 +15,7 @@ namespace {
 constexpr size_t kHeaderBytes = 64;
 // Blocks from this size on are mappings of their own: mremap grows and shrinks them by moving
 // page table entries, never by copying the samples, and the pages stay where they are.
-constexpr size_t kMapThreshold = size_t{1} << 20;
+constexpr size_t kMapThreshold = SampleHeap::kMapsLargeBlocks ? size_t{1} << 20 : SIZE_MAX;
 constexpr size_t kHugePage = size_t{2} << 20;
 
 struct BlockHeader {

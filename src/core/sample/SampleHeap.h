@@ -12,6 +12,20 @@ class SampleHeap {
 public:
     static SampleHeap& Instance();
 
+    // Under AddressSanitizer every block comes from malloc instead, so that the sanitizer watches
+    // the edges of large sounds too; the mappings are exercised by the plain builds.
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr bool kMapsLargeBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    static constexpr bool kMapsLargeBlocks = false;
+#else
+    static constexpr bool kMapsLargeBlocks = true;
+#endif
+#else
+    static constexpr bool kMapsLargeBlocks = true;
+#endif
+
     // nullptr when the memory cannot be had. A zero-sized request still returns a block, so
     // that "holds a block" and "has bytes" stay two separate facts.
     uint8_t* Allocate(size_t size);
@@ -23,8 +37,12 @@ public:
     static void PreferHugePagesFor(void* bytes, size_t size);
 
     // Tests refuse requests above this many bytes to reach the out-of-memory paths.
-    void SetLimitForTesting(size_t maxBlockBytes) { m_limit = maxBlockBytes; }
-    void ClearLimitForTesting() { m_limit = SIZE_MAX; }
+    void SetLimitForTesting(size_t maxBlockBytes) {
+        m_limit = maxBlockBytes;
+    }
+    void ClearLimitForTesting() {
+        m_limit = SIZE_MAX;
+    }
 
 private:
     SampleHeap() = default;
