@@ -100,8 +100,12 @@ inline int ChannelOf(Word frame, size_t channel) {
     return static_cast<uint8_t>(frame >> (8 * channel));
 }
 
+// With AVX2 where the processor has it: twice the values per conversion instruction. AVX2 brings no
+// fused multiply-add, so the arithmetic and its roundings stay the same on either path.
 template <bool Is16, size_t Channels>
-void InterpolateRun(uint8_t* data, int32_t first, int32_t count, double ratio, int32_t lastIn) {
+__attribute__((target_clones("avx2", "default"))) void InterpolateRun(uint8_t* data, int32_t first,
+                                                                      int32_t count, double ratio,
+                                                                      int32_t lastIn) {
     constexpr size_t frameBytes = Channels * (Is16 ? 2 : 1);
     double fraction[kInterpolateRun];
     int32_t at[kInterpolateRun];
