@@ -101,7 +101,8 @@ __attribute__((target_clones("avx2", "default"))) void ScaleValues(uint8_t* p, c
 // Scales `count` frames at `p` by their gains; the layout and the channels are fixed for the loop.
 // Both channels of a stereo run are one row of values, each frame's gain given twice.
 template <bool Wide, uint32_t Channels, bool First, bool Second>
-void ScaleRun(uint8_t* p, const float* gains, uint32_t count) {
+__attribute__((target_clones("avx2", "default"))) void ScaleRun(uint8_t* p, const float* gains,
+                                                                uint32_t count) {
     constexpr uint32_t valueBytes = Wide ? 2 : 1;
     constexpr uint32_t frameBytes = valueBytes * Channels;
     if constexpr (First && Second) {
