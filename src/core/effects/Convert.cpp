@@ -162,28 +162,15 @@ void Interpolate(uint8_t* data, uint32_t outFrames, uint32_t inFrames, double ra
     const auto last = static_cast<int32_t>(lastIn);
     const auto frames = static_cast<int32_t>(outFrames);
     constexpr auto run = static_cast<int32_t>(kInterpolateRun);
-    constexpr size_t frameBytes = Channels * (Is16 ? 2 : 1);
-    // The runs step through the input by a run's worth of frames; the next run's input is asked
-    // for ahead, as the processor does not guess it when the runs go downwards.
-    const auto prefetch = [&](int32_t from, int32_t to) {
-        if (from < 0 || from >= to || to > frames)
-            return;
-        const size_t begin = static_cast<size_t>(from * ratio) * frameBytes;
-        const size_t end = std::min(static_cast<size_t>(to * ratio) + 2, lastIn + 1) * frameBytes;
-        for (size_t at = begin; at < end; at += 64) __builtin_prefetch(data + at);
-    };
     if (growing) {
         for (int32_t end = frames; end > 0;) {
             const int32_t count = std::min(end, run);
             end -= count;
-            prefetch(std::max(end - run, 0), end);
             InterpolateRun<Is16, Channels>(data, end, count, ratio, last);
         }
     } else {
-        for (int32_t first = 0; first < frames; first += run) {
-            prefetch(first + run, std::min(first + 2 * run, frames));
+        for (int32_t first = 0; first < frames; first += run)
             InterpolateRun<Is16, Channels>(data, first, std::min(frames - first, run), ratio, last);
-        }
     }
 }
 
