@@ -46,6 +46,22 @@ float CurveCursor::Seek(float t, float px) {
     return m_constants.ValueAt(t);
 }
 
+namespace {
+
+// The values of one straight segment along a run, clamped to 0..1 as Evaluate clamps them. With
+// AVX2 where the processor has it; AVX2 brings no fused multiply-add, so the roundings are the
+// same.
+__attribute__((target_clones("avx2", "default"))) void LinearRun(const float* t, size_t count,
+                                                                 float slope, float x0, float y0,
+                                                                 float* values) {
+    for (size_t i = 0; i < count; ++i) {
+        const float v = slope * (t[i] - x0) + y0;
+        values[i] = v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);
+    }
+}
+
+}  // namespace
+
 void CurveCursor::EvaluateRun(const float* t, size_t count, float* values) {
     if (count == 0)
         return;
@@ -65,8 +81,5 @@ void CurveCursor::EvaluateRun(const float* t, size_t count, float* values) {
         for (size_t i = 0; i < count; ++i) values[i] = segment.y0;
         return;
     }
-    for (size_t i = 0; i < count; ++i) {
-        const float v = segment.slope * (t[i] - segment.x0) + segment.y0;
-        values[i] = v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);
-    }
+    LinearRun(t, count, segment.slope, segment.x0, segment.y0, values);
 }

@@ -38,7 +38,8 @@ constexpr uint32_t kRun = 1024;
 
 // Pans `count` stereo frames at `at` with their shares (already in 0..1) as PanStereoFrame does.
 template <bool Wide>
-void PanRun(uint8_t* at, const float* shares, uint32_t count) {
+__attribute__((target_clones("avx2", "default"))) void PanRun(uint8_t* at, const float* shares,
+                                                              uint32_t count) {
     constexpr uint32_t frameBytes = Wide ? 4 : 2;
     int32_t mix[kRun];
     int32_t left[kRun];
