@@ -6,6 +6,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "core/effects/VectorClones.h"
 #include "core/messages/MessageSink.h"
 #include "core/sample/FrameConversion.h"
 #include "core/sample/SampleBuffer.h"
@@ -103,9 +104,8 @@ inline int ChannelOf(Word frame, size_t channel) {
 // With AVX2 where the processor has it: twice the values per conversion instruction. AVX2 brings no
 // fused multiply-add, so the arithmetic and its roundings stay the same on either path.
 template <bool Is16, size_t Channels>
-__attribute__((target_clones("avx2", "default"))) void InterpolateRun(uint8_t* data, int32_t first,
-                                                                      int32_t count, double ratio,
-                                                                      int32_t lastIn) {
+ORVEX_VECTOR_CLONES void InterpolateRun(uint8_t* data, int32_t first, int32_t count, double ratio,
+                                        int32_t lastIn) {
     constexpr size_t frameBytes = Channels * (Is16 ? 2 : 1);
     double fraction[kInterpolateRun];
     int32_t at[kInterpolateRun];

@@ -1,4 +1,5 @@
 #include "core/effects/CurveCursor.h"
+#include "core/effects/VectorClones.h"
 
 #include <limits>
 
@@ -51,9 +52,8 @@ namespace {
 // The values of one straight segment along a run, clamped to 0..1 as Evaluate clamps them. With
 // AVX2 where the processor has it; AVX2 brings no fused multiply-add, so the roundings are the
 // same.
-__attribute__((target_clones("avx2", "default"))) void LinearRun(const float* t, size_t count,
-                                                                 float slope, float x0, float y0,
-                                                                 float* values) {
+ORVEX_VECTOR_CLONES void LinearRun(const float* t, size_t count, float slope, float x0, float y0,
+                                   float* values) {
     for (size_t i = 0; i < count; ++i) {
         const float v = slope * (t[i] - x0) + y0;
         values[i] = v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);

@@ -4,6 +4,7 @@
 
 #include "core/effects/CurveCursor.h"
 #include "core/effects/CurveModel.h"
+#include "core/effects/VectorClones.h"
 #include "core/sample/FrameChangeNote.h"
 #include "core/sample/FrameConversion.h"
 #include "core/sample/FrameRange.h"
@@ -70,8 +71,7 @@ constexpr uint32_t kRun = 1024;
 // Scales `count` values `Step` bytes apart at `p` by their gains, in three plain loops (read the
 // values, scale them as Scale8 and Scale16 do, write them back) that each become vector code.
 template <bool Wide, uint32_t Step>
-__attribute__((target_clones("avx2", "default"))) void ScaleValues(uint8_t* p, const float* gains,
-                                                                   uint32_t count) {
+ORVEX_VECTOR_CLONES void ScaleValues(uint8_t* p, const float* gains, uint32_t count) {
     constexpr float kHigh = Wide ? 32767.0f : 127.0f;
     constexpr float kLow = Wide ? -32768.0f : -128.0f;
     float values[2 * kRun];
@@ -101,8 +101,7 @@ __attribute__((target_clones("avx2", "default"))) void ScaleValues(uint8_t* p, c
 // Scales `count` frames at `p` by their gains; the layout and the channels are fixed for the loop.
 // Both channels of a stereo run are one row of values, each frame's gain given twice.
 template <bool Wide, uint32_t Channels, bool First, bool Second>
-__attribute__((target_clones("avx2", "default"))) void ScaleRun(uint8_t* p, const float* gains,
-                                                                uint32_t count) {
+ORVEX_VECTOR_CLONES void ScaleRun(uint8_t* p, const float* gains, uint32_t count) {
     constexpr uint32_t valueBytes = Wide ? 2 : 1;
     constexpr uint32_t frameBytes = valueBytes * Channels;
     if constexpr (First && Second) {
@@ -135,9 +134,8 @@ void ScaleFrame(SampleBuffer& sample, float gain, uint32_t frame, uint32_t chann
     FrameScaler(sample, channel).Scale(gain, frame);
 }
 
-__attribute__((target_clones("avx2", "default"))) void CurvePositions(uint32_t from, uint32_t count,
-                                                                      uint32_t first, uint32_t last,
-                                                                      float* t) {
+ORVEX_VECTOR_CLONES void CurvePositions(uint32_t from, uint32_t count, uint32_t first,
+                                        uint32_t last, float* t) {
     // The frame offsets are whole numbers well inside a double's exact range, so adding them up
     // is exact and each quotient is the one CurvePosition divides out.
     const auto base = static_cast<double>(int64_t{from} - int64_t{first});

@@ -5,6 +5,7 @@
 #include "core/effects/CurveCursor.h"
 #include "core/effects/CurveModel.h"
 #include "core/effects/Envelope.h"
+#include "core/effects/VectorClones.h"
 #include "core/sample/FrameChangeNote.h"
 #include "core/sample/FrameConversion.h"
 #include "core/sample/FrameRange.h"
@@ -38,8 +39,7 @@ constexpr uint32_t kRun = 1024;
 
 // Pans `count` stereo frames at `at` with their shares (already in 0..1) as PanStereoFrame does.
 template <bool Wide>
-__attribute__((target_clones("avx2", "default"))) void PanRun(uint8_t* at, const float* shares,
-                                                              uint32_t count) {
+ORVEX_VECTOR_CLONES void PanRun(uint8_t* at, const float* shares, uint32_t count) {
     constexpr uint32_t frameBytes = Wide ? 4 : 2;
     int32_t mix[kRun];
     int32_t left[kRun];
