@@ -1,7 +1,7 @@
 #include "core/effects/ApplyTable.h"
 
-#include <bit>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <vector>
 
