@@ -31,6 +31,7 @@
 #include "support/TestServices.h"
 #include "support/WaveBytes.h"
 #include "ui/DialogDriver.h"
+#include "ui/EditorHarness.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/COrvexApp.h"
 #include "ui/app/COrvexDoc.h"
@@ -106,28 +107,18 @@ public:
 
 }  // namespace
 
-class MainFrameTest : public QObject {
+class MainFrameTest : public QObject, private EditorHarness {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestServices> m_services;
-    std::unique_ptr<TempDir> m_dir;
-    std::unique_ptr<COrvexApp> m_app;
-
-    CMainFrame* Frame() const { return m_app->MainFrame(); }
     void Start(const QString& commandLine = QString(), const QString& server = QString()) {
         StartWith(m_services->services, commandLine, server);
     }
     void StartWith(Services& services, const QString& commandLine, const QString& server) {
-        m_app = std::make_unique<COrvexApp>(services);
-        COrvexApp::Options options;
-        options.showSplash = false;
-        options.shellServerName = server;
-        QVERIFY(m_app->InitInstance(commandLine, options));
+        QVERIFY(StartEditor(services, commandLine, server));
     }
     QString Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        WriteBytes(m_dir->File(name), bytes);
-        return QString::fromStdString(m_dir->File(name));
+        return WriteFile(name, bytes);
     }
     bool Enabled(int id) const { return Frame()->Action(id)->isEnabled(); }
     COrvexView* View() const { return Frame()->ActiveView(); }
@@ -135,17 +126,8 @@ private:
     bool Playing() const { return View()->GetDocument()->Playback().IsPlaying(); }
 
 private slots:
-    void init() {
-        m_services = std::make_unique<TestServices>();
-        m_dir = std::make_unique<TempDir>();
-        COrvexDoc::ResetUntitledCountForTesting();
-    }
-
-    void cleanup() {
-        m_app.reset();
-        m_services.reset();
-        m_dir.reset();
-    }
+    void init() { PrepareEditor(); }
+    void cleanup() { DropEditor(); }
 
     void toolbarsWithoutSettingsSitSideBySideAtTheTop() {
         Start();

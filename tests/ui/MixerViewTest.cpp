@@ -15,6 +15,7 @@
 #include "support/TempDir.h"
 #include "support/TestServices.h"
 #include "support/WaveBytes.h"
+#include "ui/EditorHarness.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/COrvexApp.h"
 #include "ui/app/COrvexDoc.h"
@@ -57,21 +58,15 @@ std::vector<uint8_t> Bytes(const SampleBuffer& sample) {
 
 }  // namespace
 
-class MixerViewTest : public QObject {
+class MixerViewTest : public QObject, private EditorHarness {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestServices> m_services;
-    std::unique_ptr<TempDir> m_dir;
-    std::unique_ptr<COrvexApp> m_app;
-
-    CMainFrame* Frame() const { return m_app->MainFrame(); }
     std::vector<std::string> Messages() const { return m_services->messages.Texts(); }
 
     COrvexView* Open(const std::string& name, const std::vector<uint8_t>& bytes, uint16_t bits = 8,
                      uint16_t channels = 1) {
-        WriteBytes(m_dir->File(name), WaveBytes::Simple(channels, 11025, bits, bytes));
-        return m_app->OpenDocumentFile(QString::fromStdString(m_dir->File(name)));
+        return OpenFile(name, WaveBytes::Simple(channels, 11025, bits, bytes));
     }
     CMixerView* NewMixer() {
         Frame()->Action(ID_FILE_NEWMIXER)->trigger();
@@ -90,19 +85,10 @@ private:
 
 private slots:
     void init() {
-        m_services = std::make_unique<TestServices>();
-        m_dir = std::make_unique<TempDir>();
-        m_app = std::make_unique<COrvexApp>(m_services->services);
-        COrvexApp::Options options;
-        options.showSplash = false;
-        QVERIFY(m_app->InitInstance(QString(), options));
+        PrepareEditor();
+        QVERIFY(StartEditor());
     }
-
-    void cleanup() {
-        m_app.reset();
-        m_services.reset();
-        m_dir.reset();
-    }
+    void cleanup() { DropEditor(); }
 
     void newMixerOffersTheOpenSampleWindows() {
         QVERIFY(Open("a.wav", {1, 2, 3}) != nullptr);

@@ -17,6 +17,7 @@
 #include "support/TempDir.h"
 #include "support/TestServices.h"
 #include "support/WaveBytes.h"
+#include "ui/EditorHarness.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/COrvexApp.h"
 #include "ui/app/COrvexDoc.h"
@@ -62,32 +63,15 @@ QImage PaintAll(const SampleBuffer& sound, int style, uint32_t zoom, int width) 
 
 }  // namespace
 
-class PeaksStyleTest : public QObject {
+class PeaksStyleTest : public QObject, private EditorHarness {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestServices> m_services;
-    std::unique_ptr<TempDir> m_dir;
-    std::unique_ptr<COrvexApp> m_app;
-
-    CMainFrame* Frame() const { return m_app->MainFrame(); }
-    void Start() {
-        m_app = std::make_unique<COrvexApp>(m_services->services);
-        COrvexApp::Options options;
-        options.showSplash = false;
-        QVERIFY(m_app->InitInstance(QString(), options));
-    }
+    void Start() { QVERIFY(StartEditor()); }
     COrvexView* Open(const std::string& name) {
         std::vector<uint8_t> data(5000);
         for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 37);
-        WriteBytes(m_dir->File(name), WaveBytes::Simple(2, 22050, 8, data));
-        COrvexView* view = m_app->OpenDocumentFile(QString::fromStdString(m_dir->File(name)));
-        QCoreApplication::processEvents();
-        return view;
-    }
-    void Activate(COrvexView* view) {
-        Frame()->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
-        QCoreApplication::processEvents();
+        return OpenFile(name, WaveBytes::Simple(2, 22050, 8, data));
     }
     // The entries of View > Display Style, in order.
     QList<QAction*> StyleEntries() const {
@@ -130,17 +114,8 @@ private:
     }
 
 private slots:
-    void init() {
-        m_services = std::make_unique<TestServices>();
-        m_dir = std::make_unique<TempDir>();
-        COrvexDoc::ResetUntitledCountForTesting();
-    }
-
-    void cleanup() {
-        m_app.reset();
-        m_services.reset();
-        m_dir.reset();
-    }
+    void init() { PrepareEditor(); }
+    void cleanup() { DropEditor(); }
 
     void columnsSpanTheirFrames_data() {
         QTest::addColumn<std::vector<uint8_t>>("frames");

@@ -20,6 +20,7 @@
 #include "support/TempDir.h"
 #include "support/TestServices.h"
 #include "support/WaveBytes.h"
+#include "ui/EditorHarness.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/COrvexApp.h"
 #include "ui/app/COrvexDoc.h"
@@ -55,15 +56,10 @@ void Type(QLineEdit* edit, const QString& text) {
 
 }  // namespace
 
-class SamplePropertiesTest : public QObject {
+class SamplePropertiesTest : public QObject, private EditorHarness {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestServices> m_services;
-    std::unique_ptr<TempDir> m_dir;
-    std::unique_ptr<COrvexApp> m_app;
-
-    CMainFrame* Frame() const { return m_app->MainFrame(); }
     CMiniPropDlg* Window() const { return Frame()->Properties(); }
     CSampleProperties* Sheet() const { return Window()->Sheet(); }
     template <typename T>
@@ -76,12 +72,7 @@ private:
     QWidget* ViewPage() const { return Sheet()->ViewPage(); }
     QWidget* InfoPage() const { return Sheet()->InformationPage(); }
 
-    void Start() {
-        m_app = std::make_unique<COrvexApp>(m_services->services);
-        COrvexApp::Options options;
-        options.showSplash = false;
-        QVERIFY(m_app->InitInstance(QString(), options));
-    }
+    void Start() { QVERIFY(StartEditor()); }
     // Quits as the user does, so that the frame saves what it keeps, and starts again.
     void Restart() {
         Frame()->close();
@@ -89,29 +80,15 @@ private:
         Start();
     }
     COrvexView* Open(const std::string& name, const std::vector<uint8_t>& bytes) {
-        WriteBytes(m_dir->File(name), bytes);
-        COrvexView* view = m_app->OpenDocumentFile(QString::fromStdString(m_dir->File(name)));
-        QCoreApplication::processEvents();
-        return view;
-    }
-    void Activate(COrvexView* view) {
-        Frame()->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
-        QCoreApplication::processEvents();
+        return OpenFile(name, bytes);
     }
 
 private slots:
     void init() {
-        m_services = std::make_unique<TestServices>();
-        m_dir = std::make_unique<TempDir>();
-        COrvexDoc::ResetUntitledCountForTesting();
+        PrepareEditor();
         Start();
     }
-
-    void cleanup() {
-        m_app.reset();
-        m_services.reset();
-        m_dir.reset();
-    }
+    void cleanup() { DropEditor(); }
 
     void placementSurvivesRestart_data() {
         QTest::addColumn<QPoint>("moveTo");
