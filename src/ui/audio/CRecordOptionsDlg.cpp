@@ -233,12 +233,9 @@ void CRecordOptionsDlg::OnPresets() {
     ReadControls();
     CSamplePresetsDlg presets(m_services, m_strQuality, m_strFrequency, m_nBits, m_nChannels, this);
     presets.exec();
-    FillPresetNames(m_qualityCombo, m_presets);
-    const int index = m_qualityCombo->findText(QString::fromStdString(presets.m_strName),
-                                               Qt::MatchFixedString | Qt::MatchCaseSensitive);
-    if (presets.m_strName.empty() || index < 0)
+    const int index = RefillPresetNames(m_qualityCombo, m_presets, presets.m_strName);
+    if (index < 0)
         return;
-    m_qualityCombo->setCurrentIndex(index);
     ApplyQuality(m_qualityCombo->itemText(index));
 }
 

@@ -122,12 +122,8 @@ void CConvertDlg::OnPresets() {
     ReadControls();
     CSamplePresetsDlg presets(m_services, m_strQuality, m_strFrequency, m_n16Bit, m_nStereo, this);
     presets.exec();
-    FillPresetNames(m_qualityCombo, m_presets);
-    const int index = m_qualityCombo->findText(QString::fromStdString(presets.m_strName),
-                                               Qt::MatchFixedString | Qt::MatchCaseSensitive);
-    if (presets.m_strName.empty() || index < 0)
+    if (RefillPresetNames(m_qualityCombo, m_presets, presets.m_strName) < 0)
         return;
-    m_qualityCombo->setCurrentIndex(index);
     ReadControls();
     if (ApplyPreset(presets.m_strName))
         m_strQuality = presets.m_strName;

@@ -27,3 +27,13 @@ void FillPresetNames(QComboBox* combo, SampleRatePresets& presets) {
     combo->setCurrentIndex(-1);
     combo->setEditText(typed);
 }
+
+int RefillPresetNames(QComboBox* combo, SampleRatePresets& presets, const std::string& chosen) {
+    FillPresetNames(combo, presets);
+    const int index = combo->findText(QString::fromStdString(chosen),
+                                      Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (chosen.empty() || index < 0)
+        return -1;
+    combo->setCurrentIndex(index);
+    return index;
+}

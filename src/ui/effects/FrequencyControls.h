@@ -13,3 +13,6 @@ std::string FrequencyText(long long hz);
 QComboBox* MakePresetNameCombo(QWidget* parent, int limit);
 // Lists every stored preset name in store order; the text typed in the box stays.
 void FillPresetNames(QComboBox* combo, SampleRatePresets& presets);
+// After the presets dialog, which may add, change or delete presets: lists the names again and
+// selects `chosen`, the preset the user ended with there; its index, or -1 when it is gone.
+int RefillPresetNames(QComboBox* combo, SampleRatePresets& presets, const std::string& chosen);
