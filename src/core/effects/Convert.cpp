@@ -142,12 +142,111 @@ ORVEX_VECTOR_CLONES void InterpolateRun(uint8_t* data, int32_t first, int32_t co
     std::memcpy(data + static_cast<size_t>(first) * frameBytes, out, count * frameBytes);
 }
 
+// A ratio of rates that is a power of two (11025, 22050 and 44100 Hz one to another) puts every
+// position on an exact binary fraction k + r / Factor. The double arithmetic above is then exact
+// up to its final truncation toward zero, which integer division does alike, so these integer
+// runs give the same values as InterpolateRun at a fraction of its cost.
+
+// The exponent e of a ratio that is exactly 2^e, with |e| up to 16; anything else gives 0.
+int BinaryExponent(double ratio) {
+    int exponent = 0;
+    if (std::frexp(ratio, &exponent) != 0.5 || exponent - 1 < -16 || exponent - 1 > 16)
+        return 0;
+    return exponent - 1;
+}
+
+// Shrinking by 2^shift: every output frame is input frame i << shift, read before anything at
+// or above it is written, from the first frame up.
+template <size_t FrameBytes>
+ORVEX_VECTOR_CLONES void PickFrames(uint8_t* data, size_t outFrames, int shift, size_t lastIn) {
+    using Word = std::conditional_t<FrameBytes == 4, uint32_t,
+                                    std::conditional_t<FrameBytes == 2, uint16_t, uint8_t>>;
+    for (size_t i = 0; i < outFrames; ++i) {
+        Word frame;
+        std::memcpy(&frame, data + std::min(i << shift, lastIn) * FrameBytes, FrameBytes);
+        std::memcpy(data + i * FrameBytes, &frame, FrameBytes);
+    }
+}
+
+constexpr uint32_t kSpreadRun = 1024;
+
+// Growing by Factor: input frames [firstIn, firstIn + countIn) become the output frames from
+// firstIn * Factor on. Each value is (a * Factor + (b - a) * r) / Factor truncated toward zero,
+// a and b one channel of an input frame and of the next one (the last frame is its own next).
+template <bool Is16, size_t Channels, int Factor>
+ORVEX_VECTOR_CLONES void SpreadRun(uint8_t* data, uint32_t firstIn, uint32_t countIn,
+                                   uint32_t lastIn) {
+    using Value = std::conditional_t<Is16, int16_t, uint8_t>;
+    constexpr size_t frameBytes = Channels * sizeof(Value);
+    const bool lastIncluded = firstIn + countIn > lastIn;
+    Value in[(kSpreadRun + 1) * Channels];
+    std::memcpy(in, data + size_t{firstIn} * frameBytes, (countIn + !lastIncluded) * frameBytes);
+    if (lastIncluded)
+        std::memcpy(in + countIn * Channels, in + (countIn - 1) * Channels, frameBytes);
+    // Step r of every frame as a plain loop over the values, then the steps interleaved frame by
+    // frame (a frame moves as one word): both loops become vector code.
+    using Word = std::conditional_t<frameBytes == 4, uint32_t,
+                                    std::conditional_t<frameBytes == 2, uint16_t, uint8_t>>;
+    const size_t values = size_t{countIn} * Channels;
+    Word steps[Factor][kSpreadRun];
+    std::memcpy(steps[0], in, countIn * frameBytes);
+    for (int r = 1; r < Factor; ++r) {
+        Value step[kSpreadRun * Channels];
+        for (size_t v = 0; v < values; ++v) {
+            const int a = in[v];
+            step[v] = static_cast<Value>((a * Factor + (in[v + Channels] - a) * r) / Factor);
+        }
+        std::memcpy(steps[r], step, countIn * frameBytes);
+    }
+    Word out[kSpreadRun * Factor];
+    for (uint32_t j = 0; j < countIn; ++j) {
+        for (int r = 0; r < Factor; ++r) out[j * Factor + r] = steps[r][j];
+    }
+    std::memcpy(data + size_t{firstIn} * Factor * frameBytes, out, countIn * Factor * frameBytes);
+}
+
+template <bool Is16, size_t Channels, int Factor>
+void Spread(uint8_t* data, uint32_t inFrames) {
+    for (uint32_t end = inFrames; end > 0;) {
+        const uint32_t count = std::min(end, kSpreadRun);
+        end -= count;
+        SpreadRun<Is16, Channels, Factor>(data, end, count, inFrames - 1);
+    }
+}
+
+// The power-of-two conversions that have integer runs: any shrinking, growing by 2 or 4.
+bool HasBinaryRuns(int exponent) {
+    return exponent > 0 || exponent == -1 || exponent == -2;
+}
+
+// Output frames past Factor * inFrames (a partial input frame scaled up) are left to the caller.
+template <bool Is16, size_t Channels>
+void InterpolateBinary(uint8_t* data, uint32_t outFrames, uint32_t inFrames, int exponent) {
+    constexpr size_t frameBytes = Channels * (Is16 ? 2 : 1);
+    if (exponent > 0) {
+        PickFrames<frameBytes>(data, outFrames, exponent, inFrames - 1);
+    } else if (exponent == -1) {
+        Spread<Is16, Channels, 2>(data, inFrames);
+    } else {
+        Spread<Is16, Channels, 4>(data, inFrames);
+    }
+}
+
 // Writes the output frames in the order that keeps the in-place rewrite safe: from the last
 // down when growing (an output frame reads only input frames at or below it, and a run reads all
 // it needs before writing), from the first up when shrinking (it reads only frames at or above).
 template <bool Is16, size_t Channels>
 void Interpolate(uint8_t* data, uint32_t outFrames, uint32_t inFrames, double ratio, bool growing) {
     const size_t lastIn = inFrames - 1;
+    if (const int exponent = BinaryExponent(ratio); HasBinaryRuns(exponent)) {
+        // Frames past Factor * inFrames come from a partial input frame; they repeat the last
+        // frame, and go first, before the runs overwrite it.
+        const uint64_t whole = exponent < 0 ? uint64_t{inFrames} << -exponent : outFrames;
+        for (auto i = static_cast<size_t>(outFrames); i-- > whole;)
+            InterpolateFrame<Is16, Channels>(data, i, ratio, lastIn);
+        InterpolateBinary<Is16, Channels>(data, outFrames, inFrames, exponent);
+        return;
+    }
     if (outFrames >= (1u << 31) || inFrames >= (1u << 31)) {
         // Indexes too large for the runs' 32-bit arithmetic: one frame at a time.
         if (growing) {
