@@ -8,3 +8,21 @@
 #else
 #define ORVEX_VECTOR_CLONES
 #endif
+
+// Loops the compiler cannot turn into good vector code (8-bit values widened to floats and packed
+// back) are written out with AVX2 intrinsics in functions marked ORVEX_AVX2, called only where
+// HasAvx2() says the processor has it; every other processor takes the plain loops. Both give the
+// same bytes: the same single-precision products, clamps and truncations, value by value.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define ORVEX_HAS_AVX2_KERNELS 1
+#define ORVEX_AVX2 __attribute__((target("avx2")))
+inline bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#else
+#define ORVEX_HAS_AVX2_KERNELS 0
+inline bool HasAvx2() {
+    return false;
+}
+#endif
