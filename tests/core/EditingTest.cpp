@@ -53,28 +53,23 @@ TEST_F(EditingTest, CopyWritesTheRangeAsItsOwnSound) {
     ASSERT_TRUE(Copy(clipboard, messages, sample, kAll, kAll, 0));
     const Bytes8 header = {0x44, 0xAC, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0x90, 1, 0, 0};
     EXPECT_EQ(Block(), Bytes8(header) + RampBytes(400, 1, 0));
-    struct Case {
-        uint32_t layout;
-        Bytes8 in;
-        uint32_t first, last, mode;
-        SampleFormat format;
-        Bytes8 out;
-    };
-    const Case cases[] = {
-        {S16, RampBytes(40, 1, 0), 2, 3, 1, SampleFormat(22050, false, true), {8, 9, 12, 13}},
-        {S8, {1, 2, 3, 4, 5, 6}, 1, 2, 2, SampleFormat(22050, false, false), {4, 6}},
-        {S8, {1, 2, 3, 4, 5, 6}, 1, 9, 0, SampleFormat(22050, true, false), {3, 4, 5, 6}},
-        {M16, Le16({1, 2, 3}), 2, 2, 2, SampleFormat(22050, false, true), Le16({3})},
-    };
-    for (const Case& c : cases) {
-        SetBytes(sample, c.layout, c.in);
-        ASSERT_TRUE(Copy(clipboard, messages, sample, c.first, c.last, c.mode));
+    // layout, bytes, first, last, mode: the clipboard's format and bytes.
+    const std::tuple<uint32_t, Bytes8, uint32_t, uint32_t, uint32_t, SampleFormat, Bytes8> cases[] =
+        {
+            {S16, RampBytes(40, 1, 0), 2, 3, 1, SampleFormat(22050, false, true), {8, 9, 12, 13}},
+            {S8, {1, 2, 3, 4, 5, 6}, 1, 2, 2, SampleFormat(22050, false, false), {4, 6}},
+            {S8, {1, 2, 3, 4, 5, 6}, 1, 9, 0, SampleFormat(22050, true, false), {3, 4, 5, 6}},
+            {M16, Le16({1, 2, 3}), 2, 2, 2, SampleFormat(22050, false, true), Le16({3})},
+        };
+    for (const auto& [layout, in, first, last, mode, format, out] : cases) {
+        SetBytes(sample, layout, in);
+        ASSERT_TRUE(Copy(clipboard, messages, sample, first, last, mode));
         const Bytes8 block = Block();
         ClipboardSound sound;
         ASSERT_TRUE(ReadClipboardBlock(block, sound));
-        EXPECT_EQ(sound.format, c.format) << c.layout << " mode " << c.mode;
-        EXPECT_EQ(Bytes8(sound.bytes, sound.bytes + sound.count), c.out)
-            << c.layout << " mode " << c.mode;
+        EXPECT_EQ(std::tuple(sound.format, Bytes8(sound.bytes, sound.bytes + sound.count)),
+                  std::tuple(format, out))
+            << layout << " mode " << mode;
     }
     // A refused clipboard or an empty sound leave the clipboard as it was; Cut deletes nothing.
     const Bytes8 before = Block();
@@ -91,13 +86,7 @@ TEST_F(EditingTest, CopyWritesTheRangeAsItsOwnSound) {
 }
 
 TEST_F(EditingTest, DeleteRemovesFramesOrShiftsOneChannel) {
-    struct Case {
-        uint32_t layout;
-        Bytes8 in;
-        uint32_t first, last, mode;
-        Bytes8 out;
-    };
-    const Case cases[] = {
+    const std::tuple<uint32_t, Bytes8, uint32_t, uint32_t, uint32_t, Bytes8> cases[] = {
         {M16, Le16({0, 1, 2, 3, 4}), 1, 2, 0, Le16({0, 3, 4})},
         {M8, {1, 2, 3}, 2, 99, 0, {1, 2}},  // past the end: clipped
         // The channel's later values move down and its end is filled.
@@ -111,10 +100,10 @@ TEST_F(EditingTest, DeleteRemovesFramesOrShiftsOneChannel) {
         {S16, {1, 0, 2, 0, 3, 0, 4, 0, 9}, 0, 0, 1, {3, 0, 2, 0, 0x00, 0xFF, 4, 0, 9}},  // stray
                                                                                          // byte
     };
-    for (const Case& c : cases) {
-        SetBytes(sample, c.layout, c.in);
-        ASSERT_TRUE(Delete(sample, c.first, c.last, c.mode));
-        EXPECT_EQ(Bytes(sample), c.out) << c.layout << " " << c.first << ".." << c.last;
+    for (const auto& [layout, in, first, last, mode, out] : cases) {
+        SetBytes(sample, layout, in);
+        ASSERT_TRUE(Delete(sample, first, last, mode));
+        EXPECT_EQ(Bytes(sample), out) << layout << " " << first << ".." << last;
     }
     SetBytes(sample, S16, RampBytes(8));
     ASSERT_TRUE(Delete(sample, kAll, kAll, 0));
@@ -139,14 +128,8 @@ TEST_F(EditingTest, InsertSpaceMovesOneChannelAndFillsTheOther) {
 }
 
 TEST_F(EditingTest, PasteConvertsToTheTargetAndPlacesIt) {
-    struct Case {
-        uint32_t layout;
-        Bytes8 in;
-        uint32_t at, mode;
-        Bytes8 out;
-    };
     // The clipboard holds 8-bit mono 0x00, 0x80, 0xFF at 8000 Hz; the target's rate is kept.
-    const Case cases[] = {
+    const std::tuple<uint32_t, Bytes8, uint32_t, uint32_t, Bytes8> cases[] = {
         {S16, Le16({7, 8}), 1, 0, Le16({7, 8, -32768, -32768, 0, 0, 32512, 32512})},
         // Into one channel: the other keeps its values and new end frames take the fill.
         {S8, {1, 2, 3, 4}, 2, 2, {1, 2, 3, 4, 127, 0x00, 127, 0x80, 127, 0xFF}},
@@ -154,11 +137,10 @@ TEST_F(EditingTest, PasteConvertsToTheTargetAndPlacesIt) {
         {M8, {1, 2}, 2, 0, {1, 2, 0x00, 0x80, 0xFF}},  // at the frame count: appended
     };
     Clip(M8, {0x00, 0x80, 0xFF});
-    for (const Case& c : cases) {
-        SetBytes(sample, c.layout, c.in, 44100);
-        EXPECT_EQ(Paste(clipboard, messages, sample, c.at, c.mode), 3u);
-        EXPECT_EQ(Bytes(sample), c.out) << c.layout << " at " << c.at;
-        EXPECT_EQ(sample.GetFrequency(), 44100u);
+    for (const auto& [layout, in, at, mode, out] : cases) {
+        SetBytes(sample, layout, in, 44100);
+        EXPECT_EQ(Paste(clipboard, messages, sample, at, mode), 3u);
+        EXPECT_EQ(std::tuple(Bytes(sample), sample.GetFrequency()), std::tuple(out, 44100u)) << at;
     }
     SampleBuffer empty;  // an empty sound takes the clipboard's format
     EXPECT_EQ(Paste(clipboard, messages, empty, 7, 1), 3u);
@@ -212,9 +194,9 @@ TEST_F(EditingTest, UndoReplacesTheWholeSoundFromTheClipboard) {
 // The owner of the sessions: when told that a lease ended, it records whether the device was
 // already closed and what the block held at that moment.
 struct Owner : SessionListener {
-    void OnPlaybackEnded() override { Check(++playbackEnded); }
-    void OnRecordingEnded() override { Check(++recordingEnded); }
-    void Check(int) {
+    void OnPlaybackEnded() override { ++playbackEnded, Check(); }
+    void OnRecordingEnded() override { ++recordingEnded, Check(); }
+    void Check() {
         liveWhenTold = log->Live();
         const uint8_t* data = std::as_const(*sample).Data();
         bytesWhenTold = Bytes8(data, data + original.size());
@@ -240,15 +222,13 @@ protected:
     // The lease ended before the bytes changed, the device is closed, and its late completion
     // never arrives.
     void ExpectEndedFirst(const std::string& what) {
-        SCOPED_TRACE(what);
-        EXPECT_FALSE(playback.IsPlaying());
-        EXPECT_FALSE(sample.IsLent());
-        EXPECT_EQ(owner.playbackEnded, 1);
-        EXPECT_EQ(owner.liveWhenTold, 0);
-        EXPECT_EQ(owner.bytesWhenTold, owner.original);
-        EXPECT_EQ(backend.log.Live(), 0);
+        EXPECT_EQ(std::tuple(playback.IsPlaying(), sample.IsLent(), backend.log.Live()),
+                  std::tuple(false, false, 0))
+            << what;
+        EXPECT_EQ(std::tuple(owner.playbackEnded, owner.liveWhenTold), std::tuple(1, 0)) << what;
+        EXPECT_EQ(owner.bytesWhenTold, owner.original) << what;
         view.queue.RunPending();
-        EXPECT_EQ(view.playDone, 0);
+        EXPECT_EQ(view.playDone, 0) << what;
     }
 
     SoundFileRegistry registry{messages};
@@ -295,11 +275,9 @@ TEST_F(BlockLeaseTest, ReadingAPlayingSoundLeavesItPlaying) {
     // A second view of the same sound cannot play it until the first has stopped.
     PlaybackSession second(sample, backend);
     EXPECT_EQ(second.Play(&view, kDefaultAudioDevice, kAll, kAll), 1);
-    EXPECT_TRUE(playback.IsPlaying());
-    EXPECT_EQ(backend.log.Live(), 1);
+    EXPECT_EQ(std::tuple(playback.IsPlaying(), backend.log.Live()), std::tuple(true, 1));
     playback.ClosePlay();
-    EXPECT_FALSE(sample.IsLent());
-    EXPECT_EQ(owner.playbackEnded, 0);  // the owner closed it itself
+    EXPECT_EQ(std::tuple(sample.IsLent(), owner.playbackEnded), std::tuple(false, 0));
     EXPECT_EQ(second.Play(&view, kDefaultAudioDevice, kAll, kAll), 0);
     EXPECT_EQ(backend.output->block, std::as_const(sample).Data());
     second.ClosePlay();
@@ -317,10 +295,9 @@ TEST_F(BlockLeaseTest, ARecordingEndedByAChangeKeepsWhatItCaptured) {
     backend.input->Capture(120, 7);
     owner.original = Bytes8(std::as_const(sample).Data(), std::as_const(sample).Data() + 120);
     Amplify(sample, 0.5f, 0, 119, 0);
-    EXPECT_EQ(owner.recordingEnded, 1);
-    EXPECT_EQ(owner.liveWhenTold, 0);
+    EXPECT_EQ(std::tuple(owner.recordingEnded, owner.liveWhenTold, recording.IsRecording()),
+              std::tuple(1, 0, false));
     EXPECT_EQ(owner.bytesWhenTold, owner.original);
-    EXPECT_FALSE(recording.IsRecording());
     EXPECT_EQ(sample.GetByteLength(), 120u);
     view.queue.RunPending();
     EXPECT_TRUE(view.headers.empty());

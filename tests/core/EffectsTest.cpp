@@ -26,25 +26,26 @@
 #include "core/sample/SampleHeap.h"
 #include "support/SampleMaker.h"
 
+// One step of a case, applied to the sample `s`.
+#define FX(...) [&](SampleBuffer& s) { __VA_ARGS__; }
+
 namespace {
 
 using Bytes8 = std::vector<uint8_t>;
 constexpr uint32_t kAll = 0xFFFFFFFFu;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr auto M8 = kLayoutMono8, M16 = kLayoutMono16, S8 = kLayoutStereo8, S16 = kLayoutStereo16;
 
-struct Case {
-    uint32_t layout;
-    Bytes8 in;
-    std::function<void(SampleBuffer&)> apply;
-    Bytes8 out;
-};
+using Case = std::tuple<uint32_t, Bytes8, std::function<void(SampleBuffer&)>, Bytes8>;
 
+// Each case: the layout and bytes of a sound, the effect, and the bytes it must leave.
 void Expect(const char* effect, const std::vector<Case>& cases) {
     for (size_t i = 0; i < cases.size(); ++i) {
+        const auto& [layout, in, apply, out] = cases[i];
         SampleBuffer sample;
-        SetBytes(sample, cases[i].layout, cases[i].in);
-        cases[i].apply(sample);
-        EXPECT_EQ(Bytes(sample), cases[i].out) << effect << " case " << i;
+        SetBytes(sample, layout, in);
+        apply(sample);
+        EXPECT_EQ(Bytes(sample), out) << effect << " case " << i;
     }
 }
 
@@ -56,160 +57,113 @@ CurveModel Curve(std::vector<std::pair<float, float>> fractions) {
     return curve;
 }
 
-const CurveModel& Falling() {
-    static const CurveModel curve = Curve({{0.0f, 0.0f}, {1.0f, 1.0f}});
-    return curve;
-}
-const CurveModel& Rising() {
-    static const CurveModel curve = Curve({{0.0f, 1.0f}, {1.0f, 0.0f}});
-    return curve;
-}
-const CurveModel& Top() {
-    static const CurveModel curve = Curve({{0.0f, 0.0f}, {1.0f, 0.0f}});
-    return curve;
-}
-
-constexpr auto M8 = kLayoutMono8, M16 = kLayoutMono16, S8 = kLayoutStereo8, S16 = kLayoutStereo16;
+// The value at a position is 1 - fy: falling goes from 1 to 0, rising from 0 to 1, top is 1.
+const CurveModel kFalling = Curve({{0.0f, 0.0f}, {1.0f, 1.0f}});
+const CurveModel kRising = Curve({{0.0f, 1.0f}, {1.0f, 0.0f}});
+const CurveModel kTop = Curve({{0.0f, 0.0f}, {1.0f, 0.0f}});
 
 TEST(AmplifyTest, ClampsTruncatesAndKeepsToItsRange) {
-    auto amp = [](float f, uint32_t a, uint32_t b, uint32_t ch) {
-        return [=](SampleBuffer& s) { Amplify(s, f, a, b, ch); };
-    };
-    Expect(
-        "amplify",
-        {
-            {M8,
-             {0xC0, 0x40, 0x80, 0x81, 0x7F, 0, 0xFF},
-             amp(2, 0, 6, 0),
-             {0xFF, 0, 0x80, 0x82, 0x7E, 0, 0xFF}},
-            {M8, {0x7F, 0x81, 0x83}, amp(0.5f, 0, 2, 0), {0x80, 0x80, 0x81}},  // -0.5 is 0
-            {M16, Le16({20000, -20000, -1, 3, -3, 32767, -32768}), amp(2, 0, 6, 0),
-             Le16({32767, -32768, -2, 6, -6, 32767, -32768})},
-            {M16, Le16({32767, -32768, -3, 3}), amp(0.5f, 0, 3, 0), Le16({16383, -16384, -1, 1})},
-            {M16, Le16({1, -2}), amp(2, kAll, kAll, 0), Le16({2, -4})},
-            {S16, Le16({100, 100, 100, 100, 100, 100, 100, 100}), amp(2, 1, 2, 2),
-             Le16({100, 100, 100, 200, 100, 200, 100, 100})},
-            {S16, Le16({100, 100, 100, 100}), amp(0, 1, 100, 1), Le16({100, 100, 0, 100})},
-            {M8, {0xC0, 0xC0}, amp(2, 1, 1, 2), {0xC0, 0xFF}},  // mono: the only channel
-            {M8, {0xC0, 0xC0}, amp(2, 1, 0, 0), {0xC0, 0xC0}},  // a reversed range
-            {M16, Le16({0, 5, -5}), amp(std::numeric_limits<float>::infinity(), 0, 2, 0),
-             Le16({0, 32767, -32768})},
-            {M16, Le16({0, 5, -5}), amp(kNaN, 0, 2, 0), Le16({0, 0, 0})},
-            {M8, {0x80, 0x90}, amp(VolumeFromText("1000", true) / 100, 0, 1, 0), {0x80, 0xFF}},
-            {M8, {}, amp(2, 0, 0, 0), {}},
-        });
-}
-
-TEST(AmplifyTest, PeakGainAndDcBias) {
-    struct Peak {
-        uint32_t layout;
-        Bytes8 in;
-        int32_t start, end;
-        uint32_t channel;
-        float gain;
-    };
-    const Peak peaks[] = {
-        {M16, Le16({100, -16384, 16000}), -1, -1, 0, 2.0f},
-        {M16, Le16({-32768}), -1, -1, 0, 1.0f},
-        {M16, Le16({0, 0}), -1, -1, 0, 1.0f},  // silence
-        {M8, {0x80, 0x00}, -1, -1, 0, 1.0f},   // magnitude 127
-        {M8, {0xFF}, 0, 0, 0, 1.0f},           // magnitude 128 counts as 127
-        {M8, {0x7F, 0x7F}, -1, -1, 0, 1.0f},   // magnitude 0
-        {S8, {0x80, 0xBF, 0x80, 0x90}, -1, -1, 2, 127.0f / 64.0f},
-        {S8, {0x80, 0xBF, 0x80, 0x90}, -1, -1, 1, 127.0f},
-        {M8, {0x7F, 0x90, 0x7F}, 0, 0, 0, 1.0f},  // only the range counts
-    };
-    for (const Peak& p : peaks) {
-        SampleBuffer sample;
-        SetBytes(sample, p.layout, p.in);
-        EXPECT_FLOAT_EQ(PeakGain(sample, p.start, p.end, p.channel), p.gain) << int{p.in[0]};
-    }
-    auto bias = [](float percent, uint32_t ch) {
-        return [=](SampleBuffer& s) { AdjustDcBias(s, percent, ch); };
-    };
-    Expect("dc bias",
+    const float inf = std::numeric_limits<float>::infinity();
+    Expect("amplify",
            {
-               {M8, Bytes8(10, 130), bias(0, 0), Bytes8(10, 128)},
-               // Only the left channel is measured and moved: mean 150, plus 1% of 32767.
-               {S16, Le16({100, 7, 200, 7}), bias(1, 1),
+               {M8,
+                {0xC0, 0x40, 0x80, 0x81, 0x7F, 0, 0xFF},
+                FX(Amplify(s, 2, 0, 6, 0)),
+                {0xFF, 0, 0x80, 0x82, 0x7E, 0, 0xFF}},
+               {M8, {0x7F, 0x81, 0x83}, FX(Amplify(s, 0.5f, 0, 2, 0)), {0x80, 0x80, 0x81}},
+               {M16, Le16({20000, -20000, -1, 3, 32767, -32768}), FX(Amplify(s, 2, 0, 5, 0)),
+                Le16({32767, -32768, -2, 6, 32767, -32768})},
+               {M16, Le16({32767, -32768, -3, 3}), FX(Amplify(s, 0.5f, 0, 3, 0)),
+                Le16({16383, -16384, -1, 1})},
+               {M16, Le16({1, -2}), FX(Amplify(s, 2, kAll, kAll, 0)), Le16({2, -4})},
+               {S16, Le16({100, 100, 100, 100, 100, 100}), FX(Amplify(s, 2, 1, 2, 2)),
+                Le16({100, 100, 100, 200, 100, 200})},
+               {S16, Le16({100, 100, 100, 100}), FX(Amplify(s, 0, 1, 100, 1)),
+                Le16({100, 100, 0, 100})},
+               {M8, {0xC0, 0xC0}, FX(Amplify(s, 2, 1, 1, 2)), {0xC0, 0xFF}},  // mono: its channel
+               {M8, {0xC0, 0xC0}, FX(Amplify(s, 2, 1, 0, 0)), {0xC0, 0xC0}},  // reversed range
+               {M16, Le16({0, 5, -5}), FX(Amplify(s, inf, 0, 2, 0)), Le16({0, 32767, -32768})},
+               {M16, Le16({0, 5, -5}), FX(Amplify(s, kNaN, 0, 2, 0)), Le16({0, 0, 0})},
+               {M8,
+                {0x80, 0x90},
+                FX(Amplify(s, VolumeFromText("1000", true) / 100, 0, 1, 0)),
+                {0x80, 0xFF}},
+               {M8, {}, FX(Amplify(s, 2, 0, 0, 0)), {}},
+               // The whole sample: the mean goes, then 1% of full scale more.
+               {M8, Bytes8(10, 130), FX(AdjustDcBias(s, 0, 0)), Bytes8(10, 128)},
+               {S16, Le16({100, 7, 200, 7}), FX(AdjustDcBias(s, 1, 1)),
                 Le16({100 - 150 - 327, 7, 200 - 150 - 327, 7})},
                // Mean 10922 and 100% down: clamped before it is truncated.
-               {M16, Le16({-32768, 32767, 32767}), bias(-100, 0), Le16({-10923, 32767, 32767})},
-               {M8, {0x80, 0x90}, bias(kNaN, 0), {0x80, 0x80}},
+               {M16, Le16({-32768, 32767, 32767}), FX(AdjustDcBias(s, -100, 0)),
+                Le16({-10923, 32767, 32767})},
+               {M8, {0x80, 0x90}, FX(AdjustDcBias(s, kNaN, 0)), {0x80, 0x80}},
            });
 }
 
-TEST(VolumeTextTest, ReadsAndWritesPercentAndDecibels) {
-    const std::pair<const char*, double> numbers[] = {
-        {"  12.5abc", 12.5}, {"-3", -3.0},    {"+4.0e1", 40.0}, {"", 0.0},
-        {"abc", 0.0},        {"1e-400", 0.0}, {"+-5", 0.0},     {"--5", 0.0},
+TEST(AmplifyTest, PeakGainAndPeakSearchFindTheLoudestValue) {
+    // Layout, bytes, range and channel: the gain to full scale and the first loudest frame.
+    const std::tuple<uint32_t, Bytes8, int32_t, int32_t, uint32_t, float, uint32_t> cases[] = {
+        {M16, Le16({100, -16384, 16000, 16000}), -1, -1, 0, 2.0f, 2},
+        {M16, Le16({-32768, -5}), -1, -1, 0, 1.0f, 0},  // nothing above 0 to search
+        {M16, Le16({0, 0}), -1, -1, 0, 1.0f, 0},        // silence
+        {M8, {0x80, 0x00, 0xFF}, -1, -1, 0, 1.0f, 2},   // 0x00 is 127 below, 0xFF 128 above
+        {M8, {0xFF}, 0, 0, 0, 1.0f, 0},                 // magnitude 128 counts as 127
+        {M8, {0x7F, 0x7F}, -1, -1, 0, 1.0f, 0},         // magnitude 0
+        {S8, {0x80, 0xBF, 0xF0, 0x90}, -1, -1, 2, 127.0f / 64.0f, 0},
+        {S8, {0x80, 0xBF, 0xF0, 0x90}, -1, -1, 1, 127.0f / 113.0f, 1},
+        {M8, {0x90, 0x80, 0xA0, 0x80}, 1, 3, 0, 127.0f / 33.0f, 2},  // only the range counts
+        {S8, {0x80, 0xF0, 0xF0, 0x7F}, 1, 1, 2, 1.0f, 0},            // silence in the range
     };
-    for (const auto& [text, value] : numbers) EXPECT_DOUBLE_EQ(LeadingNumber(text), value) << text;
-    EXPECT_EQ(LeadingInteger("100.9%"), 100);
-    EXPECT_EQ(LeadingInteger("x"), 0);
-    EXPECT_EQ(LeadingInteger("99999999999999"), 2147483647);
-    EXPECT_FLOAT_EQ(VolumeFromText("200", false), 200.0f);
-    EXPECT_FLOAT_EQ(VolumeFromText("", false), 0.0f);  // an empty volume silences
-    EXPECT_NEAR(VolumeFromText("6.02", true), 199.99f, 0.02f);
-    EXPECT_FLOAT_EQ(VolumeFromText("junk", true), 100.0f);  // 0 dB
-    EXPECT_EQ(VolumeText(150.25f, false), "150.2");
-    EXPECT_EQ(VolumeText(200.0f, true), "6.02");
-    EXPECT_EQ(VolumeText(50.0f, true), "-6.02");
-    EXPECT_EQ(NormaliseText(100, 2.0f, false), "200.0");
-    EXPECT_EQ(NormaliseText(100, 2.0f, true), "6.02");
-}
-
-TEST(TransformsTest, ReverseChangeSignAndPeakSearch) {
-    auto rev = [](int32_t a, int32_t b, uint32_t ch) {
-        return [=](SampleBuffer& s) { Reverse(s, a, b, ch); };
-    };
-    auto sign = [](int32_t a, int32_t b, uint32_t ch) {
-        return [=](SampleBuffer& s) { ChangeSign(s, a, b, ch); };
-    };
-    Expect("reverse",
-           {
-               {M8, {1, 2, 3, 4}, rev(-1, -1, 0), {4, 3, 2, 1}},
-               {M8, {1, 2, 3, 4}, rev(2, 2, 0), {1, 2, 3, 4}},
-               {S16, Le16({10, 20, 11, 21, 12, 22}), rev(0, 2, 0), Le16({12, 22, 11, 21, 10, 20})},
-               {S16, Le16({10, 20, 11, 21, 12, 22}), rev(0, 2, 2), Le16({10, 22, 11, 21, 12, 20})},
-               {S8, {1, 5, 2, 6, 3, 7, 4, 8}, rev(1, 50, 1), {1, 5, 4, 6, 3, 7, 2, 8}},
-               {M16, Le16({0x0102, 0x0304}), rev(-1, -1, 0), Le16({0x0304, 0x0102})},
-           });
-    // Every byte of the range, both channels whatever the selector.
-    Expect("change sign",
-           {{S16, Le16({0, 0, 0x7F01, 0}), sign(1, 1, 1), {0, 0, 0, 0, 0x81, 0xFF, 0x80, 0x80}},
-            {M8, {0x00, 0x7F, 0xFF}, sign(0, 1, 0), {0x80, 0xFF, 0xFF}}});
-    struct Peak {
-        uint32_t layout;
-        Bytes8 in;
-        int32_t start, end;
-        uint32_t channel, frame;
-    };
-    const Peak peaks[] = {
-        {M16, Le16({-30000, 100, 200, 200}), -1, -1, 0, 2},  // the first of the loudest
-        {M16, Le16({-30000, -5}), -1, -1, 0, 0},             // nothing above 0
-        {M8, {0x80, 0x00, 0xFF}, -1, -1, 0, 2},
-        {S8, {0x80, 0xF0, 0xF0, 0x7F}, -1, -1, 1, 1},
-        {S8, {0x80, 0xF0, 0xF0, 0x7F}, -1, -1, 2, 0},
-        {M8, {0x90, 0x80, 0xA0, 0x80}, 1, 3, 0, 2},
-        {S8, {0x80, 0xF0, 0xF0, 0x7F}, 1, 1, 2, 0},  // silence in the range
-    };
-    for (const Peak& p : peaks) {
+    for (const auto& [layout, in, start, end, channel, gain, frame] : cases) {
         SampleBuffer sample;
-        SetBytes(sample, p.layout, p.in);
-        EXPECT_EQ(PeakSearch(sample, p.start, p.end, p.channel), p.frame) << p.layout;
+        SetBytes(sample, layout, in);
+        EXPECT_FLOAT_EQ(PeakGain(sample, start, end, channel), gain) << layout << " " << int{in[0]};
+        EXPECT_EQ(PeakSearch(sample, start, end, channel), frame) << layout << " " << int{in[0]};
     }
     SampleBuffer sample;  // searched a block at a time: the first of equal peaks still wins
     Bytes8 values = Bytes8(20000, 0);
-    for (size_t at : {2 * 9000 + 1, 2 * 9500 + 1}) values[at] = 0x70;
-    values[2 * 100 + 1] = 0x60;
+    values[2 * 100 + 1] = 0x60, values[2 * 9000 + 1] = values[2 * 9500 + 1] = 0x70;
     SetBytes(sample, M16, values);
     EXPECT_EQ(PeakSearch(sample, -1, -1, 0), 9000u);
     EXPECT_EQ(PeakSearch(sample, 9001, 9999, 0), 9500u);
 }
 
-TEST(TransformsTest, ReversingTwiceGivesTheSoundBack) {
-    std::mt19937 random(11);
+TEST(VolumeTextTest, ReadsAndWritesPercentAndDecibels) {
+    const std::pair<const char*, double> numbers[] = {
+        {"  12.5abc", 12.5}, {"-3", -3.0},    {"+4.0e1", 40.0}, {"", 0.0},
+        {"abc", 0.0},        {"1e-400", 0.0}, {"+-5", 0.0},     {"--5", 0.0}};
+    for (const auto& [text, value] : numbers) EXPECT_DOUBLE_EQ(LeadingNumber(text), value) << text;
+    EXPECT_EQ(std::tuple(LeadingInteger("100.9%"), LeadingInteger("x")), std::tuple(100, 0));
+    EXPECT_EQ(LeadingInteger("99999999999999"), 2147483647);
+    EXPECT_FLOAT_EQ(VolumeFromText("200", false), 200.0f);
+    EXPECT_FLOAT_EQ(VolumeFromText("", false), 0.0f);  // an empty volume silences
+    EXPECT_NEAR(VolumeFromText("6.02", true), 199.99f, 0.02f);
+    EXPECT_FLOAT_EQ(VolumeFromText("junk", true), 100.0f);  // 0 dB
+    EXPECT_EQ(std::tuple(VolumeText(150.25f, false), VolumeText(200, true), VolumeText(50, true)),
+              std::tuple("150.2", "6.02", "-6.02"));
+    EXPECT_EQ(std::tuple(NormaliseText(100, 2, false), NormaliseText(100, 2, true)),
+              std::tuple("200.0", "6.02"));
+}
+
+TEST(TransformsTest, ReverseAndChangeSign) {
+    Expect("reverse",
+           {
+               {M8, {1, 2, 3, 4}, FX(Reverse(s, -1, -1, 0)), {4, 3, 2, 1}},
+               {M8, {1, 2, 3, 4}, FX(Reverse(s, 2, 2, 0)), {1, 2, 3, 4}},
+               {S16, Le16({10, 20, 11, 21, 12, 22}), FX(Reverse(s, 0, 2, 0)),
+                Le16({12, 22, 11, 21, 10, 20})},
+               {S16, Le16({10, 20, 11, 21, 12, 22}), FX(Reverse(s, 0, 2, 2)),
+                Le16({10, 22, 11, 21, 12, 20})},
+               {S8, {1, 5, 2, 6, 3, 7, 4, 8}, FX(Reverse(s, 1, 50, 1)), {1, 5, 4, 6, 3, 7, 2, 8}},
+               {M16, Le16({0x0102, 0x0304}), FX(Reverse(s, -1, -1, 0)), Le16({0x0304, 0x0102})},
+               // Every byte of the range, both channels whatever the selector.
+               {S16,
+                Le16({0, 0, 0x7F01, 0}),
+                FX(ChangeSign(s, 1, 1, 1)),
+                {0, 0, 0, 0, 0x81, 0xFF, 0x80, 0x80}},
+               {M8, {0x00, 0x7F, 0xFF}, FX(ChangeSign(s, 0, 1, 0)), {0x80, 0xFF, 0xFF}},
+           });
+    std::mt19937 random(11);  // reversing twice gives the sound back
     for (uint32_t layout : {M8, M16, S8, S16}) {
         for (uint32_t channel : {0u, 1u, 2u}) {
             Bytes8 bytes(4 * 301);
@@ -225,13 +179,12 @@ TEST(TransformsTest, ReversingTwiceGivesTheSoundBack) {
 }
 
 TEST(ULawTest, CodesAndWholeSounds) {
-    EXPECT_EQ(ULawExpand(0x00), -32124);
-    EXPECT_EQ(ULawExpand(0x80), 32124);
-    EXPECT_EQ(ULawExpand(0x7F), 0);
-    EXPECT_EQ(ULawCompress(0), 0xFF);
-    EXPECT_EQ(ULawCompress(-32768), 0x00);
-    EXPECT_EQ(ULawCompress(32767), 0x80);
-    EXPECT_EQ(ULawCompress(3), 0xFF);         // the two lowest bits are dropped
+    EXPECT_EQ(std::tuple(ULawExpand(0x00), ULawExpand(0x80), ULawExpand(0x7F)),
+              std::tuple(-32124, 32124, 0));
+    // The two lowest bits are dropped: 3 is silence.
+    EXPECT_EQ(
+        std::tuple(ULawCompress(0), ULawCompress(-32768), ULawCompress(32767), ULawCompress(3)),
+        std::tuple(0xFF, 0x00, 0x80, 0xFF));
     for (int code = 0; code < 256; ++code) {  // negative zero comes back as positive zero
         EXPECT_EQ(ULawCompress(ULawExpand(static_cast<uint8_t>(code))), code == 0x7F ? 0xFF : code);
     }
@@ -245,10 +198,9 @@ TEST(ULawTest, CodesAndWholeSounds) {
     EncodeULaw(sample);
     EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, true, false));
     Bytes8 expected = codes;
-    for (auto& c : expected) c = c == 0x7F ? 0xFF : c;
+    std::replace(expected.begin(), expected.end(), uint8_t{0x7F}, uint8_t{0xFF});
     EXPECT_EQ(Bytes(sample), expected);
     EncodeULaw(sample);  // 8-bit: left alone
-    EXPECT_EQ(Bytes(sample), expected);
     SampleHeap::Instance().SetLimitForTesting(1500);
     EXPECT_FALSE(DecodeULaw(messages, sample));
     SampleHeap::Instance().ClearLimitForTesting();
@@ -262,12 +214,7 @@ TEST(MixTest, AveragesAroundTheMidpointInTheOutputsFormat) {
     SetBytes(b, M8, {100, 20, 0, 255});
     SetBytes(c, S16, Le16({0x4000, 0x2000, -0x8000, -0x8000}));  // mean's high byte XOR 0x80
     SetBytes(d, S8, {100, 200, 0, 2});                           // mean of both channels
-    struct Mix {
-        std::vector<MixInput> inputs;
-        uint32_t length;
-        Bytes8 out;
-    };
-    const Mix mixes[] = {
+    const std::tuple<std::vector<MixInput>, uint32_t, Bytes8> mixes[] = {
         {{{&a, 0, 5, 0}}, 5, {200, 10, 0, 255, 128}},
         // Each (v - 127) / 2 truncated toward zero; past b's end only a counts.
         {{{&a, 0, 5, 0}, {&b, 0, 4, 0}}, 5, {150, 16, 1, 255, 127}},
@@ -280,15 +227,14 @@ TEST(MixTest, AveragesAroundTheMidpointInTheOutputsFormat) {
         {{{&b, 0, 2, 0}}, 0, {}},
         {{{&b, 2, 9, 1}}, 4, {127, 0, 255, 127}},  // claims more frames than b holds
     };
-    for (const Mix& m : mixes) {
-        ASSERT_TRUE(MixInto(output, m.inputs, m.length));
-        EXPECT_EQ(Bytes(output), m.out) << m.inputs.size() << " inputs, " << m.length;
+    for (const auto& [inputs, length, out] : mixes) {
+        ASSERT_TRUE(MixInto(output, inputs, length));
+        EXPECT_EQ(Bytes(output), out) << inputs.size() << " inputs, " << length;
     }
     // A 16-bit stereo output gets the 8-bit value widened into both channels.
     SetBytes(output, S16, Le16({1, 2}));
     ASSERT_TRUE(MixInto(output, std::vector<MixInput>{{&d, 0, 2, 1}}, 3));
-    EXPECT_EQ(Values16(output),
-              (std::vector<int>{-0x100, -0x100, 0x1600, 0x1600, -0x7F00, -0x7F00}));
+    EXPECT_EQ(Values16(output), (std::vector<int>{-256, -256, 0x1600, 0x1600, -0x7F00, -0x7F00}));
     // The output may be an input: its old frames are read, not the ones just written.
     SetBytes(output, M8, {10, 20, 30});
     ASSERT_TRUE(MixInto(output, std::vector<MixInput>{{&output, 0, 3, 2}}, 5));
@@ -296,198 +242,154 @@ TEST(MixTest, AveragesAroundTheMidpointInTheOutputsFormat) {
     SetBytes(output, S16, Le16({5, 6}));  // 2^30 frames of 4 bytes pass a block's size
     EXPECT_FALSE(MixInto(output, std::vector<MixInput>{{&a, 0, 1, 0}}, 0x40000000u));
     EXPECT_EQ(Values16(output), (std::vector<int>{5, 6}));
-}
-
-TEST(MixTest, LongMixCrossesRunBoundaries) {
-    const Bytes8 ramp = RampBytes(10000);
-    SampleBuffer a, output;
+    const Bytes8 ramp = RampBytes(10000);  // a long mix crosses the runs it is worked in
     SetBytes(a, M8, ramp);
+    SetBytes(output, M8, {});
     ASSERT_TRUE(MixInto(output, std::vector<MixInput>{{&a, 0, 10000, 5000}}, 15000));
-    Bytes8 expected(5000, 127);
-    expected.insert(expected.end(), ramp.begin(), ramp.end());
+    Bytes8 expected(15000, 127);
+    std::copy(ramp.begin(), ramp.end(), expected.begin() + 5000);
     EXPECT_EQ(Bytes(output), expected);
 }
 
-// A table that tells every entry apart from the value it replaces.
-std::vector<int16_t> Inverting16() {
-    std::vector<int16_t> table(65536);
-    for (size_t u = 0; u < table.size(); ++u) table[u] = static_cast<int16_t>(~u);
-    return table;
-}
-
-std::array<uint8_t, 256> Inverting8() {
-    std::array<uint8_t, 256> table{};
-    for (size_t b = 0; b < table.size(); ++b) table[b] = static_cast<uint8_t>(~b);
-    return table;
-}
-
 TEST(ApplyTableTest, EveryLayoutSelectorAndRange) {
-    struct Sel {
-        uint32_t layout, selector;
-        std::vector<bool> changed;  // per value of frames 0..2, range 1..2
+    // Tables that tell every entry apart from the value it replaces.
+    std::vector<int16_t> invert16(65536);
+    std::array<uint8_t, 256> invert8{};
+    for (size_t u = 0; u < invert16.size(); ++u) invert16[u] = static_cast<int16_t>(~u);
+    for (size_t b = 0; b < invert8.size(); ++b) invert8[b] = static_cast<uint8_t>(~b);
+    // Layout and selector: which values of frames 0..2 the range 1..2 changes.
+    const std::tuple<uint32_t, uint32_t, std::vector<bool>> cases[] = {
+        {M8, 0, {0, 1, 1}},           {M8, 2, {0, 1, 1}},           {M16, 1, {0, 1, 1}},
+        {S8, 0, {0, 0, 1, 1, 1, 1}},  {S8, 1, {0, 0, 1, 0, 1, 0}},  {S8, 2, {0, 0, 0, 1, 0, 1}},
+        {S16, 0, {0, 0, 1, 1, 1, 1}}, {S16, 1, {0, 0, 1, 0, 1, 0}}, {S16, 2, {0, 0, 0, 1, 0, 1}},
     };
-    const Sel cases[] = {
-        {M8, 0, {false, true, true}},
-        {M8, 2, {false, true, true}},  // a mono sound's only channel
-        {M16, 1, {false, true, true}},
-        {S8, 0, {false, false, true, true, true, true}},
-        {S8, 1, {false, false, true, false, true, false}},
-        {S8, 2, {false, false, false, true, false, true}},
-        {S16, 0, {false, false, true, true, true, true}},
-        {S16, 1, {false, false, true, false, true, false}},
-        {S16, 2, {false, false, false, true, false, true}},
-    };
-    for (const Sel& c : cases) {
-        const size_t width = (c.layout & 2) != 0 ? 2 : 1;
-        const Bytes8 bytes = RampBytes(c.changed.size() * width, 0x11, 0x80);
+    for (const auto& [layout, selector, changed] : cases) {
+        const size_t width = (layout & 2) != 0 ? 2 : 1;
+        const Bytes8 bytes = RampBytes(changed.size() * width, 0x11, 0x80);
         SampleBuffer sample;
-        SetBytes(sample, c.layout, bytes);
-        // The table of the other width changes nothing.
-        ApplyTable8(sample, Inverting8(), 1, 2, c.selector);
-        ApplyTable16(sample, Inverting16(), 1, 2, c.selector);
-        if (width == 1)
-            ApplyTable16(sample, Inverting16(), 1, 2, c.selector);
-        else
-            ApplyTable8(sample, Inverting8(), 1, 2, c.selector);
+        SetBytes(sample, layout, bytes);
+        ApplyTable8(sample, invert8, 1, 2, selector);  // one of them has the wrong width
+        ApplyTable16(sample, invert16, 1, 2, selector);
         Bytes8 expected = bytes;
-        for (size_t i = 0; i < expected.size(); ++i) {
-            if (c.changed[i / width])
-                expected[i] = static_cast<uint8_t>(~expected[i]);
-        }
-        EXPECT_EQ(Bytes(sample), expected) << c.layout << " selector " << c.selector;
+        for (size_t i = 0; i < expected.size(); ++i)
+            expected[i] = changed[i / width] ? uint8_t(~expected[i]) : expected[i];
+        EXPECT_EQ(Bytes(sample), expected) << layout << " selector " << selector;
     }
-    auto t16 = [](uint32_t a, uint32_t b, uint32_t ch) {
-        return [=](SampleBuffer& s) { ApplyTable16(s, Inverting16(), a, b, ch); };
-    };
-    Expect("table",
-           {
-               {S16, Le16({1, 2, 3, 4}), t16(kAll, kAll, 0), Le16({~1, ~2, ~3, ~4})},
-               {S16, Le16({1, 2, 3, 4}), t16(2, 7, 0), Le16({1, 2, 3, 4})},  // starts past the end
-               {S16, Le16({1, 2}),
-                [](SampleBuffer& s) { ApplyTable16(s, std::vector<int16_t>(3), 0, 1, 0); },
-                Le16({1, 2})},  // not a whole table
-               {M8,
-                {0x00, 0x7F},
-                [](SampleBuffer& s) { ApplyTable8(s, Inverting8(), 1, 100, 0); },
-                {0x00, 0x80}},
-           });
+    Expect("table", {
+                        {S16, Le16({1, 2, 3, 4}), FX(ApplyTable16(s, invert16, kAll, kAll, 0)),
+                         Le16({~1, ~2, ~3, ~4})},
+                        {S16, Le16({1, 2}), FX(ApplyTable16(s, invert16, 1, 7, 0)), Le16({1, 2})},
+                        {S16, Le16({1, 2}), FX(ApplyTable16(s, std::vector<int16_t>(3), 0, 1, 0)),
+                         Le16({1, 2})},  // not a whole table
+                        {M8, {0x00, 0x7F}, FX(ApplyTable8(s, invert8, 1, 100, 0)), {0x00, 0x80}},
+                    });
 }
 
 // 0.7f is just below 0.7: 10 * 0.7f rounds to 7 in single precision before the truncation, where
-// double precision would keep it below 7.
-TEST(EnvelopeTest, ScaleFrameIsSinglePrecisionClampsThenTruncates) {
-    auto scale = [](std::vector<std::tuple<float, uint32_t, uint32_t>> steps) {
-        return [=](SampleBuffer& s) {
-            for (auto [gain, frame, channel] : steps) ScaleFrame(s, gain, frame, channel);
-        };
-    };
-    Expect("scale frame",
-           {
-               {M16, Le16({30000, -30000, -3}), scale({{1.5f, 0, 0}, {1.5f, 1, 2}, {0.5f, 2, 0}}),
-                Le16({32767, -32768, -1})},
-               {S8, {0xC0, 0xC0}, scale({{2, 0, 1}}), {0xFF, 0xC0}},
-               {S8, {0xC0, 0xC0}, scale({{0, 0, 0}}), {0x80, 0x80}},
-               {S16, Le16({10, -10, -3, 3}), scale({{0.7f, 0, 0}, {0.5f, 1, 0}}),
-                Le16({7, -7, -1, 1})},
-               {S8,
-                {0x8A, 0x76, 0x7D, 0x83},
-                scale({{0.7f, 0, 0}, {0.5f, 1, 2}}),
-                {0x87, 0x79, 0x7D, 0x81}},
-               {M8, {0x00, 0xFF}, scale({{1.01f, 0, 0}, {-1.01f, 1, 0}}), {0x00, 0x00}},
-               {M16, Le16({-32768, 32767}), scale({{-1, 0, 0}, {-1, 1, 0}}), Le16({32767, -32767})},
-           });
-}
-
-TEST(EnvelopeTest, CurveSpansTheResolvedRange) {
-    auto env = [](const CurveModel& curve, uint32_t a, uint32_t b, uint32_t ch) {
-        return [&curve, a, b, ch](SampleBuffer& s) { ApplyEnvelope(s, curve, 1.0f, a, b, ch); };
-    };
-    const Bytes8 flat = Le16({1000, 1000, 1000, 1000, 1000});
-    const Bytes8 fading = Le16({1000, 750, 500, 250, 0});
+// double precision would keep it below 7. Clamping comes before the truncation.
+TEST(EnvelopeTest, ScaleFrameAndCurvesOverTheResolvedRange) {
+    const Bytes8 flat = Le16({1000, 1000, 1000, 1000, 1000}),
+                 fading = Le16({1000, 750, 500, 250, 0});
+    const Bytes8 bytes8 = {0x90, 0x70, 0xA0, 0x60};
     Expect("envelope",
            {
-               {M16, flat, env(Falling(), kAll, kAll, 0), fading},
-               {M16, flat, env(Falling(), 0, 4000, 0), fading},  // past the end: up to the end
-               {M16, flat, env(Falling(), 5, 9, 0), flat},       // starts past the end
-               {M16, flat, env(Falling(), 3, 1, 0), flat},       // reversed
-               {M16, flat, env(Falling(), 1, 3, 0), Le16({1000, 1000, 500, 0, 1000})},
-               {S8, {0x90, 0x70, 0xA0, 0x60}, env(Top(), 0, 1, 0), {0x90, 0x70, 0xA0, 0x60}},
+               {M16, Le16({30000, -30000, -3}),
+                FX(ScaleFrame(s, 1.5f, 0, 0), ScaleFrame(s, 1.5f, 1, 2), ScaleFrame(s, 0.5f, 2, 0)),
+                Le16({32767, -32768, -1})},
+               {S8, {0xC0, 0xC0}, FX(ScaleFrame(s, 2, 0, 1)), {0xFF, 0xC0}},
+               {S16, Le16({10, -10, -3, 3}),
+                FX(ScaleFrame(s, 0.7f, 0, 0), ScaleFrame(s, 0.5f, 1, 0)), Le16({7, -7, -1, 1})},
                {S8,
-                {0x90, 0x70, 0xA0, 0x60},
-                env(Top(), 1, 1, 1),
+                {0x8A, 0x76, 0x7D, 0x83},
+                FX(ScaleFrame(s, 0.7f, 0, 0), ScaleFrame(s, 0.5f, 1, 2)),
+                {0x87, 0x79, 0x7D, 0x81}},
+               {M8,
+                {0x00, 0xFF},
+                FX(ScaleFrame(s, 1.01f, 0, 0), ScaleFrame(s, -1.01f, 1, 0)),
+                {0x00, 0x00}},
+               {M16, Le16({-32768, 32767}), FX(ScaleFrame(s, -1, 0, 0), ScaleFrame(s, -1, 1, 0)),
+                Le16({32767, -32767})},
+               {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, kAll, kAll, 0)), fading},
+               {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 0, 4000, 0)), fading},  // to the end
+               {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 5, 9, 0)), flat},       // past the end
+               {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 3, 1, 0)), flat},       // reversed
+               {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 1, 3, 0)),
+                Le16({1000, 1000, 500, 0, 1000})},
+               {M16, flat, FX(ApplyEnvelope(s, kTop, 0.5f, 0, 1, 0)),
+                Le16({500, 500, 1000, 1000, 1000})},
+               {S8, bytes8, FX(ApplyEnvelope(s, kTop, 1, 0, 1, 0)), bytes8},
+               {S8,
+                bytes8,
+                FX(ApplyEnvelope(s, kTop, 1, 1, 1, 1)),
                 {0x90, 0x70, 0x80, 0x60}},  // one frame
-               {M8, {}, env(Falling(), 0, 0, 0), {}},
+               {M8, {}, FX(ApplyEnvelope(s, kFalling, 1, 0, 0, 0)), {}},
            });
     SampleBuffer sample;  // a long selection follows the line closely
     Bytes8 loud;
     for (int f = 0; f <= 100; ++f) loud.insert(loud.end(), {0x00, 0x40});
     SetBytes(sample, M16, loud);
-    ApplyEnvelope(sample, Falling(), 1.0f, 0, 100, 0);
+    ApplyEnvelope(sample, kFalling, 1.0f, 0, 100, 0);
     for (int f = 0; f <= 100; f += 10)
         EXPECT_NEAR(Values16(sample)[f], 16384 * (100 - f) / 100, 20);
 }
 
 TEST(PanningTest, SharesTheMixOutBetweenTheChannels) {
-    auto pan = [](std::vector<float> shares) {
-        return [=](SampleBuffer& s) {
-            for (size_t f = 0; f < shares.size(); ++f)
-                PanFrame(s, shares[f], static_cast<uint32_t>(f));
-        };
-    };
-    Expect("pan",
-           {
-               {S16, Le16({1000, 3000, 1000, 3000, -3, -3}), pan({1, 0.5f, 1}),
-                Le16({2000, 0, 1000, 1000, -2, 0})},
-               // m = 10 / 2 + 10 / 2: 10 * 0.7f rounds to 7 in single precision; a share outside
-               // 0..1 acts as its nearest end.
-               {S16, Le16({10, 10, -32768, -32768, 32767, 32767}), pan({0.7f, 5, -2}),
-                Le16({7, 3, -32768, 0, 0, 32766})},
-               {S8, {0xFF, 0xFF, 0x00, 0x01}, pan({1, 0}), {0xFE, 0x80, 0x80, 0x01}},
-               {S8, {0x8A, 0x8A, 0x00, 0x00}, pan({0.7f, 0.5f}), {0x87, 0x83, 0x40, 0x40}},
-               {M16, Le16({1000}), pan({1}), Le16({1000})},
-               {S16, Le16({100, 100, 100, 100, 100, 100}),
-                [](SampleBuffer& s) { ApplyPanning(s, Rising(), 0, 2); },
-                Le16({0, 100, 50, 50, 100, 0})},
-               {M8, {0xFF}, [](SampleBuffer& s) { ApplyPanning(s, Rising(), 0, 0); }, {0xFF}},
-           });
+    // m = 10 / 2 + 10 / 2: 10 * 0.7f rounds to 7 in single precision; a share outside 0..1
+    // acts as its nearest end.
+    Expect("pan", {
+                      {S16, Le16({1000, 3000, 1000, 3000, -3, -3}),
+                       FX(PanFrame(s, 1, 0), PanFrame(s, 0.5f, 1), PanFrame(s, 1, 2)),
+                       Le16({2000, 0, 1000, 1000, -2, 0})},
+                      {S16, Le16({10, 10, -32768, -32768, 32767, 32767}),
+                       FX(PanFrame(s, 0.7f, 0), PanFrame(s, 5, 1), PanFrame(s, -2, 2)),
+                       Le16({7, 3, -32768, 0, 0, 32766})},
+                      {S8,
+                       {0xFF, 0xFF, 0x00, 0x01},
+                       FX(PanFrame(s, 1, 0), PanFrame(s, 0, 1)),
+                       {0xFE, 0x80, 0x80, 0x01}},
+                      {S8,
+                       {0x8A, 0x8A, 0x00, 0x00},
+                       FX(PanFrame(s, 0.7f, 0), PanFrame(s, 0.5f, 1)),
+                       {0x87, 0x83, 0x40, 0x40}},
+                      {M16, Le16({1000}), FX(PanFrame(s, 1, 0)), Le16({1000})},
+                      {S16, Le16({100, 100, 100, 100, 100, 100}),
+                       FX(ApplyPanning(s, kRising, 0, 2)), Le16({0, 100, 50, 50, 100, 0})},
+                      {M8, {0xFF}, FX(ApplyPanning(s, kRising, 0, 0)), {0xFF}},
+                  });
 }
 
 TEST(CompressorTest, TablesFollowTheCurve) {
-    const auto diagonal16 = BuildCompressorTable16(Rising());
+    const auto diagonal16 = BuildCompressorTable16(kRising);
     for (int k = -32768; k <= 32767; ++k) {  // single-precision steps: at most 2 below
         const int v = diagonal16[static_cast<uint16_t>(k)];
         ASSERT_TRUE(k <= 0 ? v == k : (v <= k && v >= k - 2)) << k << " -> " << v;
     }
     EXPECT_EQ(diagonal16[32767], 32767);
-    const auto diagonal8 = BuildCompressorTable8(Rising());
+    const auto diagonal8 = BuildCompressorTable8(kRising);
     for (int k = 0; k <= 128; ++k) EXPECT_EQ(diagonal8[static_cast<size_t>(k)], k);
     EXPECT_EQ(diagonal8[255], 255);
     // Value 0.5 everywhere: silence and negatives go to half the negative full scale,
     // positives to half the positive one (truncated toward zero).
     const CurveModel half = Curve({{0.0f, 0.5f}, {1.0f, 0.5f}});
     const auto half16 = BuildCompressorTable16(half);
-    EXPECT_EQ(half16[0], -16384);
-    EXPECT_EQ(half16[0x8000], -16384);
-    EXPECT_EQ(half16[1], 16383);
     const auto half8 = BuildCompressorTable8(half);
-    EXPECT_EQ(half8[128], 0x40);
-    EXPECT_EQ(half8[255], 0xBF);
+    EXPECT_EQ(std::tuple(half16[0], half16[0x8000], half16[1]), std::tuple(-16384, -16384, 16383));
+    EXPECT_EQ(std::tuple(half8[128], half8[255]), std::tuple(0x40, 0xBF));
     const CurveModel knee = Curve({{0.0f, 1.0f}, {0.5f, 0.75f}, {1.0f, 0.0f}});
-    auto comp = [](const CurveModel& curve, uint32_t a, uint32_t b, uint32_t ch) {
-        return [&curve, a, b, ch](SampleBuffer& s) { ApplyCompressor(s, curve, a, b, ch); };
-    };
-    Expect("compressor", {
-                             {S16, Le16({1, 0, -1, 5, 16384, -16384}), comp(Top(), 0, 1, 0),
-                              Le16({32767, -32768, -32768, 32767, 16384, -16384})},
-                             {S8, {0xC0, 0xC0}, comp(Top(), 0, 0, 1), {0xFF, 0xC0}},
-                             {M8, {}, comp(Top(), kAll, kAll, 0), {}},
-                         });
+    Expect("compressor",
+           {
+               {S16, Le16({1, 0, -1, 5, 16384, -16384}), FX(ApplyCompressor(s, kTop, 0, 1, 0)),
+                Le16({32767, -32768, -32768, 32767, 16384, -16384})},
+               {S8, {0xC0, 0xC0}, FX(ApplyCompressor(s, kTop, 0, 0, 1)), {0xFF, 0xC0}},
+               {M8, {}, FX(ApplyCompressor(s, kTop, kAll, kAll, 0)), {}},
+           });
     SampleBuffer sample;  // half the full scale comes out at a quarter
     SetBytes(sample, M16, Le16({16384, -16384, 32767}));
     ApplyCompressor(sample, knee, 0, 1, 0);
-    EXPECT_NEAR(Values16(sample)[0], 8192, 8);
-    EXPECT_NEAR(Values16(sample)[1], -8192, 8);
-    EXPECT_EQ(Values16(sample)[2], 32767);
+    const auto values = Values16(sample);
+    EXPECT_NEAR(values[0], 8192, 8);
+    EXPECT_NEAR(values[1], -8192, 8);
+    EXPECT_EQ(values[2], 32767);
 }
 
 TEST(SpectrumTest, TransformIsTheFourierSum) {
@@ -496,57 +398,40 @@ TEST(SpectrumTest, TransformIsTheFourierSum) {
     constexpr int n = 64;
     std::mt19937 random(3);
     std::vector<float> data(n + 1);
-    for (int i = 1; i <= n; ++i)
-        data[static_cast<size_t>(i)] = static_cast<float>(random() % 255) - 127.0f;
+    for (int i = 1; i <= n; ++i) data[size_t(i)] = static_cast<float>(random() % 255) - 127.0f;
     const std::vector<float> input(data.begin() + 1, data.end());
     RealFft(data, n);
     for (int k = 0; k <= n / 2; ++k) {
         double re = 0, im = 0;
         for (int j = 0; j < n; ++j) {
-            re += input[static_cast<size_t>(j)] * std::cos(2 * M_PI * j * k / n);
-            im += input[static_cast<size_t>(j)] * std::sin(2 * M_PI * j * k / n);
+            re += input[size_t(j)] * std::cos(2 * M_PI * j * k / n);
+            im += input[size_t(j)] * std::sin(2 * M_PI * j * k / n);
         }
-        const size_t at = static_cast<size_t>(2 * k + 1);
-        if (k == 0 || k == n / 2) {
-            EXPECT_NEAR(data[k == 0 ? 1 : 2], re, 0.1) << k;
-        } else {
-            EXPECT_NEAR(data[at], re, 0.1) << k;
+        const size_t at = size_t(2 * k + 1);
+        EXPECT_NEAR(data[k == 0 ? 1 : k == n / 2 ? 2 : at], re, 0.1) << k;
+        if (k != 0 && k != n / 2) {
             EXPECT_NEAR(data[at + 1], im, 0.1) << k;
         }
     }
 }
 
-TEST(SpectrumTest, SineInAnyLayoutPeaksAtItsBin) {
-    // A sine in the left channel only: the mean halves it, the same frames as 8-bit mono of the
-    // high bytes give the same spectrum, and it peaks at bin 64 of 1024.
-    Bytes8 stereo, mono;
-    for (int i = 0; i < 4096; ++i) {
-        const int v = static_cast<int>(std::lround(20000 * std::sin(2 * M_PI * 64 * i / 4096.0)));
-        const Bytes8 frame = Le16({v, 0});
-        stereo.insert(stereo.end(), frame.begin(), frame.end());
-        mono.push_back(static_cast<uint8_t>(((v / 2 >> 8) & 0xFF) ^ 0x80));
-    }
-    SampleBuffer a, b;
-    SetBytes(a, S16, stereo);
-    SetBytes(b, M8, mono);
-    std::vector<float> fromStereo, fromMono;
-    ComputeSpectrum(a, 2048, kSpectrumPoints, fromStereo);
-    ComputeSpectrum(b, 2048, kSpectrumPoints, fromMono);
-    EXPECT_EQ(fromStereo, fromMono);
-    const auto magnitudes = SpectrumMagnitudes(fromStereo, kSpectrumPoints);
-    ASSERT_EQ(magnitudes.size(), 1024u);
-    EXPECT_EQ(std::max_element(magnitudes.begin(), magnitudes.end()) - magnitudes.begin(), 64);
-}
-
-TEST(SpectrumTest, OutsideTheSoundIsSilenceAndOddSizesGiveNothing) {
-    SampleBuffer empty;
+TEST(SpectrumTest, WindowAroundTheCentreAndSilenceOutside) {
+    // One loud frame of stereo 16-bit (the high byte of the mean) at frame 0: with 16 points
+    // centred there, it sits at i = 8 of the window; silence reads 128 - 127 = 1 everywhere.
+    SampleBuffer sample;
+    SetBytes(sample, S16, Le16({0x7F00, 0x7F00}));
     std::vector<float> data;
+    ComputeSpectrum(sample, 0, 16, data);
+    double sum = 0.0;
+    for (int i = 0; i < 16; ++i) sum += (i == 8 ? 128.0 : 1.0) * std::sin(i * M_PI / 16);
+    EXPECT_NEAR(data[1], sum, 1e-2);
+    SampleBuffer empty;  // bin 0 is the sum of the window, the rest its falling skirt
     ComputeSpectrum(empty, 0, kSpectrumPoints, data);
     ASSERT_EQ(data.size(), 4097u);
-    // Silence reads 1 everywhere: bin 0 is the sum of the sine window, the rest its skirt.
     double window = 0.0;
     for (int i = 0; i < kSpectrumPoints; ++i) window += std::sin(i * M_PI / kSpectrumPoints);
     const auto magnitudes = SpectrumMagnitudes(data, kSpectrumPoints);
+    ASSERT_EQ(magnitudes.size(), 1024u);
     EXPECT_NEAR(magnitudes[0], window, 0.05);
     EXPECT_LT(magnitudes[10], magnitudes[1]);
     for (int n : {0, -4, 2, 3, 12}) {
