@@ -1,10 +1,13 @@
 // The effects, each as one table of bytes in, the effect, bytes out (hand-worked values), plus
 // the properties that hold for every input: reversing twice, the u-law round trip, the spectrum
-// against a direct Fourier sum.
+// against a direct Fourier sum. Format conversion against the frame reading of SampleBuffer and
+// the plain definition of linear interpolation (the real code works in vectorised runs); the
+// sample rate presets; and the curve editor's model with the cursor that evaluates it in order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <random>
@@ -13,17 +16,21 @@
 #include "core/effects/ApplyTable.h"
 #include "core/effects/ChangeSign.h"
 #include "core/effects/Compressor.h"
+#include "core/effects/Convert.h"
+#include "core/effects/CurveCursor.h"
 #include "core/effects/CurveModel.h"
 #include "core/effects/Envelope.h"
 #include "core/effects/Mix.h"
 #include "core/effects/Panning.h"
 #include "core/effects/PeakSearch.h"
 #include "core/effects/Reverse.h"
+#include "core/effects/SampleRatePresets.h"
 #include "core/effects/Spectrum.h"
 #include "core/effects/ULaw.h"
 #include "core/effects/VolumeText.h"
 #include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleHeap.h"
+#include "core/settings/MemorySettingsStore.h"
 #include "support/SampleMaker.h"
 
 // One step of a case, applied to the sample `s`.
@@ -440,6 +447,369 @@ TEST(SpectrumTest, WindowAroundTheCentreAndSilenceOutside) {
         EXPECT_TRUE(std::all_of(data.begin(), data.end(), [](float f) { return f == 0.0f; }));
     }
     EXPECT_EQ(SpectrumMagnitudes(std::vector<float>(3), kSpectrumPoints)[5], 0.0f);
+}
+
+constexpr uint32_t kLayouts[] = {kLayoutMono8, kLayoutStereo8, kLayoutMono16, kLayoutStereo16};
+
+std::vector<uint8_t> RandomBytes(size_t size, std::mt19937& random) {
+    std::vector<uint8_t> bytes(size);
+    for (auto& b : bytes) b = static_cast<uint8_t>(random());
+    return bytes;
+}
+
+// The frames of `sample` as `layout` stores them, read one at a time.
+std::vector<uint8_t> FramesAs(const SampleBuffer& sample, uint32_t layout) {
+    const SampleFormat format = FormatOfLayout(1, layout);
+    std::vector<uint8_t> out;
+    for (uint32_t f = 0; f < sample.GetFrameCount(); ++f) {
+        FrameValue value;
+        sample.GetFrame(f, layout, value);
+        for (int c = 0; c < static_cast<int>(format.GetChannels()); ++c) {
+            out.push_back(format.Is16Bit() ? static_cast<uint8_t>(value.slot[c]) : value.Byte(c));
+            if (format.Is16Bit())
+                out.push_back(static_cast<uint8_t>(static_cast<uint16_t>(value.slot[c]) >> 8));
+        }
+    }
+    return out;
+}
+
+TEST(ConvertTest, EveryLayoutPairConvertsInPlaceAsEachFrameReads) {
+    std::mt19937 random(9);
+    RecordingMessageSink messages;
+    for (uint32_t from : kLayouts) {
+        for (uint32_t to : kLayouts) {
+            SampleBuffer sample;  // several runs of frames
+            SetBytes(sample, from, RandomBytes(4 * 5000, random), 11025);
+            const std::vector<uint8_t> expected = FramesAs(sample, to);
+            ASSERT_TRUE(ConvertLayout(messages, sample, from, to));
+            EXPECT_EQ(sample.FormatRef(), FormatOfLayout(11025, to));
+            EXPECT_EQ(Bytes(sample), expected) << from << " -> " << to;
+        }
+    }
+    EXPECT_TRUE(messages.Shown().empty());
+}
+
+// Resampling as the plain definition has it, one value at a time: output frame i lies at input
+// position i * oldRate / newRate, between frame k and the next (the last frame is its own next),
+// and takes a + (b - a) * fraction truncated toward zero. Trailing bytes of a partial frame are
+// silence.
+std::vector<uint8_t> Definition(const std::vector<uint8_t>& in, uint32_t layout, uint32_t oldRate,
+                                uint32_t newRate) {
+    const SampleFormat format = FormatOfLayout(oldRate, layout);
+    const size_t valueBytes = format.GetBytesPerValue(), channels = format.GetChannels();
+    const size_t frameBytes = valueBytes * channels;
+    const size_t last = in.size() / frameBytes - 1;
+    const auto length = static_cast<size_t>(double(newRate) / double(oldRate) * double(in.size()));
+    std::vector<uint8_t> out(length, format.Is16Bit() ? 0 : 0x80);
+    auto value = [&](size_t frame, size_t c) {
+        const uint8_t* p = &in[frame * frameBytes + c * valueBytes];
+        return valueBytes == 2 ? int(int16_t(p[0] | p[1] << 8)) : int(p[0]);
+    };
+    for (size_t i = 0; i < length / frameBytes; ++i) {
+        const double pos = double(i) * (double(oldRate) / double(newRate));
+        const size_t k = std::min(static_cast<size_t>(pos), last);
+        const double fraction = pos - std::floor(pos);
+        for (size_t c = 0; c < channels; ++c) {
+            const int a = value(k, c);
+            const int v = static_cast<int>((value(std::min(k + 1, last), c) - a) * fraction + a);
+            for (size_t b = 0; b < valueBytes; ++b)
+                out[i * frameBytes + c * valueBytes + b] = static_cast<uint8_t>(v >> (8 * b));
+        }
+    }
+    return out;
+}
+
+// Rates a power of two apart (which have integer runs of their own) and others, lengths across
+// several runs and with a partial frame at the end.
+TEST(ConvertTest, EveryRatioGivesTheDefinitionsBytes) {
+    std::mt19937 random(5);
+    const std::pair<uint32_t, uint32_t> rates[] = {{11025, 22050}, {11025, 44100}, {22050, 11025},
+                                                   {44100, 11025}, {48000, 6000},  {6000, 48000},
+                                                   {44100, 48000}, {48000, 44100}};
+    RecordingMessageSink messages;
+    for (uint32_t layout : kLayouts) {
+        for (auto [from, to] : rates) {
+            for (size_t size : {size_t{7}, size_t{4099}, size_t{9000}}) {
+                const std::vector<uint8_t> bytes = RandomBytes(size, random);
+                SampleBuffer sample;
+                SetBytes(sample, layout, bytes, from);
+                ASSERT_TRUE(Resample(messages, sample, from, to));
+                EXPECT_EQ(Bytes(sample), Definition(bytes, layout, from, to))
+                    << layout << ": " << from << " -> " << to << ", " << size << " bytes";
+            }
+        }
+    }
+    // Halving keeps every second frame; 2.5 frames of bytes leave a half frame of silence.
+    SampleBuffer sample;
+    SetBytes(sample, kLayoutStereo16, Le16({1, -1, 2, -2, 3, -3, 4, -4, 5, -5}), 22050);
+    ASSERT_TRUE(Resample(messages, sample, 22050, 11025));
+    EXPECT_EQ(Values16(sample), (std::vector<int>{1, -1, 3, -3, 0}));
+}
+
+TEST(ConvertTest, ChangeFormatConvertsDownFromRatesItCannotHold) {
+    // A 16-bit mono ramp of 96 frames at 96000 Hz, frame k holding k * 100: output frame i reads
+    // position i * 96000 / target, so its value is that position times 100, truncated.
+    std::vector<uint8_t> ramp;
+    for (int k = 0; k < 96; ++k) ramp.insert(ramp.end(), {uint8_t(k * 100), uint8_t(k * 100 >> 8)});
+    const std::tuple<uint32_t, uint32_t, std::vector<int>> cases[] = {
+        {44100, 44, {0, 217, 435, 653, 870, 1088}},  // 192 * 44100 / 96000 = 88.2 bytes
+        {8000, 8, {0, 1200, 2400, 3600, 4800, 6000}},
+    };
+    for (const auto& [target, frames, first] : cases) {
+        RecordingMessageSink messages;
+        SampleBuffer sample;
+        SetBytes(sample, kLayoutMono16, ramp, 96000);
+        ASSERT_TRUE(ChangeFormat(messages, sample, SampleFormat(target, false, true))) << target;
+        EXPECT_TRUE(messages.Texts().empty());
+        EXPECT_EQ(sample.FormatRef(), SampleFormat(target, false, true));
+        EXPECT_EQ(sample.GetFrameCount(), frames) << target;
+        std::vector<int> values = Values16(sample);
+        values.resize(first.size());
+        EXPECT_EQ(values, first) << target;
+    }
+}
+
+TEST(ConvertTest, RefusalsLeaveTheSoundAsItWas) {
+    RecordingMessageSink messages;
+    SampleBuffer sample;
+    SetBytes(sample, kLayoutMono8, {1, 2, 3}, 8000);
+    for (uint32_t rate : {0u, 50001u, 96000u})
+        EXPECT_FALSE(ChangeFormat(messages, sample, SampleFormat(rate, true, true))) << rate;
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>(3, kBadRateMessage));
+    SetBytes(sample, kLayoutMono8, std::vector<uint8_t>(100, 9), 8000);
+    SampleHeap::Instance().SetLimitForTesting(150);
+    EXPECT_FALSE(ConvertLayout(messages, sample, kLayoutMono8, kLayoutStereo16));
+    EXPECT_FALSE(Resample(messages, sample, 8000, 16000));
+    EXPECT_FALSE(ChangeFormat(messages, sample, SampleFormat(8000, true, false)));
+    SampleHeap::Instance().ClearLimitForTesting();
+    EXPECT_EQ(Bytes(sample), std::vector<uint8_t>(100, 9));
+    EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, false));
+    EXPECT_EQ(messages.Texts().back(), "Error manipulating memory!");
+    // Both at once: the rate doubles and the layout widens.
+    ASSERT_TRUE(ChangeFormat(messages, sample, SampleFormat(16000, true, true)));
+    EXPECT_EQ(sample.GetFrameCount(), 200u);
+    SampleBuffer empty;
+    EXPECT_TRUE(ChangeFormat(messages, empty, SampleFormat(44100, true, true)));
+    EXPECT_EQ(empty.FormatRef(), SampleFormat(44100, true, true));
+}
+
+TEST(SampleRatePresetsTest, SaveFindLoadDelete) {
+    MemorySettingsStore store;
+    SampleRatePresets presets(store);
+    EXPECT_FALSE(presets.First().has_value());
+    auto save = [&](const char* name, uint32_t frequency, uint32_t channels, uint32_t bits) {
+        presets.Frequency = frequency, presets.Channels = channels, presets.Bits = bits;
+        return presets.Save(name);
+    };
+    ASSERT_TRUE(save("CD", 44100, 2, 16));
+    ASSERT_TRUE(save("Studio", 96000, 2, 16));
+    ASSERT_TRUE(save("Phone", 8000, 1, 8));
+    EXPECT_FALSE(save("a\\b", 1, 1, 8));
+    EXPECT_FALSE(save("", 1, 1, 8));
+    EXPECT_EQ(presets.Find(96000, 2, 16), "Studio");
+    EXPECT_FALSE(presets.Find(44100, 2, 8).has_value());
+    // Each value is four little-endian bytes of no declared type.
+    const auto bytes =
+        store.GetValue(std::string(SampleRatePresets::kKey) + "\\Studio", "Frequency");
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(bytes->type, SettingsValueType::None);
+    EXPECT_EQ(bytes->bytes, (std::vector<uint8_t>{0x00, 0x77, 0x01, 0x00}));
+
+    SampleRatePresets other(store);
+    EXPECT_EQ(other.First(), "CD");
+    EXPECT_EQ(other.Next(), "Phone");
+    EXPECT_EQ(other.Next(), "Studio");
+    EXPECT_FALSE(other.Next().has_value());
+    ASSERT_TRUE(other.Load("studio"));
+    EXPECT_EQ(other.Frequency, 96000u);
+    EXPECT_TRUE(presets.Delete("CD"));
+    EXPECT_FALSE(presets.Load("CD"));
+    EXPECT_FALSE(presets.Delete("CD"));
+    EXPECT_FALSE(presets.Delete(""));
+    // A preset missing one value, or holding a value of the wrong size, is not applied.
+    store.DeleteValue(std::string(SampleRatePresets::kKey) + "\\Phone", "Bits");
+    EXPECT_FALSE(presets.Load("Phone"));
+    EXPECT_FALSE(presets.Find(8000, 1, 8).has_value());
+    store.SetBytes(std::string(SampleRatePresets::kKey) + "\\Studio", "Bits", {16, 0});
+    EXPECT_FALSE(presets.Load("Studio"));
+}
+
+using Press = CurveModel::Press;
+using Move = CurveModel::Move;
+
+class CurveModelTest : public ::testing::Test {
+protected:
+    CurveModelTest() { curve.Resize(205, 105); }  // W = 200, H = 100
+    std::pair<int, int> Point(int i) const { return {curve.PointAt(i).x, curve.PointAt(i).y}; }
+    void Store(const std::string& name, const std::vector<uint8_t>& data) {
+        store.SetBytes("SOFTWARE\\Orvex\\Compressor\\" + name, "Data", data,
+                       SettingsValueType::None);
+    }
+
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    CurveModel curve{messages};
+};
+
+TEST_F(CurveModelTest, ResetShapesAndEvaluation) {
+    curve.Reset(CurveModel::kFlatTop);
+    for (float t : {0.0f, 0.3f, 1.0f}) EXPECT_EQ(curve.Evaluate(t), 1.0f);
+    curve.Reset(CurveModel::kDiagonal);
+    for (float t : {0.0f, 0.25f, 0.5f, 0.9f, 1.0f}) EXPECT_NEAR(curve.Evaluate(t), t, 1e-6f);
+    curve.Reset(CurveModel::kMiddle);
+    EXPECT_EQ(Point(0), std::pair(4, 54));
+    EXPECT_FLOAT_EQ(curve.Evaluate(0.7f), (100.0f - 54) / 96);
+    for (float t : {1.01f, -0.01f, std::nanf("")}) EXPECT_EQ(curve.Evaluate(t), 0.0f);
+    // A damaged preset can hold a vertical step; evaluating on it stays a number.
+    curve.LoadFractions({{0.0f, 1.0f}, {0.0f, 0.0f}, {1.0f, 0.0f}});
+    EXPECT_EQ(curve.Evaluate(0.0f), 0.0f);
+    EXPECT_EQ(curve.Evaluate(0.5f), 1.0f);
+    // A single point is no curve: it evaluates to 0 and refuses insertion.
+    curve.LoadFractions({{1.0f, 0.0f}, {0.5f, 0.5f}});
+    ASSERT_EQ(curve.Count(), 1);
+    EXPECT_EQ(curve.Evaluate(0.5f), 0.0f);
+    EXPECT_EQ(curve.PressAt(100, 50), Press::Refused);
+}
+
+TEST_F(CurveModelTest, ClicksDragInsertOrAreRefused) {
+    // Points at x 4 and 200. A click within 2 pixels of a point drags it; a new point needs 5
+    // pixels to its left neighbour and 4 to its right one.
+    curve.Reset(CurveModel::kFlatTop);
+    const std::tuple<int, int, Press> presses[] = {
+        {3, 50, Press::Ignored},    {50, 3, Press::Ignored},    {50, 105, Press::Ignored},
+        {8, 50, Press::Refused},    {197, 50, Press::Refused},  {9, 50, Press::Inserted},
+        {100, 50, Press::Inserted}, {97, 50, Press::Refused},   {98, 50, Press::Dragging},
+        {103, 50, Press::Refused},  {102, 50, Press::Dragging}, {100, 47, Press::Refused},
+        {100, 48, Press::Dragging}, {100, 53, Press::Refused},  {100, 52, Press::Dragging},
+        {104, 50, Press::Refused},  {105, 50, Press::Inserted}, {114, 50, Press::Inserted},
+        {110, 80, Press::Inserted}, {111, 80, Press::Dragging}, {10, 51, Press::Dragging},
+    };
+    int refused = 0;
+    for (const auto& [x, y, expected] : presses) {
+        EXPECT_EQ(curve.PressAt(x, y), expected) << x << ", " << y;
+        refused += expected == Press::Refused;
+        curve.Release();
+    }
+    EXPECT_EQ(messages.Beeps(), refused);
+    std::vector<int> xs;
+    for (const auto& p : curve.Points()) xs.push_back(p.x);
+    EXPECT_EQ(xs, (std::vector<int>{4, 9, 100, 105, 110, 114, 200}));
+    // A full curve refuses another point the same way.
+    curve.Resize(2005, 105);
+    curve.Reset(CurveModel::kFlatTop);
+    for (int x = 10; curve.Count() < CurveModel::kMaxPoints; x += 6) {
+        ASSERT_EQ(curve.PressAt(x, 50), Press::Inserted) << x;
+        curve.Release();
+    }
+    EXPECT_EQ(curve.PressAt(1900, 50), Press::Refused);
+    EXPECT_EQ(curve.Count(), CurveModel::kMaxPoints);
+}
+
+TEST_F(CurveModelTest, DraggingClampsAndDeletes) {
+    curve.Reset(CurveModel::kFlatTop);
+    ASSERT_EQ(curve.PressAt(100, 50), Press::Inserted);
+    EXPECT_EQ(curve.DragIndex(), 1);
+    EXPECT_EQ(curve.DragTo(500, -10), Move::Moved);
+    EXPECT_EQ(Point(1), std::pair(199, 4));  // left of the last point, at the top
+    EXPECT_EQ(curve.DragTo(-50, 120), Move::Moved);
+    EXPECT_EQ(Point(1), std::pair(5, 100));
+    EXPECT_EQ(curve.DragTo(60, 121), Move::Deleted);  // more than 20 past the edge
+    EXPECT_EQ(curve.Count(), 2);
+    EXPECT_FALSE(curve.IsDragging());
+    EXPECT_EQ(curve.DragTo(60, 50), Move::NotDragging);
+    // End points never leave their columns and are never deleted.
+    ASSERT_EQ(curve.PressAt(200, 4), Press::Dragging);
+    EXPECT_EQ(curve.DragTo(150, 500), Move::Moved);
+    EXPECT_EQ(Point(1), std::pair(200, 100));
+    curve.Release();
+    ASSERT_EQ(curve.PressAt(4, 4), Press::Dragging);
+    EXPECT_EQ(curve.DragTo(90, -100), Move::Moved);
+    EXPECT_EQ(Point(0), std::pair(4, 4));
+    curve.Release();
+    // The readout inside the control (0..W + 4, 0..H + 4), each fraction clamped to 0..1.
+    EXPECT_EQ(curve.HoverAt(0, 104), std::pair(0.0f, 1.0f));
+    EXPECT_EQ(curve.HoverAt(102, 52), std::pair(0.5f, 0.5f));
+    for (auto [x, y] :
+         {std::pair(205, 50), std::pair(50, -1), std::pair(-1, 50), std::pair(50, 105)})
+        EXPECT_FALSE(curve.HoverAt(x, y).has_value()) << x << ", " << y;
+}
+
+TEST_F(CurveModelTest, PresetsAreFractionPairsThatKeepTheShapeAcrossSizes) {
+    curve.Reset(CurveModel::kDiagonal);
+    ASSERT_EQ(curve.PressAt(100, 30), Press::Inserted);
+    curve.Release();
+    EXPECT_FALSE(curve.SavePreset(store, CurveModel::kEnvelopePresets, ""));
+    EXPECT_FALSE(curve.SavePreset(store, CurveModel::kEnvelopePresets, "a\\b"));
+    ASSERT_TRUE(curve.SavePreset(store, CurveModel::kEnvelopePresets, "Swell"));
+    const auto data = store.GetValue("SOFTWARE\\Orvex\\Envelope Presets\\Swell", "Data");
+    ASSERT_TRUE(data.has_value());
+    EXPECT_EQ(data->type, SettingsValueType::None);
+    ASSERT_EQ(data->bytes.size(), 2048u);
+    // (0, 1) first: 1.0f is 0x3F800000, written low byte first.
+    EXPECT_EQ(std::vector<uint8_t>(data->bytes.begin(), data->bytes.begin() + 8),
+              (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0x80, 0x3F}));
+    CurveModel bigger(messages);
+    bigger.Resize(405, 205);  // W = 400, H = 200
+    ASSERT_TRUE(bigger.LoadPreset(store, CurveModel::kEnvelopePresets, "Swell"));
+    ASSERT_EQ(bigger.Count(), 3);
+    EXPECT_EQ(bigger.PointAt(0).y, 200);
+    EXPECT_EQ(bigger.PointAt(1).x, 197);  // trunc(396 * 96 / 196) plus the margin
+    EXPECT_EQ(bigger.PointAt(1).y, 57);   // trunc(196 * 26 / 96) plus the margin
+    EXPECT_EQ(bigger.PointAt(2).x, 400);
+    EXPECT_NEAR(bigger.Evaluate(0.5f), curve.Evaluate(0.5f), 0.02f);
+    EXPECT_EQ(CurveModel::PresetNames(store, CurveModel::kEnvelopePresets),
+              std::vector<std::string>{"Swell"});
+    EXPECT_FALSE(bigger.LoadPreset(store, CurveModel::kCompressorPresets, "Swell"));
+    EXPECT_EQ(bigger.Count(), 3);  // unchanged after a failed load
+    EXPECT_TRUE(CurveModel::DeletePreset(store, CurveModel::kEnvelopePresets, "Swell"));
+    EXPECT_FALSE(CurveModel::DeletePreset(store, CurveModel::kCompressorPresets, ""));
+    EXPECT_TRUE(CurveModel::PresetNames(store, CurveModel::kEnvelopePresets).empty());
+}
+
+TEST_F(CurveModelTest, LoadingStopsAtTheRightEdgeAndSurvivesDamage) {
+    std::vector<uint8_t> block(2048, 0);
+    // (0, 0), (1, 0.5), then a pair that must be ignored.
+    const std::vector<uint8_t> pairs = {0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0x80, 0x3F,
+                                        0, 0, 0, 0x3F, 0, 0, 0, 0x3F, 0, 0, 0,    0};
+    std::copy(pairs.begin(), pairs.end(), block.begin());
+    Store("Knee", block);
+    ASSERT_TRUE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Knee"));
+    ASSERT_EQ(curve.Count(), 2);
+    EXPECT_EQ(Point(0), std::pair(4, 4));
+    EXPECT_EQ(Point(1), std::pair(200, 52));  // trunc(96 * 0.5) + 4
+    block.resize(2047);
+    Store("Short", block);
+    EXPECT_FALSE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Short"));
+    EXPECT_FALSE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Missing"));
+    EXPECT_EQ(Point(1), std::pair(200, 52));
+    Store("Bad", std::vector<uint8_t>(2048, 0xFF));  // every float is not a number
+    ASSERT_TRUE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Bad"));
+    EXPECT_EQ(curve.Count(), CurveModel::kMaxPoints);
+    curve.Evaluate(0.5f);
+}
+
+TEST_F(CurveModelTest, CursorGivesExactlyTheModelsValues) {
+    // Corners on shared columns, a vertical step, points in and out of order, and positions that
+    // rise, fall back, land on corners and leave 0..1.
+    const std::vector<std::vector<std::pair<float, float>>> shapes = {
+        {{0.0f, 1.0f}, {1.0f, 0.0f}},
+        {{0.0f, 0.2f}, {0.1f, 0.9f}, {0.5f, 0.9f}, {0.5f, 0.1f}, {0.77f, 0.4f}, {1.0f, 0.0f}},
+        {{0.0f, 0.0f}, {0.6f, 1.0f}, {0.3f, 0.5f}, {1.0f, 0.3f}},
+        {{0.25f, 0.5f}, {1.0f, 0.5f}},
+    };
+    std::vector<float> positions;
+    for (int f = 0; f <= 5000; ++f) positions.push_back(static_cast<float>(f / 5000.0));
+    for (float t : {0.5f, 0.1f, 1.0f, 1.5f, -0.5f, 0.0f, std::nanf(""), 0.3f, 0.25f, 0.6f})
+        positions.push_back(t);
+    for (const auto& shape : shapes) {
+        curve.LoadFractions(shape);
+        CurveCursor cursor(curve);
+        for (float t : positions) {
+            const float expected = curve.Evaluate(t), actual = cursor.Evaluate(t);
+            ASSERT_EQ(std::memcmp(&expected, &actual, sizeof(float)), 0)
+                << "shape " << shape.size() << " position " << t;
+        }
+    }
 }
 
 }  // namespace

