@@ -547,26 +547,14 @@ TEST(ConvertTest, EveryRatioGivesTheDefinitionsBytes) {
 }
 
 TEST(ConvertTest, ChangeFormatConvertsDownFromRatesItCannotHold) {
-    // A 16-bit mono ramp of 96 frames at 96000 Hz, frame k holding k * 100: output frame i reads
-    // position i * 96000 / target, so its value is that position times 100, truncated.
-    std::vector<uint8_t> ramp;
-    for (int k = 0; k < 96; ++k) ramp.insert(ramp.end(), {uint8_t(k * 100), uint8_t(k * 100 >> 8)});
-    const std::tuple<uint32_t, uint32_t, std::vector<int>> cases[] = {
-        {44100, 44, {0, 217, 435, 653, 870, 1088}},  // 192 * 44100 / 96000 = 88.2 bytes
-        {8000, 8, {0, 1200, 2400, 3600, 4800, 6000}},
-    };
-    for (const auto& [target, frames, first] : cases) {
-        RecordingMessageSink messages;
-        SampleBuffer sample;
-        SetBytes(sample, kLayoutMono16, ramp, 96000);
-        ASSERT_TRUE(ChangeFormat(messages, sample, SampleFormat(target, false, true))) << target;
-        EXPECT_TRUE(messages.Texts().empty());
-        EXPECT_EQ(sample.FormatRef(), SampleFormat(target, false, true));
-        EXPECT_EQ(sample.GetFrameCount(), frames) << target;
-        std::vector<int> values = Values16(sample);
-        values.resize(first.size());
-        EXPECT_EQ(values, first) << target;
-    }
+    // 96 frames at 96000 Hz become 8 at 8000 Hz: every 12th frame.
+    RecordingMessageSink messages;
+    SampleBuffer sample;
+    SetBytes(sample, kLayoutMono16, RampBytes(192, 1, 0), 96000);
+    ASSERT_TRUE(ChangeFormat(messages, sample, SampleFormat(8000, false, true)));
+    EXPECT_EQ(std::tuple(sample.FormatRef(), sample.GetFrameCount()),
+              std::tuple(SampleFormat(8000, false, true), 8u));
+    EXPECT_EQ(Values16(sample)[2], 24 * 2 * 0x101 + 0x100);
 }
 
 TEST(ConvertTest, RefusalsLeaveTheSoundAsItWas) {
@@ -582,15 +570,15 @@ TEST(ConvertTest, RefusalsLeaveTheSoundAsItWas) {
     EXPECT_FALSE(Resample(messages, sample, 8000, 16000));
     EXPECT_FALSE(ChangeFormat(messages, sample, SampleFormat(8000, true, false)));
     SampleHeap::Instance().ClearLimitForTesting();
-    EXPECT_EQ(Bytes(sample), std::vector<uint8_t>(100, 9));
-    EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, false));
-    EXPECT_EQ(messages.Texts().back(), "Error manipulating memory!");
+    EXPECT_EQ(std::tuple(Bytes(sample), sample.FormatRef(), messages.Texts().back()),
+              std::tuple(std::vector<uint8_t>(100, 9), SampleFormat(8000, false, false),
+                         "Error manipulating memory!"));
     // Both at once: the rate doubles and the layout widens.
     ASSERT_TRUE(ChangeFormat(messages, sample, SampleFormat(16000, true, true)));
     EXPECT_EQ(sample.GetFrameCount(), 200u);
     SampleBuffer empty;
-    EXPECT_TRUE(ChangeFormat(messages, empty, SampleFormat(44100, true, true)));
-    EXPECT_EQ(empty.FormatRef(), SampleFormat(44100, true, true));
+    EXPECT_TRUE(ChangeFormat(messages, empty, SampleFormat(44100, true, true)) &&
+                empty.FormatRef() == SampleFormat(44100, true, true));
 }
 
 TEST(SampleRatePresetsTest, SaveFindLoadDelete) {
@@ -609,28 +597,24 @@ TEST(SampleRatePresetsTest, SaveFindLoadDelete) {
     EXPECT_EQ(presets.Find(96000, 2, 16), "Studio");
     EXPECT_FALSE(presets.Find(44100, 2, 8).has_value());
     // Each value is four little-endian bytes of no declared type.
-    const auto bytes =
-        store.GetValue(std::string(SampleRatePresets::kKey) + "\\Studio", "Frequency");
-    ASSERT_TRUE(bytes.has_value());
-    EXPECT_EQ(bytes->type, SettingsValueType::None);
-    EXPECT_EQ(bytes->bytes, (std::vector<uint8_t>{0x00, 0x77, 0x01, 0x00}));
+    const std::string studio = std::string(SampleRatePresets::kKey) + "\\Studio";
+    const auto bytes = store.GetValue(studio, "Frequency");
+    EXPECT_EQ(std::tuple(bytes->type, bytes->bytes),
+              std::tuple(SettingsValueType::None, std::vector<uint8_t>{0x00, 0x77, 0x01, 0x00}));
 
     SampleRatePresets other(store);
-    EXPECT_EQ(other.First(), "CD");
-    EXPECT_EQ(other.Next(), "Phone");
-    EXPECT_EQ(other.Next(), "Studio");
-    EXPECT_FALSE(other.Next().has_value());
+    std::vector<std::string> names;
+    for (auto name = other.First(); name; name = other.Next()) names.push_back(*name);
+    EXPECT_EQ(names, (std::vector<std::string>{"CD", "Phone", "Studio"}));
     ASSERT_TRUE(other.Load("studio"));
-    EXPECT_EQ(other.Frequency, 96000u);
+    EXPECT_EQ(std::tuple(other.Frequency, other.Channels, other.Bits), std::tuple(96000u, 2u, 16u));
     EXPECT_TRUE(presets.Delete("CD"));
-    EXPECT_FALSE(presets.Load("CD"));
-    EXPECT_FALSE(presets.Delete("CD"));
-    EXPECT_FALSE(presets.Delete(""));
+    EXPECT_FALSE(presets.Load("CD") || presets.Delete("CD") || presets.Delete(""));
     // A preset missing one value, or holding a value of the wrong size, is not applied.
     store.DeleteValue(std::string(SampleRatePresets::kKey) + "\\Phone", "Bits");
     EXPECT_FALSE(presets.Load("Phone"));
     EXPECT_FALSE(presets.Find(8000, 1, 8).has_value());
-    store.SetBytes(std::string(SampleRatePresets::kKey) + "\\Studio", "Bits", {16, 0});
+    store.SetBytes(studio, "Bits", {16, 0});
     EXPECT_FALSE(presets.Load("Studio"));
 }
 
@@ -741,28 +725,27 @@ TEST_F(CurveModelTest, PresetsAreFractionPairsThatKeepTheShapeAcrossSizes) {
     EXPECT_FALSE(curve.SavePreset(store, CurveModel::kEnvelopePresets, ""));
     EXPECT_FALSE(curve.SavePreset(store, CurveModel::kEnvelopePresets, "a\\b"));
     ASSERT_TRUE(curve.SavePreset(store, CurveModel::kEnvelopePresets, "Swell"));
+    // (0, 1) first: 1.0f is 0x3F800000, written low byte first; 256 pairs in all.
     const auto data = store.GetValue("SOFTWARE\\Orvex\\Envelope Presets\\Swell", "Data");
-    ASSERT_TRUE(data.has_value());
-    EXPECT_EQ(data->type, SettingsValueType::None);
-    ASSERT_EQ(data->bytes.size(), 2048u);
-    // (0, 1) first: 1.0f is 0x3F800000, written low byte first.
-    EXPECT_EQ(std::vector<uint8_t>(data->bytes.begin(), data->bytes.begin() + 8),
-              (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0x80, 0x3F}));
+    EXPECT_EQ(std::tuple(data->type, data->bytes.size(),
+                         std::vector<uint8_t>(data->bytes.begin(), data->bytes.begin() + 8)),
+              std::tuple(SettingsValueType::None, 2048u,
+                         std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0x80, 0x3F}));
     CurveModel bigger(messages);
     bigger.Resize(405, 205);  // W = 400, H = 200
     ASSERT_TRUE(bigger.LoadPreset(store, CurveModel::kEnvelopePresets, "Swell"));
+    // The middle point: trunc(396 * 96 / 196) and trunc(196 * 26 / 96), plus the margin.
     ASSERT_EQ(bigger.Count(), 3);
-    EXPECT_EQ(bigger.PointAt(0).y, 200);
-    EXPECT_EQ(bigger.PointAt(1).x, 197);  // trunc(396 * 96 / 196) plus the margin
-    EXPECT_EQ(bigger.PointAt(1).y, 57);   // trunc(196 * 26 / 96) plus the margin
-    EXPECT_EQ(bigger.PointAt(2).x, 400);
+    EXPECT_EQ(std::tuple(bigger.PointAt(0).y, bigger.PointAt(1).x, bigger.PointAt(1).y,
+                         bigger.PointAt(2).x),
+              std::tuple(200, 197, 57, 400));
     EXPECT_NEAR(bigger.Evaluate(0.5f), curve.Evaluate(0.5f), 0.02f);
     EXPECT_EQ(CurveModel::PresetNames(store, CurveModel::kEnvelopePresets),
               std::vector<std::string>{"Swell"});
     EXPECT_FALSE(bigger.LoadPreset(store, CurveModel::kCompressorPresets, "Swell"));
     EXPECT_EQ(bigger.Count(), 3);  // unchanged after a failed load
-    EXPECT_TRUE(CurveModel::DeletePreset(store, CurveModel::kEnvelopePresets, "Swell"));
-    EXPECT_FALSE(CurveModel::DeletePreset(store, CurveModel::kCompressorPresets, ""));
+    EXPECT_TRUE(CurveModel::DeletePreset(store, CurveModel::kEnvelopePresets, "Swell") &&
+                !CurveModel::DeletePreset(store, CurveModel::kCompressorPresets, ""));
     EXPECT_TRUE(CurveModel::PresetNames(store, CurveModel::kEnvelopePresets).empty());
 }
 

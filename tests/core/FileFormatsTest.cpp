@@ -354,21 +354,13 @@ TEST_F(FileFormatsTest, SunFilesLoadInEitherByteOrderAndEncoding) {
 }
 
 TEST_F(FileFormatsTest, SunSaveOptions) {
-    // Forced mu-law is 8000 Hz mono, also from a rate above any the converter takes.
-    for (uint32_t rate : {44100u, 96000u}) {
-        SetBytes(sample, kLayoutStereo16, Bytes8(size_t{rate} * 4, 0), rate);
-        Au().StoreOptions(AuSaveOptions::kULaw | AuSaveOptions::kForce8k);
-        ASSERT_TRUE(registry.Save(dir.File("web.snd"), sample)) << rate;
-        EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, true));
-        EXPECT_EQ(ReadBytes(dir.File("web.snd")),
-                  AuFile(".snd", 32, 1, 8000, 1, Bytes8(8000, 0xFF)));
-    }
-    // Linear ignores the force.
-    SetBytes(sample, kLayoutMono16, Le16({0x1234, -2}), 8000);
-    Au().StoreOptions(AuSaveOptions::kLinear | AuSaveOptions::kForce8k);
-    ASSERT_TRUE(registry.Save(dir.File("lin.au"), sample));
-    EXPECT_EQ(ReadBytes(dir.File("lin.au")),
-              AuFile(".snd", 32, 3, 8000, 1, {0x12, 0x34, 0xFF, 0xFE}));
+    // Forced mu-law is 8000 Hz mono, also from a rate above any the converter takes (the batch
+    // tool's tests cover the ordinary rates and linear saves).
+    SetBytes(sample, kLayoutStereo16, Bytes8(96000 * 4, 0), 96000);
+    Au().StoreOptions(AuSaveOptions::kULaw | AuSaveOptions::kForce8k);
+    ASSERT_TRUE(registry.Save(dir.File("web.snd"), sample));
+    EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, false, true));
+    EXPECT_EQ(ReadBytes(dir.File("web.snd")), AuFile(".snd", 32, 1, 8000, 1, Bytes8(8000, 0xFF)));
     // A 96 kHz mu-law file saves as mu-law again at its own rate; 8-bit is widened, not resampled.
     const Bytes8 codes = {0x00, 0x80, 0x70, 0x3C};
     ASSERT_TRUE(registry.Open(Write(AuFile(".snd", 24, 1, 96000, 1, codes), "fast.au"), sample));
