@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -28,6 +29,7 @@
 #include "core/effects/Spectrum.h"
 #include "core/effects/ULaw.h"
 #include "core/effects/VolumeText.h"
+#include "core/fileformats/FileHelpers.h"
 #include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleHeap.h"
 #include "core/settings/MemorySettingsStore.h"
@@ -152,6 +154,16 @@ TEST(VolumeTextTest, ReadsAndWritesPercentAndDecibels) {
               std::tuple("200.0", "6.02"));
 }
 
+// The user's locale may write numbers with a decimal comma; the editor's texts never do.
+TEST(VolumeTextTest, NumbersKeepTheirPointInAnotherLocale) {
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+        GTEST_SKIP() << "no German locale here";
+    const auto texts = std::tuple(LeadingNumber("12.5"), VolumeText(150.25f, false),
+                                  DescribeSize(44100, DurationSeconds(44100, 88200.0)));
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(texts, std::tuple(12.5, "150.2", "44100 Bytes; 0.50 secs"));
+}
+
 TEST(TransformsTest, ReverseAndChangeSign) {
     Expect("reverse",
            {
@@ -185,7 +197,7 @@ TEST(TransformsTest, ReverseAndChangeSign) {
     }
 }
 
-TEST(ULawTest, CodesAndWholeSounds) {
+TEST(ULawTest, CodesSurviveExpandingAndCompressing) {
     EXPECT_EQ(std::tuple(ULawExpand(0x00), ULawExpand(0x80), ULawExpand(0x7F)),
               std::tuple(-32124, 32124, 0));
     // The two lowest bits are dropped: 3 is silence.
@@ -195,24 +207,7 @@ TEST(ULawTest, CodesAndWholeSounds) {
     for (int code = 0; code < 256; ++code) {  // negative zero comes back as positive zero
         EXPECT_EQ(ULawCompress(ULawExpand(static_cast<uint8_t>(code))), code == 0x7F ? 0xFF : code);
     }
-    RecordingMessageSink messages;
-    SampleBuffer sample;
-    const Bytes8 codes = RampBytes(1000);
-    SetBytes(sample, S8, codes, 8000);
-    ASSERT_TRUE(DecodeULaw(messages, sample));
-    EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, true, true));
-    EXPECT_EQ(Values16(sample)[1], ULawExpand(codes[1]));
-    EncodeULaw(sample);
-    EXPECT_EQ(sample.FormatRef(), SampleFormat(8000, true, false));
-    Bytes8 expected = codes;
-    std::replace(expected.begin(), expected.end(), uint8_t{0x7F}, uint8_t{0xFF});
-    EXPECT_EQ(Bytes(sample), expected);
-    EncodeULaw(sample);  // 8-bit: left alone
-    SampleHeap::Instance().SetLimitForTesting(1500);
-    EXPECT_FALSE(DecodeULaw(messages, sample));
-    SampleHeap::Instance().ClearLimitForTesting();
-    EXPECT_EQ(Bytes(sample), expected);
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error manipulating memory!"});
+    // Whole sounds decode and encode with the loading and saving of Sun/NeXT files.
 }
 
 TEST(MixTest, AveragesAroundTheMidpointInTheOutputsFormat) {
@@ -340,6 +335,31 @@ TEST(EnvelopeTest, ScaleFrameAndCurvesOverTheResolvedRange) {
         EXPECT_NEAR(Values16(sample)[f], 16384 * (100 - f) / 100, 20);
 }
 
+// The curve effects work in runs of vector code; frame by frame, each frame takes the curve's
+// value at its position (times the amplification) through ScaleFrame or PanFrame.
+TEST(EnvelopeTest, LongRangesMatchTheFrameByFrameDefinition) {
+    const CurveModel knee = Curve({{0.0f, 0.9f}, {0.3f, 0.1f}, {0.7f, 0.8f}, {1.0f, 0.4f}});
+    std::mt19937 random(17);
+    for (uint32_t layout : {M8, M16, S8, S16}) {
+        for (uint32_t channel : {0u, 1u, 2u}) {
+            Bytes8 bytes(4 * 5000);
+            for (auto& b : bytes) b = static_cast<uint8_t>(random());
+            SampleBuffer fast, slow;
+            SetBytes(fast, layout, bytes);
+            SetBytes(slow, layout, bytes);
+            const uint32_t first = 3, last = slow.GetFrameCount() - 10;
+            ApplyEnvelope(fast, knee, 1.5f, first, last, channel);
+            ApplyPanning(fast, knee, first, last);
+            for (uint32_t f = first; f <= last; ++f) {
+                const float value = knee.Evaluate(CurvePosition(f, first, last));
+                ScaleFrame(slow, value * 1.5f, f, channel);
+                PanFrame(slow, value, f);
+            }
+            EXPECT_EQ(Bytes(fast), Bytes(slow)) << layout << " channel " << channel;
+        }
+    }
+}
+
 TEST(PanningTest, SharesTheMixOutBetweenTheChannels) {
     // m = 10 / 2 + 10 / 2: 10 * 0.7f rounds to 7 in single precision; a share outside 0..1
     // acts as its nearest end.
@@ -432,15 +452,7 @@ TEST(SpectrumTest, WindowAroundTheCentreAndSilenceOutside) {
     double sum = 0.0;
     for (int i = 0; i < 16; ++i) sum += (i == 8 ? 128.0 : 1.0) * std::sin(i * M_PI / 16);
     EXPECT_NEAR(data[1], sum, 1e-2);
-    SampleBuffer empty;  // bin 0 is the sum of the window, the rest its falling skirt
-    ComputeSpectrum(empty, 0, kSpectrumPoints, data);
-    ASSERT_EQ(data.size(), 4097u);
-    double window = 0.0;
-    for (int i = 0; i < kSpectrumPoints; ++i) window += std::sin(i * M_PI / kSpectrumPoints);
-    const auto magnitudes = SpectrumMagnitudes(data, kSpectrumPoints);
-    ASSERT_EQ(magnitudes.size(), 1024u);
-    EXPECT_NEAR(magnitudes[0], window, 0.05);
-    EXPECT_LT(magnitudes[10], magnitudes[1]);
+    SampleBuffer empty;  // sizes the transform cannot take give silence, not a crash
     for (int n : {0, -4, 2, 3, 12}) {
         ComputeSpectrum(empty, 0, n, data);
         EXPECT_EQ(data.size(), static_cast<size_t>(std::max(n, 0)) + 1);
@@ -765,10 +777,7 @@ TEST_F(CurveModelTest, LoadingStopsAtTheRightEdgeAndSurvivesDamage) {
     EXPECT_FALSE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Short"));
     EXPECT_FALSE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Missing"));
     EXPECT_EQ(Point(1), std::pair(200, 52));
-    Store("Bad", std::vector<uint8_t>(2048, 0xFF));  // every float is not a number
-    ASSERT_TRUE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Bad"));
-    EXPECT_EQ(curve.Count(), CurveModel::kMaxPoints);
-    curve.Evaluate(0.5f);
+    // Damaged presets are the fuzzer's.
 }
 
 TEST_F(CurveModelTest, CursorGivesExactlyTheModelsValues) {

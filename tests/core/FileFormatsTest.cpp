@@ -552,6 +552,9 @@ TEST_F(FileFormatsTest, RegistryChoosesByExtensionAndOpensTheRestAsRaw) {
     EXPECT_EQ(Describe(Write(Bytes8(22050, 0x42), "noise.bin")),
               "Raw Binary | Unknown | 22050 Bytes; 2.00 secs @ 11kHz mono");
     EXPECT_EQ(Describe(""), " |  | ");
+    std::string type, format, size;  // a file that cannot be read still describes its type
+    EXPECT_TRUE(
+        registry.Handler(SoundFileRegistry::kRaw).Describe(dir.File("none"), type, format, size));
     ASSERT_TRUE(registry.Open(Write({}, "empty.raw"), sample));
     EXPECT_EQ(std::tuple(sample.HasBlock(), sample.GetByteLength()), std::tuple(true, 0u));
     for (const std::string& path :
