@@ -576,6 +576,11 @@ TEST(ConvertTest, RefusalsLeaveTheSoundAsItWas) {
     for (uint32_t rate : {0u, 50001u, 96000u})
         EXPECT_FALSE(ChangeFormat(messages, sample, SampleFormat(rate, true, true))) << rate;
     EXPECT_EQ(messages.Texts(), std::vector<std::string>(3, kBadRateMessage));
+    // Two bytes at 2^31 times the rate would be exactly 4 GiB: past the 32-bit byte count.
+    SetBytes(sample, kLayoutMono8, {1, 2}, 1);
+    EXPECT_FALSE(Resample(messages, sample, 1, 0x80000000u));
+    EXPECT_EQ(std::tuple(Bytes(sample), messages.Texts().back()),
+              std::tuple(std::vector<uint8_t>{1, 2}, "Error manipulating memory!"));
     SetBytes(sample, kLayoutMono8, std::vector<uint8_t>(100, 9), 8000);
     SampleHeap::Instance().SetLimitForTesting(150);
     EXPECT_FALSE(ConvertLayout(messages, sample, kLayoutMono8, kLayoutStereo16));
