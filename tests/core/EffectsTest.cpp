@@ -137,21 +137,17 @@ TEST(AmplifyTest, PeakGainAndPeakSearchFindTheLoudestValue) {
     EXPECT_EQ(PeakSearch(sample, 9001, 9999, 0), 9500u);
 }
 
-TEST(VolumeTextTest, ReadsAndWritesPercentAndDecibels) {
+TEST(VolumeTextTest, LeadingNumbersReadLikeTheCLibrary) {
     const std::pair<const char*, double> numbers[] = {
         {"  12.5abc", 12.5}, {"-3", -3.0},    {"+4.0e1", 40.0}, {"", 0.0},
         {"abc", 0.0},        {"1e-400", 0.0}, {"+-5", 0.0},     {"--5", 0.0}};
     for (const auto& [text, value] : numbers) EXPECT_DOUBLE_EQ(LeadingNumber(text), value) << text;
     EXPECT_EQ(std::tuple(LeadingInteger("100.9%"), LeadingInteger("x")), std::tuple(100, 0));
     EXPECT_EQ(LeadingInteger("99999999999999"), 2147483647);
-    EXPECT_FLOAT_EQ(VolumeFromText("200", false), 200.0f);
-    EXPECT_FLOAT_EQ(VolumeFromText("", false), 0.0f);  // an empty volume silences
-    EXPECT_NEAR(VolumeFromText("6.02", true), 199.99f, 0.02f);
-    EXPECT_FLOAT_EQ(VolumeFromText("junk", true), 100.0f);  // 0 dB
-    EXPECT_EQ(std::tuple(VolumeText(150.25f, false), VolumeText(200, true), VolumeText(50, true)),
-              std::tuple("150.2", "6.02", "-6.02"));
-    EXPECT_EQ(std::tuple(NormaliseText(100, 2, false), NormaliseText(100, 2, true)),
-              std::tuple("200.0", "6.02"));
+    // Percent and decibel texts are the amplify dialog's tests; an empty volume silences.
+    EXPECT_EQ(
+        std::tuple(VolumeFromText("", false), VolumeFromText("junk", true), VolumeText(50, true)),
+        std::tuple(0.0f, 100.0f, "-6.02"));
 }
 
 // The user's locale may write numbers with a decimal comma; the editor's texts never do.
@@ -609,8 +605,6 @@ TEST(SampleRatePresetsTest, SaveFindLoadDelete) {
     ASSERT_TRUE(save("CD", 44100, 2, 16));
     ASSERT_TRUE(save("Studio", 96000, 2, 16));
     ASSERT_TRUE(save("Phone", 8000, 1, 8));
-    EXPECT_FALSE(save("a\\b", 1, 1, 8));
-    EXPECT_FALSE(save("", 1, 1, 8));
     EXPECT_EQ(presets.Find(96000, 2, 16), "Studio");
     EXPECT_FALSE(presets.Find(44100, 2, 8).has_value());
     // Each value is four little-endian bytes of no declared type.
@@ -625,9 +619,8 @@ TEST(SampleRatePresetsTest, SaveFindLoadDelete) {
     EXPECT_EQ(names, (std::vector<std::string>{"CD", "Phone", "Studio"}));
     ASSERT_TRUE(other.Load("studio"));
     EXPECT_EQ(std::tuple(other.Frequency, other.Channels, other.Bits), std::tuple(96000u, 2u, 16u));
-    EXPECT_TRUE(presets.Delete("CD"));
-    EXPECT_FALSE(presets.Load("CD") || presets.Delete("CD") || presets.Delete(""));
-    // A preset missing one value, or holding a value of the wrong size, is not applied.
+    // A preset missing one value, or holding a value of the wrong size, is not applied (saving
+    // and deleting are the presets dialog's tests).
     store.DeleteValue(std::string(SampleRatePresets::kKey) + "\\Phone", "Bits");
     EXPECT_FALSE(presets.Load("Phone"));
     EXPECT_FALSE(presets.Find(8000, 1, 8).has_value());
@@ -695,75 +688,20 @@ TEST_F(CurveModelTest, ClicksDragInsertOrAreRefused) {
     std::vector<int> xs;
     for (const auto& p : curve.Points()) xs.push_back(p.x);
     EXPECT_EQ(xs, (std::vector<int>{4, 9, 100, 105, 110, 114, 200}));
-    // A full curve refuses another point the same way.
-    curve.Resize(2005, 105);
-    curve.Reset(CurveModel::kFlatTop);
-    for (int x = 10; curve.Count() < CurveModel::kMaxPoints; x += 6) {
-        ASSERT_EQ(curve.PressAt(x, 50), Press::Inserted) << x;
-        curve.Release();
-    }
-    EXPECT_EQ(curve.PressAt(1900, 50), Press::Refused);
-    EXPECT_EQ(curve.Count(), CurveModel::kMaxPoints);
 }
 
-TEST_F(CurveModelTest, DraggingClampsAndDeletes) {
-    curve.Reset(CurveModel::kFlatTop);
-    ASSERT_EQ(curve.PressAt(100, 50), Press::Inserted);
-    EXPECT_EQ(curve.DragIndex(), 1);
-    EXPECT_EQ(curve.DragTo(500, -10), Move::Moved);
-    EXPECT_EQ(Point(1), std::pair(199, 4));  // left of the last point, at the top
-    EXPECT_EQ(curve.DragTo(-50, 120), Move::Moved);
-    EXPECT_EQ(Point(1), std::pair(5, 100));
-    EXPECT_EQ(curve.DragTo(60, 121), Move::Deleted);  // more than 20 past the edge
-    EXPECT_EQ(curve.Count(), 2);
-    EXPECT_FALSE(curve.IsDragging());
-    EXPECT_EQ(curve.DragTo(60, 50), Move::NotDragging);
-    // End points never leave their columns and are never deleted.
-    ASSERT_EQ(curve.PressAt(200, 4), Press::Dragging);
-    EXPECT_EQ(curve.DragTo(150, 500), Move::Moved);
-    EXPECT_EQ(Point(1), std::pair(200, 100));
-    curve.Release();
-    ASSERT_EQ(curve.PressAt(4, 4), Press::Dragging);
-    EXPECT_EQ(curve.DragTo(90, -100), Move::Moved);
-    EXPECT_EQ(Point(0), std::pair(4, 4));
-    curve.Release();
-    // The readout inside the control (0..W + 4, 0..H + 4), each fraction clamped to 0..1.
-    EXPECT_EQ(curve.HoverAt(0, 104), std::pair(0.0f, 1.0f));
-    EXPECT_EQ(curve.HoverAt(102, 52), std::pair(0.5f, 0.5f));
-    for (auto [x, y] :
-         {std::pair(205, 50), std::pair(50, -1), std::pair(-1, 50), std::pair(50, 105)})
-        EXPECT_FALSE(curve.HoverAt(x, y).has_value()) << x << ", " << y;
-}
-
-TEST_F(CurveModelTest, PresetsAreFractionPairsThatKeepTheShapeAcrossSizes) {
+// Dragging, the readouts and presets across sizes are the curve editor widget's tests; here the
+// stored bytes: 256 little-endian float pairs, the first (0, 1) for the diagonal.
+TEST_F(CurveModelTest, PresetsAreFractionPairs) {
     curve.Reset(CurveModel::kDiagonal);
-    ASSERT_EQ(curve.PressAt(100, 30), Press::Inserted);
-    curve.Release();
-    EXPECT_FALSE(curve.SavePreset(store, CurveModel::kEnvelopePresets, ""));
     EXPECT_FALSE(curve.SavePreset(store, CurveModel::kEnvelopePresets, "a\\b"));
-    ASSERT_TRUE(curve.SavePreset(store, CurveModel::kEnvelopePresets, "Swell"));
-    // (0, 1) first: 1.0f is 0x3F800000, written low byte first; 256 pairs in all.
-    const auto data = store.GetValue("SOFTWARE\\Orvex\\Envelope Presets\\Swell", "Data");
+    ASSERT_TRUE(curve.SavePreset(store, CurveModel::kEnvelopePresets, "Ramp"));
+    const auto data = store.GetValue("SOFTWARE\\Orvex\\Envelope Presets\\Ramp", "Data");
     EXPECT_EQ(std::tuple(data->type, data->bytes.size(),
-                         std::vector<uint8_t>(data->bytes.begin(), data->bytes.begin() + 8)),
+                         std::vector<uint8_t>(data->bytes.begin(), data->bytes.begin() + 12)),
               std::tuple(SettingsValueType::None, 2048u,
-                         std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0x80, 0x3F}));
-    CurveModel bigger(messages);
-    bigger.Resize(405, 205);  // W = 400, H = 200
-    ASSERT_TRUE(bigger.LoadPreset(store, CurveModel::kEnvelopePresets, "Swell"));
-    // The middle point: trunc(396 * 96 / 196) and trunc(196 * 26 / 96), plus the margin.
-    ASSERT_EQ(bigger.Count(), 3);
-    EXPECT_EQ(std::tuple(bigger.PointAt(0).y, bigger.PointAt(1).x, bigger.PointAt(1).y,
-                         bigger.PointAt(2).x),
-              std::tuple(200, 197, 57, 400));
-    EXPECT_NEAR(bigger.Evaluate(0.5f), curve.Evaluate(0.5f), 0.02f);
-    EXPECT_EQ(CurveModel::PresetNames(store, CurveModel::kEnvelopePresets),
-              std::vector<std::string>{"Swell"});
-    EXPECT_FALSE(bigger.LoadPreset(store, CurveModel::kCompressorPresets, "Swell"));
-    EXPECT_EQ(bigger.Count(), 3);  // unchanged after a failed load
-    EXPECT_TRUE(CurveModel::DeletePreset(store, CurveModel::kEnvelopePresets, "Swell") &&
-                !CurveModel::DeletePreset(store, CurveModel::kCompressorPresets, ""));
-    EXPECT_TRUE(CurveModel::PresetNames(store, CurveModel::kEnvelopePresets).empty());
+                         std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0x80, 0x3F, 0, 0, 0x80, 0x3F}));
+    EXPECT_FALSE(CurveModel::DeletePreset(store, CurveModel::kCompressorPresets, ""));
 }
 
 TEST_F(CurveModelTest, LoadingStopsAtTheRightEdgeAndSurvivesDamage) {
