@@ -1,0 +1,650 @@
+// The effect dialogs driven as a user drives them: Adjust Volume, Convert Sample with its presets,
+// and the curve editor with the three dialogs built on it. After OK the sound is compared with
+// hand-worked values or with the core effect run on a copy with the dialog's choices.
+#include <clocale>
+#include <cmath>
+
+#include "core/effects/Compressor.h"
+#include "core/effects/Convert.h"
+#include "core/effects/CurveModel.h"
+#include "core/effects/Envelope.h"
+#include "core/effects/Panning.h"
+#include "support/TestServices.h"
+#include "ui/DialogDriver.h"
+#include "ui/SoundBytes.h"
+#include "ui/audio/CRecordOptionsDlg.h"
+#include "ui/effects/AmplifyCommand.h"
+#include "ui/effects/AmplifyDlg.h"
+#include "ui/effects/CCompressorDlg.h"
+#include "ui/effects/CEnvelopeDlg.h"
+#include "ui/effects/CManipListener.h"
+#include "ui/effects/CManipWnd.h"
+#include "ui/effects/CPresetBox.h"
+#include "ui/effects/CStereoPanDlg.h"
+#include "ui/effects/ConvertCommand.h"
+#include "ui/effects/ConvertDlg.h"
+#include "ui/effects/CurveCommands.h"
+#include "ui/effects/SamplePresetsDlg.h"
+
+using namespace uitest;
+
+namespace {
+
+const char* const kBadFrequency = "Please enter a frequency between 1 and 50000 Hz.";
+
+// A curve editor on its own, reporting to a compressor readout; mouse events go to it directly,
+// as they do while it holds the mouse. The default size puts points in x 4..200 and y 4..150.
+struct Editor {
+    explicit Editor(int width = 205, int height = 155)
+        : wnd(services.devices, services.messages), listener(&readout) {
+        wnd.resize(width, height);
+        wnd.SetListener(&listener);
+        wnd.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wnd));
+    }
+    // Plays mouse steps separated by blanks: "p100,50" presses the left button at (100, 50),
+    // "d110,60" drags there with it held, "r" releases it, "c" clicks, "h" hovers.
+    void Mouse(const QString& steps) {
+        for (const QString& step : steps.split(u' ')) {
+            const QStringList xy = step.mid(1).split(u',');
+            const QPointF at(xy[0].toInt(), xy[1].toInt());
+            const auto send = [&](QEvent::Type type, Qt::MouseButton button,
+                                  Qt::MouseButtons held) {
+                QMouseEvent event(type, at, wnd.mapToGlobal(at), button, held, Qt::NoModifier);
+                QApplication::sendEvent(&wnd, &event);
+            };
+            if (step[0] == u'p' || step[0] == u'c')
+                send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+            if (step[0] == u'r' || step[0] == u'c')
+                send(QEvent::MouseButtonRelease, Qt::LeftButton, {});
+            if (step[0] == u'd' || step[0] == u'h')
+                send(QEvent::MouseMove, Qt::NoButton,
+                     step[0] == u'd' ? Qt::LeftButton : Qt::NoButton);
+        }
+    }
+    QString PointsNow() const {
+        QStringList points;
+        for (const auto& p : wnd.Curve().Points())
+            points << QStringLiteral("%1,%2").arg(p.x).arg(p.y);
+        return points.join(u' ');
+    }
+    int Tones() const { return services.devices.log.opened; }
+
+    TestServices services;
+    CManipWnd wnd;
+    QLabel readout;
+    CCompressorListener listener;
+};
+
+// Clicks the curve of an open dialog at fractions of its area (0, 0 the top left point).
+void ClickCurve(CCurveDlg* dialog, float fx, float fy) {
+    CManipWnd* wnd = dialog->Curve();
+    QTest::mouseClick(wnd, Qt::LeftButton, {},
+                      QPoint(4 + static_cast<int>(fx * static_cast<float>(wnd->width() - 9)),
+                             4 + static_cast<int>(fy * static_cast<float>(wnd->height() - 9))));
+}
+
+}  // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestServices> m_s;
+    Services& Svc() { return m_s->services; }
+    // The stored preset as (frequency, channels, bits), or nothing.
+    std::vector<uint32_t> Stored(const std::string& name) {
+        SampleRatePresets presets(m_s->settings);
+        if (!presets.Load(name))
+            return {};
+        return {presets.Frequency, presets.Channels, presets.Bits};
+    }
+
+private slots:
+    void initTestCase() {
+        // The run under a comma-decimal locale (see CMakeLists.txt) needs that locale installed.
+        if (qEnvironmentVariableIsSet("ORVEX_COMMA_LOCALE_RUN") &&
+            *std::localeconv()->decimal_point != ',')
+            QSKIP("no comma-decimal locale is installed");
+    }
+    void init() { m_s = std::make_unique<TestServices>(); }
+    void cleanup() { m_s.reset(); }
+
+    void AmplifyStartsFreshWithOnlyTheSelectedSidesEnabled() {
+        SampleBuffer sample;
+        SetBytes(sample, kLayoutStereo16, Le16({1000, -1000}));
+        // stereo view, channel; whether the left and the right side can be changed
+        for (const auto& [stereo, channel, left, right] :
+             {std::array{1, 0, 1, 1}, {1, 1, 1, 0}, {1, 2, 0, 1}, {0, 0, 1, 0}}) {
+            CAmplifyDlg d(&sample, stereo, 0, 0, channel);
+            d.show();
+            // Every opening starts here, whatever the last one was left at.
+            QCOMPARE(Shown(&d, "1013 1014 1068 1070 1016 1017 1026 1069 1015"),
+                     channel == 0 ? "100|100|100|0|volume %|volume %|off|off|on"
+                                  : "100|100|100|0|volume %|volume %|off|off|off");
+            for (const char* id : {"1013", "1072", "1016", "1106"})
+                QCOMPARE(ById(&d, id)->isEnabled(), left == 1);
+            for (const char* id : {"1014", "1073", "1017", "1107"})
+                QCOMPARE(ById(&d, id)->isEnabled(), right == 1);
+            QCOMPARE(ById(&d, "1015")->isEnabled(), left + right == 2);
+            for (const char* id : {"1026", "1067", "1068", "1069", "1070"})
+                QVERIFY(ById(&d, id)->isEnabled());
+            Do(&d, "1068=50; 1026; 1069");
+        }
+    }
+
+    void AmplifyLockArrowsAndScaleChangeTheTexts() {
+        SampleBuffer sample;
+        SetBytes(sample, kLayoutStereo16, Le16({0, 0}));
+        CAmplifyDlg d(&sample, true, 0, 0, 0);
+        d.show();
+        Play(&d, {
+                     {"1013=150", "1013 1014", "150|150"},
+                     {"1014=7.5", "1013 1014", "7.5|7.5"},
+                     // Half a percent a click; the arrows go back to 0, so each click is a step.
+                     {"1013=100; 1106+3", "1013 1014 1106", "101.5|101.5|0"},
+                     {"1015; 1107-4", "1013 1014 1107", "101.5|99.5|0"},  // unlocked
+                     {"1014=80; 1013=123456789012", "1013 1014", "1234567890|80"},
+                     // In dB the step is still half a percent: 100.5 % is 0.0433 dB.
+                     {"1013=100; 1026", "1013", "0.00"},
+                     {"1106+1", "1013", "0.04"},
+                     // The normalise and DC bias arrows step from what was typed, within range.
+                     {"1111+1", "1068", "101"},
+                     {"1068=31999; 1111+3; 1112-2", "1068 1070", "32000|-2"},
+                     {"1070=-99; 1112-5", "1070", "-100"},
+                     // The scale changes the texts, not the volumes: -6.02 dB is 49.97 %, shown
+                     // with one decimal.
+                     {"1013=6.02; 1014=-6.02; 1026", "1013 1014 1016 1017",
+                      "200.0|50.0|volume %|volume %"},
+                     {"1026", "1013 1014 1016 1017", "6.02|-6.02|volume dB|volume dB"},
+                 });
+        // Typed dB texts give percentages on OK: 20 dB is 1000 %, 0 dB unchanged.
+        Do(&d, "1013=20; 1014=0; 1");
+        QCOMPARE(d.m_fLeft, 1000.0f);
+        QCOMPARE(d.m_fRight, 100.0f);
+    }
+
+    void AmplifyNormaliseWritesThePeakGain() {
+        using Case = std::tuple<uint32_t, std::vector<uint8_t>, uint32_t, uint32_t, uint32_t,
+                                const char*, const char*>;
+        const auto loud = Le16({100, -16384, 16000, 5});
+        const auto stereo = Le16({16384, 1000, -100, -8192});
+        const Case cases[] = {
+            {kLayoutMono16, loud, 0, 3, 0, "1067", "200.0|200.0"},
+            {kLayoutMono16, loud, 0, 3, 0, "1026; 1067", "6.02|6.02"},
+            // Only the selected frames count: frame 1 holds the peak and is left out.
+            {kLayoutMono16, loud, 2, 3, 0, "1067", "204.8|204.8"},
+            {kLayoutMono8, {0x80, 0x00, 0xC0}, 0, 2, 0, "1067", "100.0|100.0"},
+            // Byte 127 is silence, which gains 1.0; the target is read as a whole number.
+            {kLayoutMono8, {127, 127, 127}, 0, 2, 0, "1068=50.9x; 1067", "50.0|50.0"},
+            // Locked, one gain from both channels; unlocked, each its own; a side left out
+            // keeps its text.
+            {kLayoutStereo16, stereo, 0, 1, 0, "1067", "200.0|200.0"},
+            {kLayoutStereo16, stereo, 0, 1, 0, "1015; 1067", "200.0|400.0"},
+            {kLayoutStereo16, stereo, 0, 1, 1, "1067", "200.0|100"},
+            {kLayoutStereo16, stereo, 0, 1, 2, "1067", "100|400.0"},
+        };
+        for (const auto& [layout, bytes, start, end, channel, steps, volumes] : cases) {
+            SampleBuffer sample;
+            SetBytes(sample, layout, bytes);
+            CAmplifyDlg d(&sample, sample.GetChannels() == 2, start, end, channel);
+            d.show();
+            Do(&d, steps);
+            QCOMPARE(Shown(&d, "1013 1014"), volumes);
+        }
+    }
+
+    void AmplifyCommandAppliesTheChosenVolumes() {
+        using Case = std::tuple<uint32_t, std::vector<uint8_t>, uint32_t, uint32_t, uint32_t,
+                                const char*, std::vector<uint8_t>>;
+        const std::vector<uint8_t> wild = {0x00, 0xFF, 0x90};
+        const Case cases[] = {
+            // Left doubled and clamped, right halved toward zero; frame 3 is outside.
+            {kLayoutStereo16, Le16({20000, 20000, -1, -3, -20000, 7, 9, 9}), 0, 2, 0,
+             "1015; 1013=200; 1014=50; 1", Le16({32767, 10000, -2, -1, -32768, 3, 9, 9})},
+            {kLayoutStereo16, Le16({20000, 20000, -1, -3}), 0, 1, 2, "1014=200; 1",
+             Le16({20000, 32767, -1, -6})},
+            // A mono sound takes the left volume.
+            {kLayoutMono8, {0xC0, 0x40, 0x81}, 0, 2, 0, "1013=200; 1", {0xFF, 0x00, 0x82}},
+            // No number is 0 %, silence; in dB it is 0 dB, the sound as it was.
+            {kLayoutMono8, wild, 0, 2, 0, "1013=; 1", {128, 128, 128}},
+            {kLayoutMono8, wild, 0, 2, 0, "1013=abc; 1", {128, 128, 128}},
+            {kLayoutMono8, wild, 0, 2, 0, "1026; 1013=abc; 1", wild},
+            {kLayoutMono8, wild, 0, 2, 0, "1013=300; 2", wild},
+            // The bias works on the whole sound whatever the range: the mean goes, plus 10 %
+            // of full scale when asked (1000 - (1000 + 3276.7) on the left alone).
+            {kLayoutMono8, {130, 130, 130}, 1, 1, 0, "1069; 1", {128, 128, 128}},
+            {kLayoutStereo16, Le16({1000, 50, 1000, 50}), 0, 1, 1, "1069; 1112+10; 1",
+             Le16({-3276, 50, -3276, 50})},
+        };
+        for (const auto& [layout, before, start, end, channel, steps, after] : cases) {
+            SampleBuffer sample;
+            SetBytes(sample, layout, before);
+            WhenModalOpens<CAmplifyDlg>([&](CAmplifyDlg* d) { Do(d, steps); });
+            const bool ok = QString(steps).endsWith("; 1");
+            QCOMPARE(
+                RunAmplifyCommand(nullptr, sample, sample.GetChannels() == 2, start, end, channel),
+                ok);
+            QCOMPARE(Bytes(sample), after);
+        }
+    }
+
+    void ConvertNamesThePresetOfTheFormatShown() {
+        StorePreset(m_s->settings, "CD", 44100, 2, 16);
+        StorePreset(m_s->settings, "Radio", 22050, 1, 8);
+        StorePreset(m_s->settings, "Same as radio", 22050, 1, 8);
+        StorePreset(m_s->settings, "Odd", 22051, 1, 8);
+        CConvertDlg d(Svc(), "11025 Hz 8-Bit Mono", "44100 Hz", 1, 1);
+        d.show();
+        QCOMPARE(Shown(&d, "1014 1001 120 103 1053"), "11025 Hz 8-Bit Mono|44100 Hz|on|on|CD");
+        QCOMPARE(Items(&d, "1001"), "44100 Hz|22050 Hz|11025 Hz|5018 Hz");
+        QCOMPARE(Items(&d, "1053"), "CD|Odd|Radio|Same as radio");
+        Play(&d, {
+                     // Each change names the first preset of the format shown, or none.
+                     {"1008; 119", "1053", ""},
+                     {"1001:22050 Hz", "1053", "Radio"},
+                     {"1001=22051", "1053", "Odd"},
+                     {"1001=22050", "1053", "Radio"},
+                     {"103", "1053", ""},
+                     {"1008; 1104+1", "1001 1053", "22051 Hz|Odd"},  // a hertz a click
+                     {"1001=60000 Hz; 1104+1", "1001", "48000 Hz"},
+                     {"1001=x; 1104-1", "1001", "4000 Hz"},
+                     // A stored name chosen or typed applies its format; another changes nothing.
+                     {"1053:CD", "1001 120 103", "44100 Hz|on|on"},
+                     {"1053=Radio", "1001 119 1008", "22050 Hz|on|on"},
+                     {"1053=Studio", "1001 1053", "22050 Hz|Studio"},
+                 });
+    }
+
+    void ConvertRefusesARateNoSoundCanHave() {
+        for (const char* rate :
+             {"0 Hz", "", "fast", "-8000 Hz", "50001 Hz", "9999999999", "1", "50000 Hz"}) {
+            m_s->messages.Clear();
+            CConvertDlg d(Svc(), "", "22050 Hz", 0, 0);
+            d.show();
+            Do(&d, QStringLiteral("1001=%1; 1").arg(rate));
+            const bool refused = d.isVisible();
+            QCOMPARE(refused, QString(rate) != "1" && QString(rate) != "50000 Hz");
+            QCOMPARE(m_s->messages.Texts(), refused ? std::vector<std::string>{kBadFrequency}
+                                                    : std::vector<std::string>{});
+            QCOMPARE(d.result(), refused ? 0 : int(QDialog::Accepted));
+        }
+    }
+
+    void ConvertEditsPresetsInThePresetsDialog() {
+        StorePreset(m_s->settings, "CD", 44100, 2, 16);
+        StorePreset(m_s->settings, "Phone", 8000, 1, 8);
+        CConvertDlg d(Svc(), "", "11025 Hz", 1, 0);
+        d.show();
+        WhenModalOpens<CSamplePresetsDlg>([](CSamplePresetsDlg* p) {
+            // It starts from the values of the convert dialog.
+            QCOMPARE(Shown(p, "1053 1001 120 1008"), "|11025 Hz|on|on");
+            Do(p, "1053=Tape; 1001=32000 Hz; 103; 1070; 1");
+        });
+        Do(&d, "1056");
+        QCOMPARE(Items(&d, "1053"), "CD|Phone|Tape");
+        QCOMPARE(Shown(&d, "1053 1001 103 120"), "Tape|32000 Hz|on|on");
+        // Back again on "Tape", which is deleted there: the values stay.
+        WhenModalOpens<CSamplePresetsDlg>([](CSamplePresetsDlg* p) {
+            QCOMPARE(Shown(p, "1053 1003"), "Tape|125 Kb/sec");
+            Do(p, "1071; 1");
+        });
+        Do(&d, "1056");
+        QCOMPARE(Items(&d, "1053"), "CD|Phone");
+        QCOMPARE(Shown(&d, "1001"), "32000 Hz");
+    }
+
+    void ConvertCommandPassesTheChosenFormatToTheCore() {
+        // The bytes are 16-bit mono as the document stored them, though the sound is labelled
+        // stereo: the command converts from the stored format.
+        const auto bytes = Le16({0x7FFF, -32768, 0, 0, 1000, -1000, 5, 7});
+        SampleBuffer sample;
+        SetBytes(sample, kLayoutStereo16, bytes, 22050);
+        SampleFormat stored(22050, false, true);
+        WhenModalOpens<CConvertDlg>([](CConvertDlg* d) {
+            QCOMPARE(Shown(d, "1014 1001 120 103"), "22050 Hz 16-Bit Mono|22050 Hz|on|on");
+            Do(d, "1001=0; 1");  // refused: the dialog stays
+            Do(d, "1001:11025 Hz; 119; 1008; 1");
+        });
+        QVERIFY(RunConvertCommand(nullptr, Svc(), sample, stored));
+        QCOMPARE(m_s->messages.Texts(), std::vector<std::string>{kBadFrequency});
+        SampleBuffer expected;
+        SetBytes(expected, kLayoutMono16, bytes, 22050);
+        QVERIFY(ChangeFormat(m_s->messages, expected, SampleFormat(11025, false, false)));
+        QCOMPARE(Bytes(sample), Bytes(expected));
+        QVERIFY(stored == SampleFormat(11025, false, false));
+        QVERIFY(sample.FormatRef() == stored);
+
+        WhenModalOpens<CConvertDlg>([](CConvertDlg* d) { Do(d, "2"); });
+        QVERIFY(!RunConvertCommand(nullptr, Svc(), sample, stored));
+        // A rate no sound can have never reaches the sound.
+        m_s->messages.Clear();
+        QVERIFY(!ApplyConvert(m_s->messages, sample, stored, SampleFormat(0, false, true)));
+        QCOMPARE(m_s->messages.Texts(), std::vector<std::string>{kBadRateMessage});
+        QCOMPARE(Bytes(sample), Bytes(expected));
+        QVERIFY(stored == SampleFormat(11025, false, false));
+    }
+
+    void PresetsShowTheMemoryOfTheFormat() {
+        CSamplePresetsDlg d(Svc());
+        d.show();
+        QCOMPARE(Shown(&d, "1053 1001 119 1008 1003"), "|22050 Hz|on|on|21 Kb/sec");
+        Play(&d, {
+                     // Kb of 1024 bytes, rounded down.
+                     {"120", "1003", "43 Kb/sec"},
+                     {"103", "1003", "86 Kb/sec"},
+                     {"1001:44100 Hz", "1003", "172 Kb/sec"},
+                     {"1001=1023", "1003", "3 Kb/sec"},
+                     {"119", "1003", "1 Kb/sec"},
+                     {"1008", "1003", "0 Kb/sec"},
+                     {"1001=100 Hz; 1104-1", "1001 1003", "4000 Hz|3 Kb/sec"},
+                 });
+    }
+
+    void PresetsAreSavedChosenAndDeleted() {
+        StorePreset(m_s->settings, "Phone", 8000, 1, 8);
+        StorePreset(m_s->settings, "Radio", 11025, 1, 8);
+        CSamplePresetsDlg d(Svc());
+        d.show();
+        // A new name and an existing one are saved from the controls; the list follows.
+        Do(&d, "1053=Tape; 1001:11025 Hz; 120; 1070");
+        QCOMPARE(Stored("Tape"), (std::vector<uint32_t>{11025, 1, 16}));
+        QCOMPARE(Items(&d, "1053"), "Phone|Radio|Tape");
+        Do(&d, "1053=Radio; 1001=32000 Hz; 103; 1070");
+        QCOMPARE(Stored("Radio"), (std::vector<uint32_t>{32000, 2, 8}));
+        Play(&d, {
+                     {"", "1053", "Radio"},
+                     // A stored name chosen or typed in full shows its values; part of one
+                     // changes nothing.
+                     {"1053:Tape", "1001 120 1008 1003", "11025 Hz|on|on|21 Kb/sec"},
+                     {"1053=Phon", "1001", "11025 Hz"},
+                     {"1053=Phone", "1053 1001 119 1008 1003", "Phone|8000 Hz|on|on|7 Kb/sec"},
+                 });
+        Do(&d, "1071");
+        QCOMPARE(Stored("Phone"), std::vector<uint32_t>{});
+        QCOMPARE(Items(&d, "1053"), "Radio|Tape");
+        // No name, one with a key separator and a name not stored are refused with a beep.
+        Do(&d, "1053=; 1070; 1053=a\\b; 1070; 1053=Nothing; 1071");
+        QCOMPARE(m_s->messages.Beeps(), 3);
+        QVERIFY(m_s->messages.Shown().empty());
+        QCOMPARE(m_s->settings.SubKeys(SampleRatePresets::kKey).size(), size_t{2});
+        Do(&d, "1053=Radio; 1");
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QCOMPARE(d.m_strName, std::string("Radio"));
+    }
+
+    void RecordOptionsGiveTheSizeAndTheTarget() {
+        // The steps before Record, or Cancel for that result; the readout then; the result and
+        // the frequency, size and format code chosen.
+        using Case = std::tuple<const char*, const char*, int, uint32_t, uint32_t, uint32_t>;
+        const Case cases[] = {
+            {"120; 103; 1001=44100 Hz; 1002=60", "10.1 Mb required", 10, 44100, 10584000, 10},
+            {"1001=11025 Hz; 1002=10; 1000", "107 Kb required", 11, 11025, 110250, 5},
+            // "kHz" in any case multiplies; a number alone is hertz.
+            {"1001=22.05 KHz; 1002=1", "21 Kb required", 10, 22050, 22050, 5},
+            {"1001=22.05; 1002=1", "0 Kb required", 10, 22, 22, 5},
+            {"120; 1001=8e3 hz; 1002=2", "31 Kb required", 10, 8000, 32000, 6},
+            {"1001=fast; 1002=10", "", 10, 0, 0, 5},
+            // Past 32 bits the size is clamped.
+            {"120; 103; 1001=4000 kHz; 1002=9999999", "4096.0 Mb required", 10, 4000000,
+             4294967295u, 10},
+            {"103", "215 Kb required", 2, 0, 0, 0},
+        };
+        for (const auto& [steps, readout, result, frequency, block, format] : cases) {
+            CRecordOptionsDlg dialog(Svc());
+            QString shown;
+            WhenModalOpens<CRecordOptionsDlg>([&](CRecordOptionsDlg* d) {
+                QCOMPARE(Shown(d, "1000 119 1008"), "on|on|on");
+                Do(d, steps);
+                shown = Shown(d, "1003");
+                Do(d, result == CRecordOptionsDlg::kCancel ? "2" : "1");
+            });
+            QCOMPARE(dialog.Run(5), result);
+            QCOMPARE(shown, readout);
+            if (result != CRecordOptionsDlg::kCancel) {
+                QCOMPARE(dialog.m_frequency, frequency);
+                QCOMPARE(dialog.m_blockSize, block);
+                QCOMPARE(dialog.FormatCode(), format);
+            }
+        }
+    }
+
+    void RecordOptionsFollowThePresets() {
+        StorePreset(m_s->settings, "Telephone", 11025, 1, 8);
+        StorePreset(m_s->settings, "CD", 44100, 2, 16);
+        CRecordOptionsDlg dialog(Svc());
+        dialog.m_strFrequency = "44100 Hz";
+        dialog.m_nBits = 1;
+        dialog.m_nChannels = 1;
+        WhenModalOpens<CRecordOptionsDlg>([&](CRecordOptionsDlg* d) {
+            QCOMPARE(Items(d, "1053"), "CD|Telephone");
+            QVERIFY(!ById(d, "1026")->isVisible());
+            Play(d, {
+                        {"", "1053 1002 1003", "CD|7|1.2 Mb required"},
+                        {"1053:Telephone", "1008 119 1001 1104 1003",
+                         "on|on|11025 Hz|-21742|75 Kb required"},
+                        // A rate no preset has names none; the arrows step from the typed rate.
+                        {"1001=12345 Hz", "1053", ""},
+                        {"1104+1; 1110+3", "1001 1002", "12346 Hz|10"},
+                        {"1002: 120", "1110 1003", "120|1.4 Mb required"},
+                    });
+            Do(d, "1");
+        });
+        QCOMPARE(dialog.Run(7), CRecordOptionsDlg::kRecordAsNew);
+        QCOMPARE(dialog.m_blockSize, 12346u * 120);
+        QCOMPARE(dialog.FormatCode(), 5u);
+    }
+
+    void CurveEditorTurnsTheMouseIntoEdits() {
+        Editor e;
+        e.wnd.Reset(CurveModel::kFlatTop);
+        // Presses in the margin or beside the control (held while hovered) do nothing.
+        e.Mouse("c3,50 c50,3 c50,155 c-5,50");
+        QCOMPARE(e.PointsNow(), "4,4 200,4");
+        QCOMPARE(e.Tones(), 0);
+        // A new point is dragged at once, the readout following it until the release.
+        e.Mouse("p100,50 d110,60");
+        QCOMPARE(e.readout.text(), "0.54 -> 0.62");
+        e.Mouse("r110,60");
+        QCOMPARE(e.readout.text(), " ");
+        QCOMPARE(e.PointsNow(), "4,4 110,60 200,4");
+        // A refused insertion (four pixels right of a point) beeps; a press on a handle grabs.
+        e.Mouse("c114,90 p111,61");
+        QCOMPARE(e.Tones(), 1);
+        QVERIFY(e.wnd.Curve().IsDragging());
+        QCOMPARE(e.wnd.Curve().DragIndex(), 1);
+        // Dragged far out, a middle point goes, and with it the drag and the readout.
+        e.Mouse("d111,300");
+        QVERIFY(!e.wnd.Curve().IsDragging());
+        QCOMPARE(e.readout.text(), " ");
+        // The end points stay inside the control.
+        e.Mouse("r111,300 p200,4 d20,900");
+        QCOMPARE(e.readout.text(), "1.00 -> 0.00");
+        e.Mouse("r20,900");
+        QCOMPARE(e.PointsNow(), "4,4 200,150");
+        QCOMPARE(e.services.messages.Beeps(), 0);
+        // Once edited the points keep their pixels when the editor changes size; after a reset
+        // the shape follows the size.
+        e.wnd.resize(305, 255);
+        QCOMPARE(e.PointsNow(), "4,4 200,150");
+        e.wnd.Reset(CurveModel::kFlatTop);
+        e.wnd.resize(205, 155);
+        QCOMPARE(e.PointsNow(), "4,4 200,4");
+    }
+
+    void CurveHoverShowsWhereThePointerIs() {
+        Editor e;
+        // Clamped at the margins; outside the control the readout is cleared.
+        const std::pair<const char*, const char*> hovers[] = {
+            {"h102,4", "0.50 -> 1.00"}, {"h0,0", "0.00 -> 1.00"},    {"h204,154", "1.00 -> 0.00"},
+            {"h205,60", " "},           {"h151,77", "0.75 -> 0.50"}, {"h60,160", " "},
+            {"h151,77", "0.75 -> 0.50"}};
+        for (const auto& [step, text] : hovers) {
+            e.Mouse(step);
+            QCOMPARE(e.readout.text(), text);
+        }
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&e.wnd, &leave);
+        QCOMPARE(e.readout.text(), " ");
+    }
+
+    void CurveBeepIsAToneOrTheBell() {
+        Editor e;
+        e.wnd.Reset(CurveModel::kFlatTop);
+        e.Mouse("c8,60");  // too close to the first point
+        FakeAudioBackend& devices = e.services.devices;
+        QCOMPARE(devices.lastFormat.samplesPerSecond, 22050u);
+        QCOMPARE(devices.lastFormat.bitsPerSample, uint16_t{8});
+        QCOMPARE(devices.lastFormat.channels, uint16_t{1});
+        // 200 ms of 592 Hz: 4410 bytes crossing silence upward about 118 times.
+        QCOMPARE(devices.output->blockBytes, 4410u);
+        int rising = 0;
+        for (uint32_t i = 1; i < devices.output->blockBytes; ++i)
+            rising += devices.output->block[i - 1] < 128 && devices.output->block[i] >= 128;
+        QVERIFY2(rising >= 117 && rising <= 119, qPrintable(QString::number(rising)));
+        // A beep while one sounds starts it again; the device goes when the tone is done.
+        e.Mouse("c8,60");
+        QCOMPARE(devices.log.Live(), 1);
+        devices.output->Finish();
+        QTRY_COMPARE(devices.log.Live(), 0);
+        QCOMPARE(e.services.messages.Beeps(), 0);
+        // With no device to play on, the desktop's bell rings instead.
+        devices.openResult = kAudioNoDriver;
+        e.Mouse("c8,60");
+        QCOMPARE(e.services.messages.Beeps(), 1);
+        QCOMPARE(devices.log.Live(), 0);
+    }
+
+    void CurvePresetsCarryTheShapeAcrossSizes() {
+        m_s->settings.CreateKey("SOFTWARE\\Orvex\\Envelope Presets\\b-old");
+        m_s->settings.CreateKey("SOFTWARE\\Orvex\\Envelope Presets\\Zed");
+        Editor small(105, 85);
+        small.wnd.Reset(CurveModel::kFlatTop);
+        small.Mouse("c52,60");
+        QWidget frame;
+        CPresetBox box(m_s->settings, CurveModel::kEnvelopePresets, &small.wnd,
+                       CurveModel::kFlatTop, &frame);
+        frame.show();
+        QCOMPARE(Items(&frame, "1050"), "b-old|Zed");
+        // No name stores nothing; a new name is stored and listed in order, once.
+        Do(&frame, "1070");
+        QCOMPARE(Items(&frame, "1050"), "b-old|Zed");
+        Do(&frame, "1050=Swell; 1070; 1070");
+        QCOMPARE(Items(&frame, "1050"), "b-old|Swell|Zed");
+        // A larger editor picks it from its own box and gets the same shape at its own size.
+        Editor big(405, 305);
+        big.wnd.Reset(CurveModel::kDiagonal);
+        QWidget bigFrame;
+        CPresetBox bigBox(m_s->settings, CurveModel::kEnvelopePresets, &big.wnd,
+                          CurveModel::kDiagonal, &bigFrame);
+        bigFrame.show();
+        Do(&bigFrame, "1050:Swell");
+        QCOMPARE(big.wnd.Curve().Count(), 3);
+        for (float t : {0.0f, 0.2f, 0.5f, 0.7f, 1.0f})
+            QVERIFY(std::fabs(big.wnd.Evaluate(t) - small.wnd.Evaluate(t)) < 0.02f);
+        QVERIFY(big.wnd.Evaluate(0.5f) < 0.5f);  // the dip drawn in the small one
+        // Reset gives the box's own shape and clears the name.
+        Do(&bigFrame, "1022");
+        QCOMPARE(big.PointsNow(), "4,300 400,4");
+        QCOMPARE(Shown(&bigFrame, "1050"), "");
+        // Delete takes the name from the list and the store, and leaves it typed.
+        Do(&bigFrame, "1050=Swell; 1071");
+        QCOMPARE(Items(&bigFrame, "1050"), "b-old|Zed");
+        QCOMPARE(Shown(&bigFrame, "1050"), "Swell");
+        QVERIFY(!m_s->settings.KeyExists("SOFTWARE\\Orvex\\Envelope Presets\\Swell"));
+    }
+
+    void CurveDialogsStartFromTheirShapes() {
+        SampleBuffer sample;
+        SetBytes(sample, kLayoutStereo16, std::vector<uint8_t>(800, 0), 50);
+        CEnvelopeDlg envelope(Svc(), &sample, 50, 150, 0);
+        CCompressorDlg compressor(Svc());
+        CStereoPanDlg panning(Svc(), sample, 0, 100);
+        const std::tuple<CCurveDlg*, float, float> shapes[] = {
+            {&envelope, 1.0f, 1.0f}, {&compressor, 0.0f, 1.0f}, {&panning, 0.5f, 0.5f}};
+        for (const auto& [dialog, left, right] : shapes) {
+            dialog->show();
+            // The shape spans the editor as it is laid out: its last point on the right edge.
+            CManipWnd* wnd = dialog->Curve();
+            QCOMPARE(wnd->Curve().Points().back().x, wnd->width() - 5);
+            QVERIFY(std::fabs(wnd->Evaluate(0.0f) - left) < 0.02f);
+            QVERIFY(std::fabs(wnd->Evaluate(1.0f) - right) < 0.02f);
+            // The readout follows each dialog's format: the top of the middle column.
+            const QPointF top(4 + (wnd->width() - 9) / 2, 4);
+            QMouseEvent hover(QEvent::MouseMove, top, wnd->mapToGlobal(top), Qt::NoButton,
+                              Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(wnd, &hover);
+        }
+        QCOMPARE(Shown(&envelope, "1013 1068"), "100|100");
+        // Frames 50..150 at 50 Hz are 1 s to 3 s; 0..100 are 0 s to 2 s.
+        QCOMPARE(Shown(&envelope, "1074"), "2.0s -> 100.0%");
+        QCOMPARE(Shown(&compressor, "1074"), "0.50 -> 1.00");
+        QCOMPARE(Shown(&panning, "1074"), "1.0s -> 100%L,0%R");
+    }
+
+    void CurveCommandsApplyTheCoreEffectOnOkOnly() {
+        // The layout, range and channel selector; envelope, compressor or panning.
+        using Case = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, int>;
+        const Case cases[] = {{kLayoutStereo16, 10, 90, 0, 0}, {kLayoutStereo16, 0, 99, 2, 0},
+                              {kLayoutMono8, 5, 150, 0, 0},    {kLayoutStereo16, 20, 80, 1, 1},
+                              {kLayoutMono8, 0, 199, 0, 1},    {kLayoutStereo16, 0, 99, 0, 2},
+                              {kLayoutStereo8, 30, 60, 0, 2}};
+        // Loud enough in 8 and 16 bits to show any gain.
+        std::vector<uint8_t> bytes(400);
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 37 + 11);
+        for (const auto& [layout, start, end, selector, which] : cases) {
+            const auto command = [&](SampleBuffer& b) {
+                return which == 0   ? RunEnvelopeCommand(nullptr, Svc(), b, start, end, selector)
+                       : which == 1 ? RunCompressorCommand(nullptr, Svc(), b, start, end, selector)
+                                    : RunPanningCommand(nullptr, Svc(), b, start, end);
+            };
+            SampleBuffer sample;
+            SetBytes(sample, layout, bytes);
+            // OK after drawing two points: the same curve on a copy gives the same sound.
+            std::unique_ptr<CurveModel> drawn;
+            WhenModalOpens<CCurveDlg>([&](CCurveDlg* d) {
+                ClickCurve(d, 0.25f, 0.9f);
+                ClickCurve(d, 0.6f, 0.1f);
+                if (which == 0)
+                    Do(d, "1013=80");
+                drawn = std::make_unique<CurveModel>(d->Curve()->Curve());
+                Do(d, "1");
+            });
+            QVERIFY(command(sample));
+            QVERIFY(drawn && drawn->Count() == 4);
+            SampleBuffer expected;
+            SetBytes(expected, layout, bytes);
+            if (which == 0)
+                ApplyEnvelope(expected, *drawn, 0.8f, start, end, selector);
+            else if (which == 1)
+                ApplyCompressor(expected, *drawn, start, end, selector);
+            else
+                ApplyPanning(expected, *drawn, start, end);
+            QCOMPARE(Bytes(sample), Bytes(expected));
+            QVERIFY(Bytes(sample) != bytes);
+        }
+    }
+
+    void EnvelopeAmplificationAndNormalise() {
+        SampleBuffer quiet;
+        SetBytes(quiet, kLayoutMono8, {0x80, 0x40, 0xA0, 0x00});
+        {
+            // The loudest selected byte is 0x40 (magnitude 63): 100 % needs 201.6 %; frame 3 is
+            // outside the range. The amplification arrows then stand at the target.
+            CEnvelopeDlg d(Svc(), &quiet, 0, 2, 0);
+            Play(&d, {{"1067", "1013 1108", "201.6|100"},
+                      {"1068=50; 1067; 1111+2", "1013 1068", "100.8|52"}});
+            Do(&d, "1");
+            QCOMPARE(d.Amplification(), 1.008f);
+        }
+        // The edit is read as a leading number: letters or nothing silence, trailing text counts.
+        const std::pair<const char*, float> factors[] = {
+            {"", 0.0f}, {"abc", 0.0f}, {"150x", 1.5f}, {"-100", -1.0f}};
+        for (const auto& [text, factor] : factors) {
+            CEnvelopeDlg d(Svc(), &quiet, 0, 3, 0);
+            Do(&d, QStringLiteral("1013=%1; 1").arg(text));
+            QCOMPARE(d.Amplification(), factor);
+        }
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "DialogsTest.moc"
