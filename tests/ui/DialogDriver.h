@@ -5,6 +5,7 @@
 
 #include <QTest>
 #include <QtWidgets>
+#include <array>
 #include <functional>
 
 #include "core/effects/SampleRatePresets.h"
@@ -100,19 +101,13 @@ inline void Do(QWidget* dialog, const QString& steps) {
     }
 }
 
-// A script of steps, each with the controls to look at afterwards and what they must show.
-struct Expect {
-    const char* steps;
-    const char* ids;
-    const char* shown;
-};
-inline void Play(QWidget* dialog, std::initializer_list<Expect> script) {
-    for (const Expect& e : script) {
-        Do(dialog, QString::fromUtf8(e.steps));
-        const QString shown = Shown(dialog, QString::fromLatin1(e.ids));
-        QVERIFY2(
-            shown == QString::fromUtf8(e.shown),
-            qPrintable(QStringLiteral("after \"%1\" %2 show \"%3\"").arg(e.steps, e.ids, shown)));
+// A script of {steps, the ids to look at afterwards, what they must show}.
+inline void Play(QWidget* dialog, std::initializer_list<std::array<const char*, 3>> script) {
+    for (const auto& [steps, ids, expected] : script) {
+        Do(dialog, QString::fromUtf8(steps));
+        const QString shown = Shown(dialog, QString::fromLatin1(ids));
+        QVERIFY2(shown == QString::fromUtf8(expected),
+                 qPrintable(QStringLiteral("after \"%1\" %2 show \"%3\"").arg(steps, ids, shown)));
     }
 }
 
@@ -138,10 +133,13 @@ void WhenModalOpens(std::function<void(Dialog*)> action) {
     poll->start(10);
 }
 
-inline void StorePreset(SettingsStore& settings, const std::string& name, uint32_t frequency,
-                        uint32_t channels, uint32_t bits) {
-    SampleRatePresets presets(settings);
-    std::tie(presets.Frequency, presets.Channels, presets.Bits) =
-        std::tie(frequency, channels, bits);
-    presets.Save(name);
+// Stores sample-rate presets given as "CD=44100,2,16; Radio=22050,1,8" (rate, channels, bits).
+inline void StorePresets(SettingsStore& settings, const QString& presets) {
+    SampleRatePresets store(settings);
+    for (const QString& preset : presets.split(QStringLiteral("; "))) {
+        const QStringList v = preset.section(u'=', 1).split(u',');
+        std::tie(store.Frequency, store.Channels, store.Bits) =
+            std::tuple(v[0].toUInt(), v[1].toUInt(), v[2].toUInt());
+        store.Save(preset.section(u'=', 0, 0).toStdString());
+    }
 }

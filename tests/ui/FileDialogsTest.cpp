@@ -31,15 +31,6 @@ std::vector<uint8_t> Ramp(size_t bytes) {
     return data;
 }
 
-// The options dialog's radios carry no ids: they are found by their text.
-QRadioButton* Radio(QWidget* dialog, const char* text) {
-    for (auto* radio : dialog->findChildren<QRadioButton*>()) {
-        if (radio->text() == QString::fromUtf8(text))
-            return radio;
-    }
-    qFatal("no radio button %s", text);
-}
-
 }  // namespace
 
 class FileDialogsTest : public QObject {
@@ -128,58 +119,42 @@ private slots:
         QCOMPARE(log.opened, 3);
     }
 
-    void OptionsAreOfferedOnlyForSunNext() {
-        CExtendedFileOpen dialog(false, NameFiltersFromRegistry(m_editor->registry.SaveFilter()),
-                                 m_editor->services);
-        dialog.show();
-        const QStringList types = dialog.nameFilters();
-        QCOMPARE(types.size(), SoundFileRegistry::kHandlerCount);
-        for (int entry = 0; entry < types.size(); ++entry) {
-            dialog.selectNameFilter(types[entry]);
-            QCOMPARE(ById(&dialog, "1143")->isEnabled(), entry == SoundFileRegistry::kAu);
-        }
-    }
-
     void ForceTickFollowsTheRadiosAndOkStoresTheWord() {
-        struct Case {
-            uint16_t stored;
-            const char* radio;  // chosen before OK (nullptr: none)
-            bool tick;          // clicked before OK
-            bool enabledAtStart;
-            uint16_t result;
+        // The word stored; whether the tick is clicked, then which radio (-1 none); whether the
+        // tick could be used at the start; the word after OK.
+        const std::tuple<uint16_t, bool, int, bool, uint16_t> cases[] = {
+            {0, false, -1, true, 1},  // no options yet: mu-law, no forcing
+            {5, false, -1, true, 5},  // kept as stored
+            {2, true, 0, false, 5},   // linear -> mu-law and forced
+            {5, false, 1, true, 6},   // the tick is kept while disabled
+            {6, false, 0, false, 5},  // and counts again with mu-law
+            {1, true, -1, true, 5},
         };
-        const Case cases[] = {
-            {0, nullptr, false, true, 1},       // no options yet: mu-law, no forcing
-            {5, nullptr, false, true, 5},       // kept as stored
-            {2, "&Sun µLaw", true, false, 5},   // linear -> mu-law and forced
-            {5, "&Linear", false, true, 6},     // the tick is kept while disabled
-            {6, "&Sun µLaw", false, false, 5},  // and counts again with mu-law
-            {1, nullptr, true, true, 5},
-        };
-        for (const Case& c : cases) {
-            CAuOptionsDlg dialog(AuSaveOptions::FromOptions(c.stored));
-            dialog.show();
-            auto* tick = dialog.findChild<QCheckBox*>();
-            QCOMPARE(tick->isEnabled(), c.enabledAtStart);
-            QCOMPARE(Radio(&dialog, "&Linear")->isChecked(), (c.stored & 2) != 0);
-            if (c.tick)
-                Click(tick);
-            if (c.radio != nullptr)
-                Click(Radio(&dialog, c.radio));
-            QCOMPARE(tick->isEnabled(), !Radio(&dialog, "&Linear")->isChecked());
-            if (c.tick && c.radio != nullptr)
-                Click(tick);  // a tick clicked while disabled does nothing
+        for (const auto& [stored, tick, radio, enabledAtStart, result] : cases) {
+            CAuOptionsDlg dialog(AuSaveOptions::FromOptions(stored));
+            // The radios carry no ids: mu-law comes first, then linear.
+            const auto radios = dialog.findChildren<QRadioButton*>();
+            auto* box = dialog.findChild<QCheckBox*>();
+            QCOMPARE(box->isEnabled(), enabledAtStart);
+            QCOMPARE(radios[1]->isChecked(), (stored & 2) != 0);
+            if (tick)
+                Click(box);
+            if (radio >= 0)
+                Click(radios[radio]);
+            QCOMPARE(box->isEnabled(), !radios[1]->isChecked());
+            if (tick && radio >= 0)
+                Click(box);  // a tick clicked while disabled does nothing
             dialog.accept();
-            QCOMPARE(dialog.Options().ToOptions(), c.result);
+            QCOMPARE(dialog.Options().ToOptions(), result);
         }
     }
 
     void ChosenOptionsReachTheSavedFile() {
-        // The radio, whether to force 8 kHz, then encoding, rate and channels of the header.
-        const std::tuple<const char*, bool, std::vector<uint8_t>> cases[] = {
-            {"&Sun µLaw", false, {0, 0, 0, 1, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
-            {"&Sun µLaw", true, {0, 0, 0, 1, 0, 0, 0x1F, 0x40, 0, 0, 0, 1}},
-            {"&Linear", true, {0, 0, 0, 3, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
+        // Mu-law or linear, whether to force 8 kHz, then encoding, rate and channels saved.
+        const std::tuple<int, bool, std::vector<uint8_t>> cases[] = {
+            {0, false, {0, 0, 0, 1, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
+            {0, true, {0, 0, 0, 1, 0, 0, 0x1F, 0x40, 0, 0, 0, 1}},
+            {1, true, {0, 0, 0, 3, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
         };
         int n = 0;
         for (const auto& [radio, force, header] : cases) {
@@ -188,9 +163,11 @@ private slots:
             sample.ResizeBytes(44100 * 4);
             const QString target = QString::fromStdString(m_dir->File(std::to_string(++n))) + ".au";
             WhenModalOpens<CExtendedFileOpen>([&](CExtendedFileOpen* dialog) {
+                // Only Sun/NeXT has options.
+                QVERIFY(!ById(dialog, "1143")->isEnabled());
                 Choose(dialog, "fileTypeCombo", dialog->nameFilters()[SoundFileRegistry::kAu]);
                 WhenModalOpens<CAuOptionsDlg>([&](CAuOptionsDlg* options) {
-                    Click(Radio(options, radio));
+                    Click(options->findChildren<QRadioButton*>()[radio]);
                     auto* tick = options->findChild<QCheckBox*>();
                     if (tick->isChecked() != force)
                         Click(tick);
