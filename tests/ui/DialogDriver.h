@@ -20,12 +20,15 @@ Control* ById(QWidget* dialog, const QString& id) {
 }
 
 // What controls show, joined by "|" for ids separated by blanks: the text of an edit, combo or
-// label, "on" or "off" for a check box or radio, the position of arrows.
+// label, "on" or "off" for a check box or radio, the position of arrows; "?1013" tells whether
+// the control can be used, "on" or "off".
 inline QString Shown(QWidget* dialog, const QString& ids) {
     QStringList texts;
     for (const QString& id : ids.split(u' ')) {
-        QWidget* control = ById(dialog, id);
-        if (auto* edit = qobject_cast<QLineEdit*>(control))
+        QWidget* control = ById(dialog, id.startsWith(u'?') ? id.mid(1) : id);
+        if (id.startsWith(u'?'))
+            texts << (control->isEnabled() ? "on" : "off");
+        else if (auto* edit = qobject_cast<QLineEdit*>(control))
             texts << edit->text();
         else if (auto* combo = qobject_cast<QComboBox*>(control))
             texts << combo->currentText();

@@ -81,12 +81,9 @@ private slots:
             {deep + "/long.wav", WaveBytes::Simple(2, 11025, 16, Ramp(44100)),
              "Windows RIFF|11025 Hz 16-Bit Stereo|44100 Bytes; 1.00 secs"},
         };
-        std::unique_ptr<CExtendedFileOpen> dialog;
+        auto dialog = OpenDialogOn(Write("first.wav", std::get<1>(cases[0])));
         for (const auto& [name, bytes, fields] : cases) {
-            const QString path = Write(name, bytes);
-            if (!dialog)
-                dialog = OpenDialogOn(path);
-            PutCursorOn(*dialog, path);
+            PutCursorOn(*dialog, Write(name, bytes));
             QTRY_COMPARE(Shown(dialog.get(), "1139 1140 1141"), fields);
         }
         QVERIFY(m_editor->messages.Shown().empty());
