@@ -153,12 +153,12 @@ private slots:
             {0, true, {0, 0, 0, 1, 0, 0, 0x1F, 0x40, 0, 0, 0, 1}},
             {1, true, {0, 0, 0, 3, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
         };
-        int n = 0;
         for (const auto& [radio, force, header] : cases) {
             SampleBuffer sample;
             sample.SetFormat(44100, true, true);
             sample.ResizeBytes(44100 * 4);
-            const QString target = QString::fromStdString(m_dir->File(std::to_string(++n))) + ".au";
+            const QString target =
+                QString::fromStdString(m_dir->File(std::to_string(radio * 2 + force))) + ".au";
             WhenModalOpens<CExtendedFileOpen>([&](CExtendedFileOpen* dialog) {
                 // Only Sun/NeXT has options.
                 QVERIFY(!ById(dialog, "1143")->isEnabled());

@@ -232,7 +232,6 @@ private slots:
         QCOMPARE(texts[1], std::string("Not enough memory to record\n"));
         QCOMPARE(e.Frame()->Views().size(), 1);
         QCOMPARE(Bytes(e.Sound()), before);
-        QCOMPARE(e.Sound().GetFrequency(), 11025u);
     }
 };
 
