@@ -21,13 +21,16 @@ Control* ById(QWidget* dialog, const QString& id) {
 
 // What controls show, joined by "|" for ids separated by blanks: the text of an edit, combo or
 // label, "on" or "off" for a check box or radio, the position of arrows; "?1013" tells whether
-// the control can be used, "on" or "off".
+// the control can be used, "on" or "off"; "*1053" gives each item of the combo's list.
 inline QString Shown(QWidget* dialog, const QString& ids) {
     QStringList texts;
     for (const QString& id : ids.split(u' ')) {
-        QWidget* control = ById(dialog, id.startsWith(u'?') ? id.mid(1) : id);
+        QWidget* control =
+            ById(dialog, id.startsWith(u'?') || id.startsWith(u'*') ? id.mid(1) : id);
         if (id.startsWith(u'?'))
             texts << (control->isEnabled() ? "on" : "off");
+        else if (auto* list = qobject_cast<QComboBox*>(control); list && id.startsWith(u'*'))
+            for (int i = 0; i < list->count(); ++i) texts << list->itemText(i);
         else if (auto* edit = qobject_cast<QLineEdit*>(control))
             texts << edit->text();
         else if (auto* combo = qobject_cast<QComboBox*>(control))
@@ -40,13 +43,6 @@ inline QString Shown(QWidget* dialog, const QString& ids) {
             texts << QString::number(ById<CUpDown>(dialog, id)->Position());
     }
     return texts.join(u'|');
-}
-
-inline QString Items(QWidget* dialog, const char* id) {
-    auto* combo = ById<QComboBox>(dialog, id);
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
-    return items.join(u'|');
 }
 
 // Check boxes and radios stretch across their cell while only their box and text take clicks,

@@ -37,8 +37,7 @@ struct RealEditor {
     COrvexApp app{services};
 
     CMainFrame* Frame() const { return app.MainFrame(); }
-    COrvexView* View() const { return Frame()->ActiveView(); }
-    SampleBuffer& Sound() const { return View()->GetDocument()->sample; }
+    SampleBuffer& Sound() const { return Frame()->ActiveView()->GetDocument()->sample; }
 };
 
 }  // namespace
@@ -218,8 +217,8 @@ private slots:
         QCOMPARE(e.Frame()->Views().size(), 1);
         QCOMPARE(Bytes(e.Sound()),
                  std::vector<uint8_t>(supplied.begin(), supplied.begin() + 64000));
-        QVERIFY(e.View()->IsStereoLayout());
-        QCOMPARE(e.View()->GetDocument()->originalFormat.GetFrequency(), 8000u);
+        QVERIFY(e.Frame()->ActiveView()->IsStereoLayout());
+        QCOMPARE(e.Frame()->ActiveView()->GetDocument()->originalFormat.GetFrequency(), 8000u);
         QCOMPARE(e.Frame()->PaneText(4), "2.00 secs");
         QVERIFY(e.fakes.messages.Texts().empty());
         // Without a capture device the sound stays as it was.
