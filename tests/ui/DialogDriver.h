@@ -48,11 +48,9 @@ inline QString Shown(QWidget* dialog, const QString& ids) {
 // Check boxes and radios stretch across their cell while only their box and text take clicks,
 // so they are pressed from the keyboard; push buttons and arrows with the mouse.
 inline void Click(QAbstractButton* button) {
-    if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button)) {
-        QTest::keyClick(button, Qt::Key_Space);
-    } else {
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
+    qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button)
+        ? QTest::keyClick(button, Qt::Key_Space)
+        : QTest::mouseClick(button, Qt::LeftButton);
 }
 
 // Opens the combo's list and clicks the item with this text.

@@ -125,7 +125,6 @@ private slots:
             {2, true, 0, false, 5},   // linear -> mu-law and forced
             {5, false, 1, true, 6},   // the tick is kept while disabled
             {6, false, 0, false, 5},  // and counts again with mu-law
-            {1, true, -1, true, 5},
         };
         for (const auto& [stored, tick, radio, enabledAtStart, result] : cases) {
             CAuOptionsDlg dialog(AuSaveOptions::FromOptions(stored));
@@ -147,8 +146,10 @@ private slots:
     }
 
     void ChosenOptionsReachTheSavedFile() {
-        // Mu-law or linear, whether to force 8 kHz, then encoding, rate and channels saved.
+        // Mu-law or linear (or Cancel), whether to force 8 kHz, then encoding, rate and channels
+        // saved.
         const std::tuple<int, bool, std::vector<uint8_t>> cases[] = {
+            {-1, true, {0, 0, 0, 1, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
             {0, false, {0, 0, 0, 1, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
             {0, true, {0, 0, 0, 1, 0, 0, 0x1F, 0x40, 0, 0, 0, 1}},
             {1, true, {0, 0, 0, 3, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
@@ -158,12 +159,14 @@ private slots:
             sample.SetFormat(44100, true, true);
             sample.ResizeBytes(44100 * 4);
             const QString target =
-                QString::fromStdString(m_dir->File(std::to_string(radio * 2 + force))) + ".au";
+                QString::fromStdString(m_dir->File(std::to_string(radio * 2 + force + 2))) + ".au";
             WhenModalOpens<CExtendedFileOpen>([&](CExtendedFileOpen* dialog) {
                 // Only Sun/NeXT has options.
                 QVERIFY(!ById(dialog, "1143")->isEnabled());
                 Choose(dialog, "fileTypeCombo", dialog->nameFilters()[SoundFileRegistry::kAu]);
                 WhenModalOpens<CAuOptionsDlg>([&](CAuOptionsDlg* options) {
+                    if (radio < 0)
+                        return options->reject();
                     Click(options->findChildren<QRadioButton*>()[radio]);
                     auto* tick = options->findChild<QCheckBox*>();
                     if (tick->isChecked() != force)
@@ -177,6 +180,8 @@ private slots:
             QString path, title = QStringLiteral("Untitled.wav");
             QVERIFY(SaveDialog(nullptr, m_editor->services, path, title, sample));
             QCOMPARE(path, target);
+            if (radio < 0)
+                QCOMPARE(sample.GetFormatOptions(), 0u);  // nothing chosen, nothing kept
             QVERIFY(m_editor->registry.Save(path.toStdString(), sample));
             const std::vector<uint8_t> saved = ReadBytes(path.toStdString());
             QCOMPARE(std::vector<uint8_t>(saved.begin() + 12, saved.begin() + 24), header);

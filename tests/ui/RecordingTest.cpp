@@ -130,6 +130,7 @@ private slots:
             QCOMPARE(d->HeldLeft(), 0.0f);
             QCOMPARE(Level(d, 600, 255, 127), 1.0f);  // left loud, right silent
             QCOMPARE(d->HeldRight(), 0.0f);
+            QCOMPARE(d->LevelMeter()->LeftEnd(), d->LevelMeter()->width() - 2);
             QCOMPARE(d->LevelMeter()->RightEnd(), 2);
             m_s->devices.input->Fill(0);
         });
@@ -192,10 +193,9 @@ private slots:
         if (qEnvironmentVariableIsEmpty("ALSA_CONFIG_PATH"))
             QSKIP("needs tests/alsa-test.conf");
         TempDir dir;
-        const std::string in = dir.File("supplied.raw");
         const auto supplied = Pattern(100000);
-        WriteBytes(in, supplied);
-        setenv("ORVEX_TEST_AUDIO_IN", in.c_str(), 1);
+        WriteBytes(dir.File("supplied.raw"), supplied);
+        setenv("ORVEX_TEST_AUDIO_IN", dir.File("supplied.raw").c_str(), 1);
         setenv("ORVEX_TEST_AUDIO_OUT", dir.File("played.raw").c_str(), 1);
         RealEditor e;
         COrvexApp::Options options;
