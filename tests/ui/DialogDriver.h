@@ -63,8 +63,6 @@ inline void Choose(QWidget* dialog, const QString& id, const QString& item) {
     QAbstractItemView* view = combo->view();
     const QRect rect = view->visualRect(view->model()->index(index, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
-    if (view->isVisible())
-        combo->hidePopup();
 }
 
 // Plays a user's steps, separated by "; ": "1015" clicks that button, box or radio; "1013=7.5"
@@ -96,6 +94,21 @@ inline void Do(QWidget* dialog, const QString& steps) {
             Click(ById<QAbstractButton>(dialog, id));
         }
     }
+}
+
+// Single steps, for the editor tests that answer a dialog in passing.
+inline void Click(QWidget* dialog, const char* id) {
+    Do(dialog, QString::fromLatin1(id));
+}
+inline void TypeOver(QWidget* dialog, const char* id, const QString& text) {
+    Do(dialog, QString::fromLatin1(id) + u'=' + text);
+}
+inline QRadioButton* RadioByText(QWidget* dialog, const char* text) {
+    for (auto* radio : dialog->findChildren<QRadioButton*>()) {
+        if (radio->text() == QString::fromUtf8(text))
+            return radio;
+    }
+    qFatal("no radio button %s", text);
 }
 
 // A script of {steps, the ids to look at afterwards, what they must show}.
