@@ -315,8 +315,8 @@ private slots:
         Do(&d, "1053=Radio; 1001=32000 Hz; 103; 1070");
         Play(&d, {
                      {"", "1053", "Radio"},
-                     // A stored name chosen or typed in full shows its values; part of one
-                     // changes nothing.
+                     // A stored name chosen or typed in full shows its values; a name only
+                     // begun changes nothing.
                      {"1053:Tape", "1001 120 1008 1003", "11025 Hz|on|on|21 Kb/sec"},
                      {"1053:Radio", "1001 119 103", "32000 Hz|on|on"},
                      {"1053=Phon", "1001", "32000 Hz"},
