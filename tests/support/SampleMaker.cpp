@@ -31,3 +31,9 @@ std::vector<int> Values16(const SampleBuffer& sample) {
     }
     return values;
 }
+
+std::vector<uint8_t> RampBytes(size_t count, unsigned step, unsigned first) {
+    std::vector<uint8_t> bytes(count);
+    for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(i * step + first);
+    return bytes;
+}

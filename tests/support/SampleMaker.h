@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -13,3 +14,5 @@ void SetBytes(SampleBuffer& sample, uint32_t layout, const std::vector<uint8_t>&
 std::vector<uint8_t> Le16(std::initializer_list<int> values);
 std::vector<uint8_t> Bytes(const SampleBuffer& sample);
 std::vector<int> Values16(const SampleBuffer& sample);
+// `count` bytes that tell their positions apart: byte i is i * step + first (mod 256).
+std::vector<uint8_t> RampBytes(size_t count, unsigned step = 7, unsigned first = 3);

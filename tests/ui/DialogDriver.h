@@ -1,86 +1,60 @@
 #pragma once
 
-// Drives dialogs the way a user does: controls are found by their dialog id (the object name),
-// radios by their text; edits are typed into, arrows and buttons clicked, combo items picked
-// from the open list.
+// Drives dialogs the way a user does. Controls are found by their dialog id (the object name);
+// edits are typed into, arrows, buttons and radios clicked, combo items picked from the open list.
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QTest>
-#include <QTimer>
-#include <QToolButton>
+#include <QtWidgets>
+#include <array>
 #include <functional>
 
+#include "core/effects/SampleRatePresets.h"
 #include "ui/controls/UpDown.h"
 
-template <typename Control>
-Control* ById(QWidget* dialog, const char* id) {
-    auto* control = dialog->findChild<Control*>(QString::fromLatin1(id));
+template <typename Control = QWidget>
+Control* ById(QWidget* dialog, const QString& id) {
+    auto* control = dialog->findChild<Control*>(id);
     if (!control)
-        qFatal("no control with id %s", id);
+        qFatal("no control with id %s", qPrintable(id));
     return control;
 }
 
-inline QRadioButton* RadioByText(QWidget* dialog, const char* text) {
-    for (auto* radio : dialog->findChildren<QRadioButton*>()) {
-        if (radio->text() == QLatin1String(text))
-            return radio;
+// What controls show, joined by "|" for ids separated by blanks: the text of an edit, combo or
+// label, "on" or "off" for a check box or radio, the position of arrows; "?1013" tells whether
+// the control can be used, "on" or "off"; "*1053" gives each item of the combo's list.
+inline QString Shown(QWidget* dialog, const QString& ids) {
+    QStringList texts;
+    for (const QString& id : ids.split(u' ')) {
+        QWidget* control =
+            ById(dialog, id.startsWith(u'?') || id.startsWith(u'*') ? id.mid(1) : id);
+        if (id.startsWith(u'?'))
+            texts << (control->isEnabled() ? "on" : "off");
+        else if (auto* list = qobject_cast<QComboBox*>(control); list && id.startsWith(u'*'))
+            for (int i = 0; i < list->count(); ++i) texts << list->itemText(i);
+        else if (auto* edit = qobject_cast<QLineEdit*>(control))
+            texts << edit->text();
+        else if (auto* combo = qobject_cast<QComboBox*>(control))
+            texts << combo->currentText();
+        else if (auto* label = qobject_cast<QLabel*>(control))
+            texts << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(control))
+            texts << (button->isChecked() ? "on" : "off");
+        else
+            texts << QString::number(ById<CUpDown>(dialog, id)->Position());
     }
-    qFatal("no radio button %s", text);
-}
-
-inline QString TextOf(QWidget* dialog, const char* id) {
-    if (auto* edit = dialog->findChild<QLineEdit*>(QString::fromLatin1(id)))
-        return edit->text();
-    if (auto* combo = dialog->findChild<QComboBox*>(QString::fromLatin1(id))) {
-        return combo->currentText();
-    }
-    if (auto* label = dialog->findChild<QLabel*>(QString::fromLatin1(id)))
-        return label->text();
-    qFatal("no text control with id %s", id);
-}
-
-// Selects what the edit holds and types `text` over it; an empty text erases it.
-inline void TypeOver(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
-inline void TypeOver(QWidget* dialog, const char* id, const QString& text) {
-    if (auto* combo = dialog->findChild<QComboBox*>(QString::fromLatin1(id))) {
-        TypeOver(combo->lineEdit(), text);
-    } else {
-        TypeOver(ById<QLineEdit>(dialog, id), text);
-    }
+    return texts.join(u'|');
 }
 
 // Check boxes and radios stretch across their cell while only their box and text take clicks,
 // so they are pressed from the keyboard; push buttons and arrows with the mouse.
 inline void Click(QAbstractButton* button) {
-    if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button)) {
-        QTest::keyClick(button, Qt::Key_Space);
-    } else {
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-}
-inline void Click(QWidget* dialog, const char* id) {
-    Click(ById<QAbstractButton>(dialog, id));
-}
-
-inline void ClickArrow(QWidget* dialog, const char* id, bool up, int times = 1) {
-    auto* arrows = ById<CUpDown>(dialog, id);
-    for (int i = 0; i < times; ++i) Click(up ? arrows->UpButton() : arrows->DownButton());
+    qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button)
+        ? QTest::keyClick(button, Qt::Key_Space)
+        : QTest::mouseClick(button, Qt::LeftButton);
 }
 
 // Opens the combo's list and clicks the item with this text.
-inline void Choose(QWidget* dialog, const char* id, const QString& item) {
+inline void Choose(QWidget* dialog, const QString& id, const QString& item) {
     auto* combo = ById<QComboBox>(dialog, id);
     const int index = combo->findText(item, Qt::MatchExactly);
     if (index < 0)
@@ -89,29 +63,93 @@ inline void Choose(QWidget* dialog, const char* id, const QString& item) {
     QAbstractItemView* view = combo->view();
     const QRect rect = view->visualRect(view->model()->index(index, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
-    if (view->isVisible())
-        combo->hidePopup();
 }
 
-inline QStringList Items(QWidget* dialog, const char* id) {
-    auto* combo = ById<QComboBox>(dialog, id);
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
-    return items;
+// Plays a user's steps, separated by "; ": "1015" clicks that button, box or radio; "1013=7.5"
+// selects what the edit or editable combo holds and types over it ("1013=" erases it);
+// "1106+3" clicks the arrows up three times, "1106-2" down twice; "1001:22050 Hz" picks the
+// item from the combo's list.
+inline void Do(QWidget* dialog, const QString& steps) {
+    for (const QString& step : steps.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
+        qsizetype at = 0;
+        while (at < step.size() && !QStringLiteral("=+-:").contains(step[at])) ++at;
+        const QString id = step.left(at);
+        const QString text = step.mid(at + 1);
+        const QChar op = at < step.size() ? step[at] : QChar();
+        if (op == u'=') {
+            QLineEdit* edit = qobject_cast<QLineEdit*>(ById(dialog, id));
+            if (!edit)
+                edit = ById<QComboBox>(dialog, id)->lineEdit();
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            QTest::keyClicks(edit, text);
+        } else if (op == u'+' || op == u'-') {
+            auto* arrows = ById<CUpDown>(dialog, id);
+            for (int i = 0; i < text.toInt(); ++i)
+                Click(op == u'+' ? arrows->UpButton() : arrows->DownButton());
+        } else if (op == u':') {
+            Choose(dialog, id, text);
+        } else {
+            Click(ById<QAbstractButton>(dialog, id));
+        }
+    }
 }
 
-// Runs `action` on the modal dialog that opens next (for dialogs run with exec()), which is
-// expected to close it.
+// Single steps, for the editor tests that answer a dialog in passing.
+inline void Click(QWidget* dialog, const char* id) {
+    Do(dialog, QString::fromLatin1(id));
+}
+inline void TypeOver(QWidget* dialog, const char* id, const QString& text) {
+    Do(dialog, QString::fromLatin1(id) + u'=' + text);
+}
+inline QRadioButton* RadioByText(QWidget* dialog, const char* text) {
+    for (auto* radio : dialog->findChildren<QRadioButton*>()) {
+        if (radio->text() == QString::fromUtf8(text))
+            return radio;
+    }
+    qFatal("no radio button %s", text);
+}
+
+// A script of {steps, the ids to look at afterwards, what they must show}.
+inline void Play(QWidget* dialog, std::initializer_list<std::array<const char*, 3>> script) {
+    for (const auto& [steps, ids, expected] : script) {
+        Do(dialog, QString::fromUtf8(steps));
+        const QString shown = Shown(dialog, QString::fromLatin1(ids));
+        QVERIFY2(shown == QString::fromUtf8(expected),
+                 qPrintable(QStringLiteral("after \"%1\" %2 show \"%3\"").arg(steps, ids, shown)));
+    }
+}
+
+// Runs `action` on the next modal dialog of this class once it is up (for dialogs run with
+// exec(), however many come before it); the action is expected to close it. One that has not come
+// after 3000 looks is given up, so that a failure does not hang the run.
 template <typename Dialog>
 void WhenModalOpens(std::function<void(Dialog*)> action) {
-    QTimer::singleShot(0, [action] {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, action, looks = 0]() mutable {
         auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            qFatal("the expected modal dialog is not open");
-        action(dialog);
+        if (!dialog && ++looks < 3000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (dialog)
+            action(dialog);
         // A check that failed half-way returns early: close the dialog so the test reports
         // the failure instead of waiting for a user.
-        if (dialog->isVisible())
+        if (dialog && dialog->isVisible())
             dialog->reject();
     });
+    poll->start(10);
+}
+
+// Stores sample-rate presets given as "CD=44100,2,16; Radio=22050,1,8" (rate, channels, bits).
+inline void StorePresets(SettingsStore& settings, const QString& presets) {
+    SampleRatePresets store(settings);
+    for (const QString& preset : presets.split(QStringLiteral("; "))) {
+        const QStringList v = preset.section(u'=', 1).split(u',');
+        std::tie(store.Frequency, store.Channels, store.Bits) =
+            std::tuple(v[0].toUInt(), v[1].toUInt(), v[2].toUInt());
+        store.Save(preset.section(u'=', 0, 0).toStdString());
+    }
 }

@@ -1,99 +1,129 @@
-// Drives the real main window: opening files by every road, the status panes, the commands'
-// enabled state as selection, clipboard and playback change, the edit commands' results, Close
-// All, the toolbars, the recent-file list, Save As and the hand-over between two processes.
-#include <QAction>
-#include <QApplication>
-#include <QDialog>
+// Drives the real main window and its child windows: opening files by every road, the status
+// panes, the commands as selection, clipboard and playback change, the edits, two windows of one
+// sound, the layouts, saving and closing, what a restart keeps, the hand-over of files between
+// two processes, the frequency view, the "Sample Properties" window and the mixer.
+#include <QComboBox>
 #include <QDropEvent>
 #include <QEventLoop>
-#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocalSocket>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 #include <QtTest>
 #include <functional>
-#include <memory>
 
-#include "core/sample/SampleBuffer.h"
-#include "support/FakeAudioBackend.h"
-#include "support/TempDir.h"
-#include "support/TestServices.h"
+#include "core/effects/SampleRatePresets.h"
 #include "support/WaveBytes.h"
 #include "ui/DialogDriver.h"
 #include "ui/EditorHarness.h"
-#include "ui/app/CMainFrame.h"
-#include "ui/app/COrvexApp.h"
-#include "ui/app/COrvexDoc.h"
 #include "ui/app/CommandIds.h"
-#include "ui/view/COrvexView.h"
+#include "ui/controls/UpDown.h"
+#include "ui/mixer/CMixerStrip.h"
+#include "ui/mixer/CMixerView.h"
+#include "ui/properties/CMiniPropDlg.h"
+#include "ui/properties/CPptyInformation.h"
+#include "ui/properties/CPptySample.h"
+#include "ui/properties/CPptyView.h"
+#include "ui/properties/CSampleProperties.h"
 #include "ui/view/CTimeRuler.h"
 #include "ui/view/CWaveformWnd.h"
 
 namespace {
 
-// A 16-bit stereo WAV of `frames` frames whose left value is the frame index and right value its
-// negation, so that every edit shows in the numbers.
-std::vector<uint8_t> StereoWave(uint32_t frames, uint32_t rate = 44100) {
+// Frames whose value is the frame's index (the right channel's its negation), so that every
+// edit shows in the numbers.
+std::vector<uint8_t> Wave(uint32_t frames, uint16_t channels = 1, uint16_t bits = 8,
+                          uint32_t rate = 11025) {
     std::vector<uint8_t> data;
-    for (uint32_t i = 0; i < frames; ++i) {
-        Put16(data, static_cast<uint16_t>(i));
-        Put16(data, static_cast<uint16_t>(-static_cast<int32_t>(i)));
+    for (uint32_t i = 0; i < frames * channels; ++i) {
+        const auto value = static_cast<uint16_t>(i % channels == 0 ? i / channels : -(i / 2));
+        if (bits == 16)
+            Put16(data, value);
+        else
+            data.push_back(static_cast<uint8_t>(value));
     }
-    return WaveBytes::Simple(2, rate, 16, data);
+    return WaveBytes::Simple(channels, rate, bits, data);
 }
-
-// An 8-bit mono WAV whose byte i holds i mod 256.
-std::vector<uint8_t> MonoWave(uint32_t frames, uint32_t rate = 11025) {
-    std::vector<uint8_t> data;
-    for (uint32_t i = 0; i < frames; ++i) data.push_back(static_cast<uint8_t>(i & 0xFF));
-    return WaveBytes::Simple(1, rate, 8, data);
+std::vector<uint8_t> Stereo(uint32_t frames) {
+    return Wave(frames, 2, 16, 44100);
 }
-
+std::pair<int, int> Values(const SampleBuffer& buffer, uint32_t frame) {
+    FrameValue value;
+    buffer.GetFrame(frame, kLayoutStereo16, value);
+    return {value.slot[0], value.slot[1]};
+}
+std::vector<uint8_t> Bytes(const SampleBuffer& sample) {
+    return {sample.Data(), sample.Data() + sample.GetByteLength()};
+}
 // What the screen shows of `widget` now: its window's painted image, not a fresh rendering.
 QImage Shown(QWidget* widget) {
     const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
     const QImage whole = widget->screen()->grabWindow(widget->window()->winId()).toImage();
     return whole.copy(QRect(at, widget->size()));
 }
-
-int16_t Left(const SampleBuffer& buffer, uint32_t frame) {
-    FrameValue value;
-    buffer.GetFrame(frame, buffer.FormatRef().GetLayoutCode(), value);
-    return value.slot[0];
+// Fills in the next modal dialog by `answer` and accepts it.
+void AnswerDialog(std::function<void(QWidget*)> answer) {
+    QTimer::singleShot(0, [answer]() {
+        QWidget* dialog = QApplication::activeModalWidget();
+        answer(dialog);
+        QMetaObject::invokeMethod(dialog, "accept");
+        if (dialog->isVisible())  // a refused answer fails the test instead of waiting for ever
+            QMetaObject::invokeMethod(dialog, "reject");
+    });
 }
-
-// Answers the next modal file dialog with `name` (typed into its file name box).
+// Types `name` into the next file dialog; any question on the way gets its default answer.
 void AnswerFileDialog(const QString& name) {
-    QTimer::singleShot(0, [name]() {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog != nullptr);
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(edit != nullptr);
-        edit->setText(name);
-        // Any question the dialog asks on the way is answered with its default button.
+    AnswerDialog([name](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
         QTimer::singleShot(200, []() {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                 box->done(QMessageBox::Yes);
         });
-        QMetaObject::invokeMethod(dialog, "accept");
-        // A dialog that refused the name fails the test instead of waiting for ever.
-        if (dialog->isVisible())
-            QMetaObject::invokeMethod(dialog, "reject");
     });
 }
+// Types `text` over what the edit holds, as a user does.
+void Type(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+std::pair<uint32_t, uint32_t> Marked(const COrvexView* view) {
+    uint32_t first = 0, last = 0;
+    int selector = 0;
+    view->GetMarkedRange(first, last, selector);
+    return {first, last};
+}
+QStringList Items(QComboBox* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    return items;
+}
+// Presses on the block's left edge, moves by `dx` pixels in steps of `step`, and releases.
+void Drag(CMixerStrip* strip, int dx, int step) {
+    auto send = [&](QEvent::Type type, int x, Qt::MouseButtons buttons) {
+        const QPointF at(x, strip->height() / 2);
+        QMouseEvent event(type, at, strip->mapToGlobal(at), Qt::LeftButton, buttons, {});
+        QApplication::sendEvent(strip, &event);
+    };
+    strip->grab();  // places the block
+    int x = strip->BlockLeft() + 1;
+    send(QEvent::MouseButtonPress, x, Qt::LeftButton);
+    for (const int end = x + dx; x != end;) {
+        x += dx > 0 ? std::min(step, end - x) : std::max(-step, end - x);
+        send(QEvent::MouseMove, x, Qt::LeftButton);
+    }
+    send(QEvent::MouseButtonRelease, x, Qt::NoButton);
+}
 
-// Records messages as a message box would show them: each runs an event loop of its own for a
+// Records messages as a message box shows them: each runs an event loop of its own for a
 // moment, in which sockets close and deferred deletions happen.
 class ModalMessageSink : public RecordingMessageSink {
 public:
@@ -110,685 +140,518 @@ public:
 class MainFrameTest : public QObject, private EditorHarness {
     Q_OBJECT
 
-private:
-    void Start(const QString& commandLine = QString(), const QString& server = QString()) {
-        StartWith(m_services->services, commandLine, server);
+    void Start(const QString& commandLine = QString()) {
+        QVERIFY(StartEditor(m_services->services, commandLine));
     }
-    void StartWith(Services& services, const QString& commandLine, const QString& server) {
-        QVERIFY(StartEditor(services, commandLine, server));
+    // Quits as the user does, so that the frame saves what it keeps, and starts again.
+    void Restart() {
+        Frame()->close();
+        m_app.reset();
+        Start();
     }
-    QString Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        return WriteFile(name, bytes);
-    }
+    void Run(int id) { Frame()->Action(id)->trigger(); }
     bool Enabled(int id) const { return Frame()->Action(id)->isEnabled(); }
+    // Which of `ids` are enabled, as '+' and '-'.
+    QString EnabledOf(std::initializer_list<int> ids) const {
+        QString states;
+        for (int id : ids) states += Enabled(id) ? '+' : '-';
+        return states;
+    }
     COrvexView* View() const { return Frame()->ActiveView(); }
     SampleBuffer& Sound() const { return View()->GetDocument()->sample; }
     bool Playing() const { return View()->GetDocument()->Playback().IsPlaying(); }
+    int Windows() const { return Frame()->MdiArea()->subWindowList().size(); }
+    FakeOutput& Output() const { return *m_services->devices.output; }
+    RecordingMessageSink& Messages() const { return m_services->messages; }
+    // Plays the active view's whole sound from a caret at frame 0.
+    void PlayAll() {
+        View()->SetCaret(0, 0);
+        Run(ID_SAMPLE_PLAY);
+        QVERIFY(Playing());
+    }
+    // Playback stopped for good: no device left open, no view following it, editing allowed.
+    void ExpectIdle(const QList<COrvexView*>& views) {
+        QVERIFY(!Playing());
+        QCOMPARE(m_services->devices.log.Live(), 0);
+        for (COrvexView* view : views) QVERIFY(!view->IsPlayTimerRunning());
+        QVERIFY(Enabled(ID_EDIT_CUT));
+    }
+    // Commands that change the sound.
+    static constexpr std::initializer_list<int> kEdits = {
+        ID_EDIT_CUT,       ID_EDIT_PASTE,      ID_SAMPLE_REVERSE,   ID_SAMPLE_AMPLIFY,
+        ID_SAMPLE_CONVERT, ID_SAMPLE_ENVELOPE, ID_SAMPLE_COMPRESSOR};
+
+    // The properties window, its pages and their controls by id.
+    CSampleProperties* Sheet() const { return Frame()->Properties()->Sheet(); }
+    QWidget* Format() const { return Sheet()->FormatPage(); }
+    QWidget* ViewPage() const { return Sheet()->ViewPage(); }
+    QWidget* Info() const { return Sheet()->InformationPage(); }
+    template <typename T = QRadioButton>
+    T* On(QWidget* page, const char* id) const {
+        T* control = page->findChild<T*>(QLatin1String(id));
+        [&] { QVERIFY2(control != nullptr, id); }();
+        return control;
+    }
+    QString Text(QWidget* page, const char* id) const {
+        if (auto* label = page->findChild<QLabel*>(QLatin1String(id)))
+            return label->text();
+        if (auto* combo = page->findChild<QComboBox*>(QLatin1String(id)))
+            return combo->currentText();
+        return On<QLineEdit>(page, id)->text();
+    }
+    // View > Display Style, and which of its entries are checked as '1' and '0'.
+    QList<QAction*> StyleMenu() const {
+        for (QAction* top : Frame()->menuBar()->actions())
+            for (QAction* entry : top->menu()->actions())
+                if (entry->menu() != nullptr && entry->text() == QStringLiteral("Display &Style"))
+                    return entry->menu()->actions();
+        return {};
+    }
+    QString Checked() const {
+        QString checked;
+        for (QAction* entry : StyleMenu()) checked += entry->isChecked() ? '1' : '0';
+        return checked;
+    }
+    static int Style(COrvexView* view) {
+        const int style = view->UpperWindow()->GetStyle();
+        for (const CWaveformWnd* w : view->findChildren<CWaveformWnd*>())
+            if (w->GetStyle() != style)
+                return -1;
+        return style;
+    }
+
+    // Mixers: a new one, and a sample window chosen in a row's list.
+    CMixerView* NewMixer() {
+        Run(ID_FILE_NEWMIXER);
+        return Frame()->ActiveMixer();
+    }
+    void Choose(CMixerView* mixer, int row, const QString& title) {
+        const int index = mixer->RowList(row)->findText(title);
+        QVERIFY2(index >= 0, qPrintable(title));
+        mixer->RowList(row)->setCurrentIndex(index);
+        emit mixer->RowList(row)->activated(index);
+    }
+    COrvexView* OpenRaw(const std::string& name, const std::vector<uint8_t>& data, int bits = 8) {
+        return OpenFile(name, WaveBytes::Simple(1, 11025, static_cast<uint16_t>(bits), data));
+    }
+    static void Settle() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
 
 private slots:
     void init() { PrepareEditor(); }
     void cleanup() { DropEditor(); }
 
-    void toolbarsWithoutSettingsSitSideBySideAtTheTop() {
+    // ---- The frame ----
+
+    void startsEmptyWithTheToolbarsSideBySide() {
         Start();
         QToolBar* main = Frame()->MainToolBar();
         QToolBar* utilities = Frame()->UtilitiesToolBar();
-        QCOMPARE(main->windowTitle(), QStringLiteral("Main"));
-        QCOMPARE(utilities->windowTitle(), QStringLiteral("Utilities"));
-        QCOMPARE(Frame()->toolBarArea(main), Qt::TopToolBarArea);
-        QCOMPARE(Frame()->toolBarArea(utilities), Qt::TopToolBarArea);
-        QVERIFY(!Frame()->toolBarBreak(utilities));
-        QCOMPARE(utilities->y(), main->y());
-        QVERIFY(utilities->x() >= main->x() + main->width());
-
-        auto ids = [](QToolBar* bar) {
-            QList<int> out;
-            for (QAction* action : bar->actions())
-                out << (action->isSeparator() ? 0 : action->data().toInt());
-            return out;
-        };
-        QCOMPARE(ids(main), (QList<int>{57600, 57601, 57603, 0, 32772, 32771, 0, 32774, 32776, 0,
-                                        57635, 57634, 57637, 0, 57664}));
-        QCOMPARE(ids(utilities),
-                 (QList<int>{32777, 32803, 32778, 32784, 32786, 32785, 32787, 0, 32782, 32783}));
-        for (QAction* action : main->actions() + utilities->actions())
-            QVERIFY(action->isSeparator() || !action->icon().isNull());
-    }
-
-    // The menus built from the command table: texts with their keys, separators as "-", in order.
-    void menusListTheirCommandsInOrder() {
-        Start();
-        QStringList menus;
-        for (QAction* top : Frame()->menuBar()->actions()) {
-            QStringList entries;
-            for (QAction* entry : top->menu()->actions())
-                entries << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
-            menus << top->text() + QStringLiteral(": ") + entries.join(QLatin1Char('|'));
-        }
-        QCOMPARE(menus,
-                 (QStringList{
-                     "&File: &New\tCtrl+N|New &Mixer|&Open...\tCtrl+O|&Close|&Save\tCtrl+S|Save "
-                     "&As...|-|"
-                     "Recent File|||||-|E&xit",
-                     "&Edit: Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|&Delete\tDel|-|"
-                     "Pr&operties...\tAlt+Enter",
-                     "&View: &Main Toolbar|&Utilities Toolbar|&Status Bar|-|Zoom &In\tCtrl +|"
-                     "Zoom &Out\tCtrl -|-|&Frequency View|-|Display &Style",
-                     "&Sample: &Play\tCtrl+P|&Record...|-|&Amplify...|C&ompressor / Expander...|"
-                     "&Convert....|&Envelope...|&Peak Search|Re&verse|Stereo Panning...|-|"
-                     "C&hange Sign|Decode uLaw",
-                     "&Mixer: &Mix|&Remove end padding|-|&Add Input\tIns|Remove Input\tDel",
-                     "&Window: &New Window|&Cascade|&Tile|&Arrange Icons|Close Al&l",
-                     "&Help: Contents...|-|&About Orvex...",
-                 }));
-        QCOMPARE(Frame()->Action(ID_EDIT_CUT)->shortcuts(),
-                 (QList<QKeySequence>{QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}));
-        QCOMPARE(Frame()->Action(ID_EDIT_UNDO)->shortcuts(),
-                 (QList<QKeySequence>{QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
-        QVERIFY(Frame()->actions().contains(Frame()->Action(ID_EDIT_UNDO)));
-        QVERIFY(Frame()->Action(ID_VIEW_STATUS_BAR)->isChecked());
-    }
-
-    void statusPanesAndPromptsAtStart() {
-        Start();
-        QCOMPARE(Frame()->PaneText(0), QStringLiteral("Ready"));
-        QCOMPARE(Frame()->PaneText(1), QStringLiteral("----"));
-        QCOMPARE(Frame()->Action(ID_EDIT_PROPERTIES)->toolTip(), QStringLiteral("Properites"));
-        QCOMPARE(Frame()->Action(ID_EDIT_DELETE)->toolTip(), QStringLiteral("Delete"));
-        QCOMPARE(Frame()->Action(ID_SAMPLE_PLAY)->statusTip(),
-                 QStringLiteral("Play the current selection"));
-        QCOMPARE(Frame()->Action(ID_EDIT_PASTE)->text(), QStringLiteral("&Paste\tCtrl+V"));
-        QCOMPARE(Frame()->Action(ID_SAMPLE_CONVERT)->text(), QStringLiteral("&Convert...."));
-        // A prompt shows while its command is highlighted, then "Ready" returns.
-        QStatusTipEvent tip(Frame()->Action(ID_SAMPLE_REVERSE)->statusTip());
+        QVERIFY(!Frame()->toolBarBreak(utilities) && utilities->y() == main->y() &&
+                utilities->x() >= main->x() + main->width());
+        QCOMPARE(EnabledOf({ID_SAMPLE_PLAY, ID_EDIT_COPY, ID_WINDOW_CLOSEALL, ID_FILE_OPEN}),
+                 QStringLiteral("---+"));
+        // A command's prompt shows while it is highlighted, then "Ready" returns.
+        QStatusTipEvent tip(QStringLiteral("Reverse it")), none{QString()};
         QApplication::sendEvent(Frame(), &tip);
-        QCOMPARE(Frame()->PaneText(0), QStringLiteral("Reverse the current selection"));
-        QStatusTipEvent none{QString()};
+        QCOMPARE(Frame()->PaneText(0), tip.tip());
         QApplication::sendEvent(Frame(), &none);
         QCOMPARE(Frame()->PaneText(0), QStringLiteral("Ready"));
-        // No sample: nothing to act on.
-        QVERIFY(!Enabled(ID_SAMPLE_PLAY));
-        QVERIFY(!Enabled(ID_EDIT_COPY));
-        QVERIFY(!Enabled(ID_WINDOW_CLOSEALL));
-        QVERIFY(Enabled(ID_FILE_OPEN));
+        // A toolbar moved, and the properties window moved and closed, stay so after a restart.
+        QCOMPARE(Frame()->Properties()->pos(), QPoint(600, 400));  // with nothing stored
+        Frame()->addToolBar(Qt::LeftToolBarArea, utilities);
+        Frame()->Properties()->move(120, 90);
+        Frame()->Properties()->close();
+        Restart();
+        QCOMPARE(std::pair(Frame()->Properties()->pos(), Frame()->Properties()->isVisible()),
+                 std::pair(QPoint(120, 90), false));
+        QCOMPARE(Frame()->toolBarArea(Frame()->UtilitiesToolBar()), Qt::LeftToolBarArea);
+        QCOMPARE(Frame()->toolBarArea(Frame()->MainToolBar()), Qt::TopToolBarArea);
     }
 
-    void commandLineWithSpacesOpensOneFileAndFillsThePanes() {
-        const QString path = Write("two second tone.wav", StereoWave(88200));
-        Start(path);
-        QCOMPARE(Frame()->Views().size(), 1);
-        QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("two second tone.wav"));
-        QCOMPARE(Frame()->PaneText(1), QStringLiteral("352800 bytes"));
-        QCOMPARE(Frame()->PaneText(2), QStringLiteral("16 Bit"));
-        QCOMPARE(Frame()->PaneText(3), QStringLiteral("44100 Hz"));
-        QCOMPARE(Frame()->PaneText(4), QStringLiteral("2.00 secs"));
-        QVERIFY(Frame()->PaneText(5).endsWith(QStringLiteral(":1")));
-        QVERIFY(View()->IsStereoLayout());
-        QVERIFY(View()->LowerWindow() != nullptr);
-        QCOMPARE(View()->GetDocument()->originalFormat, SampleFormat(44100, true, true));
+    void opensFromTheCommandLineTheDialogAndADrop() {
+        // A path with spaces is one file; the panes show its figures.
+        Start(WriteFile("two second tone.wav", Stereo(88200)));
         QVERIFY(Frame()->windowTitle().contains(QStringLiteral("two second tone.wav")));
-    }
-
-    void droppedFilesOpenInOrderAndABrokenOneDoesNotStopTheRest() {
-        Start();
-        const QString a = Write("a.wav", MonoWave(100));
-        const QString b = Write("b.wav", MonoWave(200));
-        const QString c = Write("c.wav", MonoWave(300));
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(a),
-                      QUrl::fromLocalFile(m_dir->File("missing.wav").c_str()),
-                      QUrl::fromLocalFile(b), QUrl::fromLocalFile(c)});
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        // Straight to the frame's handler, as the desktop's drag manager delivers it.
-        static_cast<QObject*>(Frame())->event(&drop);
-        const QList<COrvexView*> views = Frame()->Views();
-        QCOMPARE(views.size(), 3);
-        QCOMPARE(views[0]->GetDocument()->GetTitle(), QStringLiteral("a.wav"));
-        QCOMPARE(views[1]->GetDocument()->GetTitle(), QStringLiteral("b.wav"));
-        QCOMPARE(views[2]->GetDocument()->GetTitle(), QStringLiteral("c.wav"));
-        QCOMPARE(views[2]->GetDocument()->sample.GetFrameCount(), 300u);
-        QVERIFY(!m_services->messages.Shown().empty());
-        QCOMPARE(m_services->messages.Texts().back(), std::string("Couldn't open file"));
-    }
-
-    void fileOpenThroughTheDialogRemembersTheFolder() {
-        const QString path = Write("dialog.wav", MonoWave(500));
-        Start();
-        AnswerFileDialog(path);
-        Frame()->Action(ID_FILE_OPEN)->trigger();
-        QCOMPARE(Frame()->Views().size(), 1);
+        QStringList panes;
+        for (int pane = 1; pane < 5; ++pane) panes << Frame()->PaneText(pane);
+        QCOMPARE(panes, (QStringList{"352800 bytes", "16 Bit", "44100 Hz", "2.00 secs"}));
+        QVERIFY(View()->IsStereoLayout() && View()->LowerWindow() != nullptr);
+        QCOMPARE(View()->GetDocument()->originalFormat, SampleFormat(44100, true, true));
+        // The Open dialog remembers the folder.
+        AnswerFileDialog(WriteFile("dialog.wav", Wave(500)));
+        Run(ID_FILE_OPEN);
         QCOMPARE(Sound().GetFrameCount(), 500u);
-        const std::string folder = m_dir->Path().string() + "/";
         QCOMPARE(m_services->settings.GetString("SOFTWARE\\Orvex", "LoadPath").value_or(""),
-                 folder);
+                 m_dir->Path().string() + "/");
+        // Dropped files open in order; a broken one does not stop the rest.
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(WriteFile("a.wav", Wave(100))),
+                      QUrl::fromLocalFile(m_dir->File("missing.wav").c_str()),
+                      QUrl::fromLocalFile(WriteFile("b.wav", Wave(300)))});
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        static_cast<QObject*>(Frame())->event(&drop);  // as the desktop's drag manager does
+        const QList<COrvexView*> views = Frame()->Views();
+        QCOMPARE(views.size(), 4);
+        QCOMPARE(views[2]->GetDocument()->GetTitle(), QStringLiteral("a.wav"));
+        QCOMPARE(views[3]->GetDocument()->sample.GetFrameCount(), 300u);
+        QCOMPARE(Messages().Texts().back(), "Couldn't open file");
     }
 
     void commandsFollowSelectionClipboardAndPlayback() {
-        Start(Write("mono.wav", MonoWave(1000)));
-        QVERIFY(Enabled(ID_EDIT_COPY));
-        QVERIFY(Enabled(ID_SAMPLE_REVERSE));
-        QVERIFY(!Enabled(ID_EDIT_PASTE));      // nothing on the clipboard yet
-        QVERIFY(!Enabled(ID_SAMPLE_PANNING));  // mono
-        QVERIFY(Enabled(ID_SAMPLE_AMPLIFY));
-        QVERIFY(Enabled(ID_SAMPLE_CONVERT));
-        QVERIFY(Enabled(ID_SAMPLE_ENVELOPE));
-        QVERIFY(Enabled(ID_SAMPLE_COMPRESSOR));
-        QVERIFY(Enabled(ID_SAMPLE_RECORD));
-
+        Start(WriteFile("mono.wav", Wave(1000)));
+        // Mono: no panning; nothing copied yet: no paste.
+        QCOMPARE(EnabledOf(kEdits), QStringLiteral("+-+++++"));
+        QCOMPARE(EnabledOf({ID_EDIT_COPY, ID_SAMPLE_PANNING, ID_SAMPLE_RECORD}),
+                 QStringLiteral("+-+"));
         View()->SetSelection(10, 19, 0);
-        Frame()->Action(ID_EDIT_COPY)->trigger();
+        Run(ID_EDIT_COPY);
         QVERIFY(Enabled(ID_EDIT_PASTE));
-
-        // A fresh caret means the whole sample: Play plays all of it.
-        View()->SetCaret(0, 0);
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QVERIFY(m_services->devices.output != nullptr);
-        QCOMPARE(m_services->devices.output->blockBytes, 1000u);
+        // A fresh caret means the whole sound; while it plays, only play and zoom stay.
+        PlayAll();
+        QCOMPARE(Output().blockBytes, 1000u);
         QVERIFY(View()->IsPlayTimerRunning());
-        QVERIFY(Enabled(ID_SAMPLE_PLAY));
-        QVERIFY(Enabled(ID_VIEW_ZOOMIN));
-        QVERIFY(Enabled(ID_VIEW_ZOOMOUT));
-        QVERIFY(!Enabled(ID_EDIT_CUT));
-        QVERIFY(!Enabled(ID_EDIT_PASTE));
-        QVERIFY(!Enabled(ID_SAMPLE_REVERSE));
-        QVERIFY(!Enabled(ID_SAMPLE_AMPLIFY));
-        QVERIFY(!Enabled(ID_SAMPLE_CONVERT));
-        QVERIFY(!Enabled(ID_SAMPLE_ENVELOPE));
-        QVERIFY(!Enabled(ID_SAMPLE_COMPRESSOR));
-
-        // The play cursor follows the device's position on the 50 ms timer.
-        m_services->devices.output->position = 400;
+        QCOMPARE(EnabledOf(kEdits), QStringLiteral("-------"));
+        QVERIFY(Enabled(ID_SAMPLE_PLAY) && Enabled(ID_VIEW_ZOOMIN));
+        // The play cursor follows the device on the timer; the end leaves it on the last frame.
+        Output().position = 400;
         QTRY_COMPARE_WITH_TIMEOUT(View()->UpperWindow()->GetPlayCursor(), 400u, 2000);
-
-        // Running to the end leaves the cursor on the last frame and the commands enabled.
-        m_services->devices.output->Finish();
+        Output().Finish();
         QTRY_VERIFY_WITH_TIMEOUT(!Playing(), 2000);
-        QVERIFY(!View()->IsPlayTimerRunning());
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 999u);
-        QVERIFY(Enabled(ID_EDIT_CUT));
-        QVERIFY(Enabled(ID_EDIT_PASTE));
+        ExpectIdle({View()});
+        QCOMPARE(EnabledOf(kEdits), QStringLiteral("+++++++"));
+        // Play while playing stops where the playback was; the late completion moves nothing.
+        View()->SetSelection(100, 899, 0);
+        Run(ID_SAMPLE_PLAY);
+        Output().position = 250;
+        Run(ID_SAMPLE_PLAY);
+        QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
+        QVERIFY(!View()->IsPlayTimerRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!Playing(), 2000);
+        QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
     }
 
-    void amplifyAndConvertRunThroughTheirDialogs() {
-        Start(Write("stereo.wav", StereoWave(1000)));
+    void effectDialogsChangeTheMarkedFramesOnly() {
+        Start(WriteFile("stereo.wav", Stereo(1000)));
         View()->SetSelection(10, 19, 0);
-        QTimer::singleShot(0, [] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            Click(dialog, "1015");  // unlock, then one volume a side
+        AnswerDialog([](QWidget* dialog) {  // unlocked: 200 % left, 50 % right
+            Click(dialog, "1015");
             TypeOver(dialog, "1013", QStringLiteral("200"));
             TypeOver(dialog, "1014", QStringLiteral("50"));
-            static_cast<QDialog*>(dialog)->accept();
         });
-        Frame()->Action(ID_SAMPLE_AMPLIFY)->trigger();
-        FrameValue frame;
-        Sound().GetFrame(10, kLayoutStereo16, frame);
-        QCOMPARE(frame.slot[0], int16_t(20));
-        QCOMPARE(frame.slot[1], int16_t(-5));
-        Sound().GetFrame(20, kLayoutStereo16, frame);
-        QCOMPARE(frame.slot[0], int16_t(20));  // outside the selection
-
-        QTimer::singleShot(0, [] {
-            QWidget* dialog = QApplication::activeModalWidget();
+        Run(ID_SAMPLE_AMPLIFY);
+        QCOMPARE(Values(Sound(), 10), std::pair(20, -5));
+        QCOMPARE(Values(Sound(), 20), std::pair(20, -20));
+        // Panning from the middle gives each side half of the mix: +i and -i cancel out.
+        View()->SetSelection(100, 199, 0);
+        AnswerDialog([](QWidget*) {});
+        Run(ID_SAMPLE_PANNING);
+        QCOMPARE((QList{Values(Sound(), 99), Values(Sound(), 100), Values(Sound(), 199)}),
+                 (QList{std::pair(99, -99), std::pair(0, 0), std::pair(0, 0)}));
+        // A flat envelope at 50 % halves both sides.
+        View()->SetSelection(500, 599, 0);
+        AnswerDialog([](QWidget* dialog) { TypeOver(dialog, "1013", QStringLiteral("50")); });
+        Run(ID_SAMPLE_ENVELOPE);
+        QCOMPARE(Values(Sound(), 550), std::pair(275, -275));
+        QCOMPARE(Values(Sound(), 600), std::pair(600, -600));
+        // Convert to 22050 Hz mono: half the frames, one window, a caret at the start.
+        AnswerDialog([](QWidget* dialog) {
             TypeOver(dialog, "1001", QStringLiteral("22050 Hz"));
             Click(RadioByText(dialog, "&Mono"));
-            static_cast<QDialog*>(dialog)->accept();
         });
-        Frame()->Action(ID_SAMPLE_CONVERT)->trigger();
+        Run(ID_SAMPLE_CONVERT);
         QCOMPARE(Sound().FormatRef(), SampleFormat(22050, false, true));
         QCOMPARE(Sound().GetFrameCount(), 500u);
         QCOMPARE(Frame()->PaneText(3), QStringLiteral("22050 Hz"));
         QVERIFY(View()->LowerWindow() == nullptr);
-        QVERIFY(View()->UpperWindow()->HasCaret());
         QCOMPARE(View()->UpperWindow()->GetCaret(), 0u);
     }
 
-    void curveCommandsRunThroughTheirDialogs() {
-        Start(Write("stereo.wav", StereoWave(1000)));
-        QVERIFY(Enabled(ID_SAMPLE_PANNING));
-        QCOMPARE(Frame()->Action(ID_SAMPLE_PANNING)->toolTip(), QStringLiteral("Panning"));
-        QCOMPARE(Frame()->Action(ID_SAMPLE_ENVELOPE)->statusTip(),
-                 QStringLiteral("Adjust the sample Envelope"));
-        QCOMPARE(Frame()->Action(ID_SAMPLE_COMPRESSOR)->toolTip(),
-                 QStringLiteral("Compressor / Expander"));
-        // Panning from the middle gives each side half of the mix: +i and -i cancel out.
+    void editsLeaveTheMarksWhereTheUserExpects() {
+        Start(WriteFile("stereo.wav", Stereo(1000)));
         View()->SetSelection(100, 199, 0);
-        QTimer::singleShot(0, [] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("Stereo Panning"));
-            dialog->accept();
-        });
-        Frame()->Action(ID_SAMPLE_PANNING)->trigger();
-        FrameValue frame;
-        for (uint32_t f : {100u, 150u, 199u}) {
-            Sound().GetFrame(f, kLayoutStereo16, frame);
-            QCOMPARE(frame.slot[0], int16_t(0));
-            QCOMPARE(frame.slot[1], int16_t(0));
-        }
-        QCOMPARE(Left(Sound(), 99), int16_t(99));
-        // The flat envelope at 50 % halves the selection on both sides.
-        View()->SetSelection(500, 599, 0);
-        QTimer::singleShot(0, [] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            TypeOver(dialog, "1013", QStringLiteral("50"));
-            static_cast<QDialog*>(dialog)->accept();
-        });
-        Frame()->Action(ID_SAMPLE_ENVELOPE)->trigger();
-        Sound().GetFrame(550, kLayoutStereo16, frame);
-        QCOMPARE(frame.slot[0], int16_t(275));
-        QCOMPARE(frame.slot[1], int16_t(-275));
-        QCOMPARE(Left(Sound(), 600), int16_t(600));
-    }
-
-    void playWhilePlayingStopsWhereThePlaybackWas() {
-        Start(Write("mono.wav", MonoWave(1000)));
-        View()->SetSelection(100, 899, 0);
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        m_services->devices.output->position = 250;
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
-        QVERIFY(!View()->IsPlayTimerRunning());
-        QTRY_VERIFY_WITH_TIMEOUT(!Playing(), 2000);
-        // The completion after the reset does not move the cursor.
-        QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 350u);
-    }
-
-    void deleteLeavesTheCaretAtTheCutAndUpdatesTheStatus() {
-        Start(Write("stereo.wav", StereoWave(1000)));
-        View()->SetSelection(100, 199, 0);
-        Frame()->Action(ID_EDIT_DELETE)->trigger();
-        QCOMPARE(Sound().GetFrameCount(), 900u);
-        QCOMPARE(Left(Sound(), 100), int16_t(200));
-        QVERIFY(View()->UpperWindow()->HasCaret());
+        Run(ID_EDIT_DELETE);
+        QCOMPARE(Values(Sound(), 100), std::pair(200, -200));
         QCOMPARE(View()->UpperWindow()->GetCaret(), 100u);
-        QVERIFY(View()->LowerWindow()->HasCaret());
         QCOMPARE(View()->LowerWindow()->GetCaret(), 100u);
-        QCOMPARE(Frame()->PaneText(1), QStringLiteral("3600 bytes"));
-        QCOMPARE(Frame()->PaneText(4), QStringLiteral("0.02 secs"));
-    }
-
-    void cutThenPasteAtTheCaretPutsTheCaretAfterThePaste() {
-        Start(Write("mono.wav", MonoWave(300)));
+        QCOMPARE(Frame()->PaneText(1) + Frame()->PaneText(4),
+                 QStringLiteral("3600 bytes0.02 secs"));
+        // Cut, then paste at a caret: the caret lands after the pasted frames.
         View()->SetSelection(10, 19, 0);
-        Frame()->Action(ID_EDIT_CUT)->trigger();
-        QCOMPARE(Sound().GetFrameCount(), 290u);
-        QCOMPARE(Sound().Data()[10], uint8_t(20));
+        Run(ID_EDIT_CUT);
+        QCOMPARE(Values(Sound(), 10), std::pair(20, -20));
         View()->SetCaret(5, 0);
-        Frame()->Action(ID_EDIT_PASTE)->trigger();
-        QCOMPARE(Sound().GetFrameCount(), 300u);
-        QCOMPARE(Sound().Data()[5], uint8_t(10));
-        QCOMPARE(Sound().Data()[14], uint8_t(19));
-        QCOMPARE(Sound().Data()[15], uint8_t(5));
+        Run(ID_EDIT_PASTE);
+        QCOMPARE(Sound().GetFrameCount(), 900u);
+        QCOMPARE((QList{Values(Sound(), 5), Values(Sound(), 14), Values(Sound(), 15)}),
+                 (QList{std::pair(10, -10), std::pair(19, -19), std::pair(5, -5)}));
         QCOMPARE(View()->UpperWindow()->GetCaret(), 15u);
-    }
-
-    void pasteOfStereoIntoAnEmptyDocumentMakesTheLowerWindow() {
-        Start(Write("stereo.wav", StereoWave(50)));
-        View()->SetSelection(0, 49, 0);
-        Frame()->Action(ID_EDIT_COPY)->trigger();
-        Frame()->Action(ID_FILE_NEW)->trigger();
-        QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("Orvex1"));
-        QVERIFY(!View()->IsStereoLayout());
-        QVERIFY(!Enabled(ID_SAMPLE_PLAY));
-        Frame()->Action(ID_EDIT_PASTE)->trigger();
-        QCOMPARE(Sound().GetFrameCount(), 50u);
-        QVERIFY(View()->IsStereoLayout());
-        QCOMPARE(View()->UpperWindow()->GetCaret(), 49u);
-        QCOMPARE(View()->LowerWindow()->GetCaret(), 49u);
-        // Both windows show the whole sound fitted to the width the layout gave them.
-        QCOMPARE(View()->LowerWindow()->width(), View()->UpperWindow()->width());
-        QCOMPARE(View()->LowerWindow()->GetZoom(), View()->UpperWindow()->GetZoom());
-        QCOMPARE(View()->LowerWindow()->GetFirst(), 0u);
-        QCOMPARE(View()->LowerWindow()->GetLast(), View()->UpperWindow()->GetLast());
-    }
-
-    void reverseChangeSignAndPeakSearchWorkOnTheMarkedRange() {
-        Start(Write("stereo.wav", StereoWave(100)));
-        // Only a caret: Reverse acts on the whole sample.
-        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
-        QCOMPARE(Left(Sound(), 0), int16_t(99));
-        QCOMPARE(Left(Sound(), 99), int16_t(0));
-        // The loudest left value is 99, now at frame 0... the right channel holds -99 there.
+        // Only a caret: Reverse acts on the whole sound; Peak Search finds the loudest frame.
+        Run(ID_SAMPLE_REVERSE);
+        QCOMPARE(Values(Sound(), 0), std::pair(999, -999));
         View()->SetSelection(10, 20, 0);
-        Frame()->Action(ID_SAMPLE_PEAKSEARCH)->trigger();
+        Run(ID_SAMPLE_PEAKSEARCH);
         QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 10u);
-        Frame()->Action(ID_SAMPLE_CHANGESIGN)->trigger();
-        // XOR 0x80 on both bytes of 16-bit values: 89 (0x0059) becomes 0x80D9.
-        QCOMPARE(static_cast<uint16_t>(Left(Sound(), 10)), uint16_t(0x80D9));
-        QCOMPARE(Left(Sound(), 21), int16_t(78));
+        // Change Sign XORs 0x80 into both bytes of each value: 989 (0x03DD) becomes 0x835D.
+        Run(ID_SAMPLE_CHANGESIGN);
+        QCOMPARE(uint16_t(Values(Sound(), 10).first), uint16_t(0x835D));
+        QCOMPARE(Values(Sound(), 21).first, 978);
+        // Stereo pasted into a new empty sound makes its lower window, fitted like the upper.
+        View()->SetSelection(0, 49, 0);
+        Run(ID_EDIT_COPY);
+        Run(ID_FILE_NEW);
+        QVERIFY(!View()->IsStereoLayout() && !Enabled(ID_SAMPLE_PLAY));
+        Run(ID_EDIT_PASTE);
+        QVERIFY(View()->IsStereoLayout());
+        const CWaveformWnd* upper = View()->UpperWindow();
+        const CWaveformWnd* lower = View()->LowerWindow();
+        QCOMPARE((QList<int>{int(lower->GetCaret()), lower->width(), int(lower->GetZoom()),
+                             int(lower->GetLast())}),
+                 (QList<int>{49, upper->width(), int(upper->GetZoom()), int(upper->GetLast())}));
     }
 
-    void undoWhilePlayingStopsPlaybackFirst() {
-        Start(Write("mono.wav", MonoWave(400)));
-        View()->SetSelection(0, 99, 0);
-        Frame()->Action(ID_EDIT_COPY)->trigger();
-        View()->SetCaret(0, 0);
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QVERIFY(Playing());
-        Frame()->Action(ID_EDIT_UNDO)->trigger();
-        QVERIFY(!Playing());
-        QCOMPARE(m_services->devices.log.Live(), 0);
-        QVERIFY(!View()->IsPlayTimerRunning());
-        QCOMPARE(Sound().GetFrameCount(), 100u);
-        QCOMPARE(Frame()->PaneText(1), QStringLiteral("100 bytes"));
-        QVERIFY(Enabled(ID_EDIT_CUT));
+    void twoWindowsOfOneSound() {
+        Start(WriteFile("mono.wav", Wave(400)));
+        COrvexView* first = View();
+        Run(ID_WINDOW_NEW);
+        COrvexView* second = View();
+        QCOMPARE(second->windowTitle(), QStringLiteral("mono.wav:2"));
+        // An edit in one shows in the other: the shorter sound, nothing past its end.
+        second->SetSelection(0, 99, 0);
+        Run(ID_EDIT_DELETE);
+        QCOMPARE(first->UpperWindow()->GetFrameCount(), 300u);
+        QVERIFY(first->UpperWindow()->GetLast() < 300u);
+        QCOMPARE(first->UpperWindow()->GetZoom(), second->UpperWindow()->GetZoom());
+        QCOMPARE(first->windowTitle(), QStringLiteral("mono.wav:1*"));
+        // Closing one asks nothing and keeps the sound, changes and all, in the other.
+        qobject_cast<QMdiSubWindow*>(first->parentWidget())->close();
+        QTRY_COMPARE(Windows(), 1);
+        QVERIFY(Messages().Questions().empty());
+        QCOMPARE(View(), second);
+        QCOMPARE(Sound().Data()[0], uint8_t(100));
+        QVERIFY(second->GetDocument()->IsModified() && second->windowTitle().endsWith('*'));
+        // A left-only Change Sign of a stereo sound flips both channels and redraws both.
+        OpenFile("stereo.wav", Stereo(100));
+        View()->LowerWindow()->HideMarks();
+        View()->SetSelection(0, 99, 1);
+        QTest::qWait(50);
+        const QImage before = Shown(View()->LowerWindow());
+        Run(ID_SAMPLE_CHANGESIGN);
+        QTest::qWait(50);
+        QVERIFY(Shown(View()->LowerWindow()) != before);
+        QCOMPARE(uint16_t(Values(Sound(), 1).second), uint16_t(0x7F7F));  // -1 is 0xFFFF
     }
 
-    void playbackBelongsToTheDocumentAndEveryViewOfItGoesIdleTogether() {
-        Start(Write("mono.wav", MonoWave(400)));
+    void undoOrSaveWhilePlayingStopsPlaybackInEveryWindow() {
+        Start(WriteFile("mono.wav", Wave(400)));
         COrvexView* first = View();
         first->SetSelection(0, 99, 0);
-        Frame()->Action(ID_EDIT_COPY)->trigger();
-        first->SetCaret(0, 0);
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        Frame()->Action(ID_WINDOW_NEW)->trigger();
+        Run(ID_EDIT_COPY);
+        PlayAll();
+        Run(ID_WINDOW_NEW);
         COrvexView* second = View();
-        QVERIFY(second != first);
         // The new window follows the playback it did not start.
-        QVERIFY(first->IsPlayTimerRunning());
         QVERIFY(second->IsPlayTimerRunning());
-        m_services->devices.output->position = 300;
+        Output().position = 300;
         QTRY_COMPARE_WITH_TIMEOUT(second->UpperWindow()->GetPlayCursor(), 300u, 2000);
         QTRY_COMPARE_WITH_TIMEOUT(first->UpperWindow()->GetPlayCursor(), 300u, 2000);
         QVERIFY(!Enabled(ID_EDIT_CUT));
-
-        // Undo in the window that did not start playback stops it in both.
-        Frame()->Action(ID_EDIT_UNDO)->trigger();
-        QVERIFY(!Playing());
-        QCOMPARE(m_services->devices.log.Live(), 0);
-        QVERIFY(!first->IsPlayTimerRunning());
-        QVERIFY(!second->IsPlayTimerRunning());
+        // Undo in the window that did not start it stops it in both, then undoes.
+        Run(ID_EDIT_UNDO);
+        ExpectIdle({first, second});
+        QCOMPARE(Frame()->PaneText(1), QStringLiteral("100 bytes"));
         QCOMPARE(first->UpperWindow()->GetPlayCursor(), 300u);
-        QVERIFY(Enabled(ID_EDIT_CUT));
-        Frame()->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
-        QCOMPARE(View(), first);
-        QVERIFY(Enabled(ID_EDIT_CUT));
-    }
-
-    void savingAsMuLawFromAnotherViewStopsPlaybackEverywhere() {
-        Start(Write("mono.wav", MonoWave(1000)));
-        COrvexView* first = View();
-        first->SetCaret(0, 0);
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        Frame()->Action(ID_WINDOW_NEW)->trigger();
-        COrvexView* second = View();
-        // The save rewrites the 8-bit sound as 16-bit: the device must let go of it first.
+        // Saving as mu-law rewrites the 8-bit sound as 16-bit: the device must let go first.
+        Activate(first);
+        PlayAll();
+        Activate(second);
         second->GetDocument()->SetPathName(QString::fromStdString(m_dir->File("mono.au")));
-        QVERIFY(Enabled(ID_FILE_SAVE));
-        Frame()->Action(ID_FILE_SAVE)->trigger();
-        QVERIFY(m_services->messages.Shown().empty());
+        Run(ID_FILE_SAVE);
+        QVERIFY(Messages().Shown().empty());
         QCOMPARE(Sound().GetBits(), 16u);
-        QVERIFY(!Playing());
-        QCOMPARE(m_services->devices.log.Live(), 0);
-        QVERIFY(!first->IsPlayTimerRunning());
-        QVERIFY(!second->IsPlayTimerRunning());
-        QVERIFY(Enabled(ID_SAMPLE_CONVERT));
-        // The completion the reset posted never arrives to close a new playback.
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
+        ExpectIdle({first, second});
+        // The completion the stop posted never arrives to end a new playback.
+        Run(ID_SAMPLE_PLAY);
         QTest::qWait(20);
-        QVERIFY(Playing());
-        QVERIFY(first->IsPlayTimerRunning());
+        QVERIFY(Playing() && first->IsPlayTimerRunning());
     }
 
-    void playThatCannotOpenTheDeviceLeavesTheViewIdle() {
-        Start(Write("mono.wav", MonoWave(100)));
-        m_services->devices.openResult = kAudioAllocated;
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QVERIFY(!Playing());
-        QVERIFY(!View()->IsPlayTimerRunning());
-        QVERIFY(!View()->GetDocument()->IsCursorFollowingPlayback());
-        QVERIFY(Enabled(ID_EDIT_CUT));
-        QVERIFY(m_services->messages.Shown().empty());
-        m_services->devices.openResult = kAudioOk;
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QVERIFY(Playing());
-    }
-
-    void aDeviceThatFailsPutsTheViewsIdleWithoutAMessage() {
-        Start(Write("mono.wav", MonoWave(1000)));
-        Frame()->Action(ID_WINDOW_NEW)->trigger();
-        COrvexView* second = View();
-        View()->SetCaret(0, 0);
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QVERIFY(Playing());
-        m_services->devices.output->position = 400;
-        QTRY_COMPARE_WITH_TIMEOUT(second->UpperWindow()->GetPlayCursor(), 400u, 2000);
-        m_services->devices.output->Fail();
-        QTRY_VERIFY_WITH_TIMEOUT(!Playing(), 2000);
-        QVERIFY(!View()->GetDocument()->IsCursorFollowingPlayback());
-        for (COrvexView* view : View()->GetDocument()->Views()) {
-            QVERIFY(!view->IsPlayTimerRunning());
-            QCOMPARE(view->UpperWindow()->GetPlayCursor(), 400u);  // not the end of the range
+    void devicesThatFailLeaveTheWindowsIdleWithoutAMessage() {
+        Start(WriteFile("mono.wav", Wave(1000)));
+        Run(ID_WINDOW_NEW);
+        // A device that will not open, or will not take the block: nothing plays.
+        FakeAudioBackend& devices = m_services->devices;
+        for (uint32_t* result : {&devices.openResult, &devices.writeResult}) {
+            *result = result == &devices.openResult ? kAudioAllocated : kAudioError;
+            Run(ID_SAMPLE_PLAY);
+            QVERIFY(!View()->GetDocument()->IsCursorFollowingPlayback());
+            ExpectIdle(View()->GetDocument()->Views());
+            *result = kAudioOk;
         }
-        QVERIFY(Enabled(ID_EDIT_CUT));
-        QCOMPARE(m_services->devices.log.Live(), 0);
-
-        // A device that does not take the block: nothing plays, nothing moves.
-        m_services->devices.writeResult = kAudioError;
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QVERIFY(!Playing());
-        QVERIFY(!View()->IsPlayTimerRunning());
-        QCOMPARE(View()->UpperWindow()->GetPlayCursor(), 400u);
-        QVERIFY(Enabled(ID_EDIT_CUT));
-        QCOMPARE(m_services->devices.log.Live(), 0);
-        QVERIFY(m_services->messages.Shown().empty());
-        m_services->devices.writeResult = kAudioOk;
-        Frame()->Action(ID_SAMPLE_PLAY)->trigger();
-        QVERIFY(Playing());
+        // One that fails while playing leaves the cursors where it stopped.
+        PlayAll();
+        Output().position = 400;
+        QTRY_COMPARE_WITH_TIMEOUT(View()->UpperWindow()->GetPlayCursor(), 400u, 2000);
+        Output().Fail();
+        QTRY_VERIFY_WITH_TIMEOUT(!Playing(), 2000);
+        ExpectIdle(View()->GetDocument()->Views());
+        for (COrvexView* view : View()->GetDocument()->Views())
+            QCOMPARE(view->UpperWindow()->GetPlayCursor(), 400u);
+        QVERIFY(Messages().Shown().empty());
+        PlayAll();
     }
 
-    void closeAllClosesEveryWindowWithoutAsking() {
-        Start(Write("one.wav", MonoWave(100)));
-        m_app->OpenDocumentFile(Write("two.wav", MonoWave(100)));
-        Frame()->Action(ID_WINDOW_NEW)->trigger();
-        QCOMPARE(Frame()->MdiArea()->subWindowList().size(), 3);
-        QCOMPARE(View()->windowTitle(), QStringLiteral("two.wav:2"));
-        Frame()->Action(ID_WINDOW_CLOSEALL)->trigger();
-        QCOMPARE(Frame()->MdiArea()->subWindowList().size(), 0);
-        QVERIFY(m_services->messages.Shown().empty());
-        QCOMPARE(Frame()->PaneText(1), QStringLiteral("----"));
-        QVERIFY(!Enabled(ID_EDIT_COPY));
-    }
-
-    void tileAndResizeRepaintEveryChildWindowWhole() {
+    void windowLayoutsKeepEveryWindowWholeAndInside() {
         static int recursive = 0;
         const QtMessageHandler previous =
             qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
-                if (text.contains(QStringLiteral("Recursive repaint")))
-                    ++recursive;
+                recursive += text.contains(QStringLiteral("Recursive repaint"));
             });
-        Start(Write("stereo.wav", StereoWave(2000)));
-        m_app->OpenDocumentFile(Write("mono.wav", MonoWave(300)));
+        Start(WriteFile("stereo.wav", Stereo(2000)));
+        OpenFile("mono.wav", Wave(300));
         Frame()->resize(1200, 860);
-        Frame()->Action(ID_WINDOW_TILE_HORZ)->trigger();
+        Run(ID_WINDOW_TILE_HORZ);
         // Laying out the window behind leaves the active one's figures in the status bar.
-        QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("mono.wav"));
         QCOMPARE(Frame()->PaneText(1), QStringLiteral("300 bytes"));
+        // The other one's corner dragged outward, nearly to the workspace's corner: the ruler,
+        // the scroll bar and both waveforms reach its new right edge, painted.
         QMdiSubWindow* sub = Frame()->MdiArea()->subWindowList(QMdiArea::CreationOrder).first();
         Frame()->MdiArea()->setActiveSubWindow(sub);
-        // Its corner dragged outward, nearly to the workspace's corner.
         const QRect area = Frame()->MdiArea()->viewport()->rect();
-        QVERIFY(sub->width() < area.width() - 20);
         sub->setGeometry(0, 0, area.width() - 20, area.height() - 20);
         QTest::qWait(50);
         auto* view = qobject_cast<COrvexView*>(sub->widget());
         const QImage shot = Shown(view);
         qInstallMessageHandler(previous);
         QCOMPARE(recursive, 0);
-        // The ruler, the scroll bar and both waveforms reach the view's new right edge.
         const int right = view->width() - 6;
-        QCOMPARE(view->Ruler()->geometry().right(), right);
-        QCOMPARE(view->ScrollBar()->geometry().right(), right);
-        const QColor base = view->UpperWindow()->palette().color(QPalette::Base);
+        QCOMPARE(
+            std::pair(view->Ruler()->geometry().right(), view->ScrollBar()->geometry().right()),
+            std::pair(right, right));
         for (CWaveformWnd* w : {view->UpperWindow(), view->LowerWindow()}) {
-            QCOMPARE(w->geometry().right(), view->width() - 8);
-            // The top rows of a quiet sound are the waveform's background, edge to edge.
-            for (int x : {w->geometry().left() + 1, w->geometry().right() - 1})
-                QCOMPARE(shot.pixelColor(x, w->geometry().top() + 2), base);
+            QCOMPARE(w->geometry().right(), right - 2);
+            QCOMPARE(shot.pixelColor(w->geometry().right() - 1, w->geometry().top() + 2),
+                     w->palette().color(QPalette::Base));
         }
-        const QColor face = view->Ruler()->palette().color(QPalette::Button);
-        QCOMPARE(shot.pixelColor(view->Ruler()->geometry().right() - 3,
-                                 view->Ruler()->geometry().bottom() - 2),
-                 face);
+        // Each channel sits in a sunken frame of its own: the same edge below either.
+        const int below = view->UpperWindow()->geometry().bottom(), x = 20;
+        for (int k : {1, 2})
+            QCOMPARE(shot.pixel(x, view->LowerWindow()->geometry().bottom() + k),
+                     shot.pixel(x, below + k));
+        // Many windows stay inside the workspace, cascaded ones big enough to use.
+        for (int i = 0; i < 7; ++i) Run(ID_WINDOW_NEW);
+        Run(ID_WINDOW_CASCADE);
+        for (QMdiSubWindow* s : Frame()->MdiArea()->subWindowList())
+            QVERIFY(area.contains(s->geometry()) && s->width() >= 300 && s->height() >= 200);
+        Run(ID_WINDOW_CLOSEALL);  // without asking
+        QVERIFY(Windows() == 0 && Messages().Questions().empty());
+        QCOMPARE(Frame()->PaneText(1), QStringLiteral("----"));
     }
 
-    void cascadeTileAndNewWindowsStayUsableAndInsideTheWorkspace() {
-        Start(Write("one.wav", MonoWave(300)));
-        for (int i = 0; i < 7; ++i) Frame()->Action(ID_WINDOW_NEW)->trigger();
-        const QRect area = Frame()->MdiArea()->viewport()->rect();
-        for (QMdiSubWindow* sub : Frame()->MdiArea()->subWindowList())
-            QVERIFY2(area.contains(sub->geometry()), qPrintable(sub->windowTitle()));
-        Frame()->Action(ID_WINDOW_CASCADE)->trigger();
-        for (QMdiSubWindow* sub : Frame()->MdiArea()->subWindowList()) {
-            QVERIFY(sub->width() >= 300);
-            QVERIFY(sub->height() >= 200);
-        }
-        Frame()->Action(ID_WINDOW_TILE_HORZ)->trigger();
-        for (QMdiSubWindow* sub : Frame()->MdiArea()->subWindowList())
-            QVERIFY(area.contains(sub->geometry()));
-    }
-
-    void everyViewOfASoundShowsItsChange() {
-        Start(Write("mono.wav", MonoWave(400)));
-        COrvexView* first = View();
-        Frame()->Action(ID_WINDOW_NEW)->trigger();
-        COrvexView* second = View();
-        second->SetSelection(0, 99, 0);
-        Frame()->Action(ID_EDIT_DELETE)->trigger();
-        QCOMPARE(Sound().GetFrameCount(), 300u);
-        // The other window shows the shorter sound, no frame of it past the end.
-        QVERIFY(first->UpperWindow()->GetLast() < 300u);
-        QCOMPARE(first->UpperWindow()->GetZoom(), second->UpperWindow()->GetZoom());
-        QCOMPARE(first->windowTitle(), QStringLiteral("mono.wav:1*"));
-        // A left-only Change Sign of a stereo sound flips both channels and redraws both.
-        m_app->OpenDocumentFile(Write("stereo.wav", StereoWave(100)));
-        View()->LowerWindow()->HideMarks();
-        View()->SetSelection(0, 99, 1);
-        uint32_t from = 0, to = 0;
-        int selector = 0;
-        View()->GetMarkedRange(from, to, selector);
-        QCOMPARE(selector, 1);
-        QTest::qWait(50);
-        const QImage before = Shown(View()->LowerWindow());
-        Frame()->Action(ID_SAMPLE_CHANGESIGN)->trigger();
-        QTest::qWait(50);
-        QVERIFY(Shown(View()->LowerWindow()) != before);
-    }
-
-    void saveAfterSaveAsWritesTheNewFileAndLeavesTheOldOne() {
-        const QString song = Write("song.wav", MonoWave(64));
+    void saveAsThenSaveWritesTheNewFileByItsExtension() {
+        const QString song = WriteFile("song.wav", Wave(64));
         const std::vector<uint8_t> original = ReadBytes(song.toStdString());
+        const std::vector<uint8_t> frames(original.end() - 64, original.end());
+        auto tail = [](const std::string& path) {
+            const std::vector<uint8_t> bytes = ReadBytes(path);
+            return std::vector<uint8_t>(bytes.end() - std::min<size_t>(64, bytes.size()),
+                                        bytes.end());
+        };
         Start(song);
-        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
+        Run(ID_SAMPLE_REVERSE);
         AnswerFileDialog(QString::fromStdString(m_dir->File("copy.wav")));
-        Frame()->Action(ID_FILE_SAVE_AS)->trigger();
-        QCOMPARE(View()->windowTitle(), QStringLiteral("copy.wav"));
+        Run(ID_FILE_SAVE_AS);
         QCOMPARE(Frame()->windowTitle(), QStringLiteral("Orvex - copy.wav"));
-        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
+        Run(ID_SAMPLE_REVERSE);
         QCOMPARE(View()->windowTitle(), QStringLiteral("copy.wav*"));
-        Frame()->Action(ID_FILE_SAVE)->trigger();
+        Run(ID_FILE_SAVE);
         QCOMPARE(View()->windowTitle(), QStringLiteral("copy.wav"));
         QCOMPARE(ReadBytes(song.toStdString()), original);
-        // Reversed twice: the copy holds the original sound (its last 64 bytes).
-        const std::vector<uint8_t> copy = ReadBytes(m_dir->File("copy.wav"));
-        QCOMPARE(std::vector<uint8_t>(copy.end() - 64, copy.end()),
-                 std::vector<uint8_t>(original.end() - 64, original.end()));
-        QVERIFY(m_services->messages.Shown().empty());
+        QCOMPARE(tail(m_dir->File("copy.wav")), frames);  // reversed twice
+        QVERIFY(Messages().Shown().empty());
     }
 
-    void closingAModifiedSoundAsksToSaveIt() {
-        const QString path = Write("mono.wav", MonoWave(100));
-        const std::vector<uint8_t> original = ReadBytes(path.toStdString());
-        RecordingMessageSink& sink = m_services->messages;
-        Start(path);
-        QVERIFY(!View()->GetDocument()->IsModified());
-        Frame()->Action(ID_FILE_CLOSE)->trigger();  // unchanged: no question
-        QVERIFY(sink.Questions().empty());
-        QTRY_COMPARE(Frame()->MdiArea()->subWindowList().size(), 0);
-
-        const std::vector<std::string> asked{"Save changes to mono.wav?"};
-        m_app->OpenDocumentFile(path);
-        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
-        QVERIFY(View()->GetDocument()->IsModified());
-        // Cancel keeps everything open, whichever way the close came.
-        sink.SetSaveAnswer(SaveChoice::kCancel);
-        Frame()->Action(ID_FILE_CLOSE)->trigger();
-        QVERIFY(!Frame()->CloseAll());
-        QVERIFY(!Frame()->close());
-        QCOMPARE(sink.Questions().size(), size_t(3));
-        QCOMPARE(sink.Questions()[0], asked[0]);
-        QTest::qWait(20);
-        QCOMPARE(Frame()->MdiArea()->subWindowList().size(), 1);
-        QCOMPARE(ReadBytes(path.toStdString()), original);
-
-        // Save writes the file and closes; the saved sound asks nothing more.
-        sink.Clear();
-        sink.SetSaveAnswer(SaveChoice::kSave);
-        Frame()->Action(ID_FILE_CLOSE)->trigger();
-        QCOMPARE(sink.Questions(), asked);
-        QTRY_COMPARE(Frame()->MdiArea()->subWindowList().size(), 0);
-        QCOMPARE(ReadBytes(path.toStdString()).back(), uint8_t(0));  // reversed
-
-        // Discard closes without writing; after a save nothing is asked.
-        sink.Clear();
-        m_app->OpenDocumentFile(path);
-        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
-        Frame()->Action(ID_FILE_SAVE)->trigger();
-        QVERIFY(!View()->GetDocument()->IsModified());
-        const std::vector<uint8_t> saved = ReadBytes(path.toStdString());
-        Frame()->Action(ID_SAMPLE_REVERSE)->trigger();
-        sink.SetSaveAnswer(SaveChoice::kDiscard);
-        QVERIFY(Frame()->CloseAll());
-        QCOMPARE(sink.Questions(), asked);
-        QCOMPARE(Frame()->MdiArea()->subWindowList().size(), 0);
-        QCOMPARE(ReadBytes(path.toStdString()), saved);
-    }
-
-    void recentFilesKeepTheFourNewest() {
-        Start();
-        for (const char* name : {"1.wav", "2.wav", "3.wav", "4.wav", "5.wav"})
-            m_app->OpenDocumentFile(Write(name, MonoWave(10)));
-        const QStringList recent = Frame()->RecentFiles();
-        QCOMPARE(recent.size(), 4);
-        QVERIFY(recent[0].endsWith(QStringLiteral("/5.wav")));
-        QVERIFY(recent[3].endsWith(QStringLiteral("/2.wav")));
-        QCOMPARE(QString::fromStdString(
-                     m_services->settings.GetString("Recent File List", "File1").value_or("")),
-                 recent[0]);
-        // A new run reads the list back.
-        m_app.reset();
-        Start();
-        QCOMPARE(Frame()->RecentFiles(), recent);
-    }
-
-    void toolbarStateIsSavedAndRestored() {
-        Start();
-        Frame()->addToolBar(Qt::LeftToolBarArea, Frame()->UtilitiesToolBar());
-        Frame()->close();
-        m_app.reset();
-        Start();
-        QCOMPARE(Frame()->toolBarArea(Frame()->UtilitiesToolBar()), Qt::LeftToolBarArea);
-        QCOMPARE(Frame()->toolBarArea(Frame()->MainToolBar()), Qt::TopToolBarArea);
-    }
-
-    void saveAsWritesByTheTypedExtension() {
-        Start(Write("song.wav", MonoWave(64)));
+    void saveAsTxtWritesTheFramesAlone() {
+        Start(WriteFile("song.wav", Wave(64)));
+        // Raw data whatever type the dialog showed.
         AnswerFileDialog(QString::fromStdString(m_dir->File("song.txt")));
-        Frame()->Action(ID_FILE_SAVE_AS)->trigger();
-        // Raw data whatever type entry the dialog showed: the bytes alone.
+        Run(ID_FILE_SAVE_AS);
         const std::vector<uint8_t> raw = ReadBytes(m_dir->File("song.txt"));
         QCOMPARE(raw.size(), size_t(64));
         QCOMPARE(raw[63], uint8_t(63));
-        QCOMPARE(View()->GetDocument()->GetTitle(), QStringLiteral("song.txt"));
         QVERIFY(View()->GetDocument()->GetPathName().endsWith(QStringLiteral("song.txt")));
-        QVERIFY(m_services->messages.Shown().empty());
+        QVERIFY(Messages().Shown().empty());
+    }
+
+    void closingAModifiedSoundAsksToSaveIt() {
+        const QString path = WriteFile("mono.wav", Wave(100));
+        const std::vector<uint8_t> original = ReadBytes(path.toStdString());
+        Start(path);
+        Run(ID_FILE_CLOSE);  // unchanged: no question
+        QTRY_COMPARE(Windows(), 0);
+        const std::vector<std::string> asked{"Save changes to mono.wav?"};
+        m_app->OpenDocumentFile(path);
+        Run(ID_SAMPLE_REVERSE);
+        // Cancel keeps everything open, whichever way the close came.
+        Messages().SetSaveAnswer(SaveChoice::kCancel);
+        Run(ID_FILE_CLOSE);
+        QVERIFY(!Frame()->CloseAll());
+        QVERIFY(!Frame()->close());
+        QCOMPARE(Messages().Questions(), (std::vector<std::string>(3, asked[0])));
+        QTest::qWait(20);
+        QCOMPARE(Windows(), 1);
+        QCOMPARE(ReadBytes(path.toStdString()), original);
+        // Save writes the file and closes.
+        Messages().Clear();
+        Messages().SetSaveAnswer(SaveChoice::kSave);
+        Run(ID_FILE_CLOSE);
+        QCOMPARE(Messages().Questions(), asked);
+        QTRY_COMPARE(Windows(), 0);
+        QCOMPARE(ReadBytes(path.toStdString()).back(), uint8_t(0));  // reversed
+        // Discard closes without writing; a saved sound asks nothing.
+        Messages().Clear();
+        m_app->OpenDocumentFile(path);
+        Run(ID_SAMPLE_REVERSE);
+        Run(ID_FILE_SAVE);
+        const std::vector<uint8_t> saved = ReadBytes(path.toStdString());
+        Run(ID_SAMPLE_REVERSE);
+        Messages().SetSaveAnswer(SaveChoice::kDiscard);
+        QVERIFY(Frame()->CloseAll());
+        QCOMPARE(Messages().Questions(), asked);
+        QCOMPARE(ReadBytes(path.toStdString()), saved);
+    }
+
+    void recentFilesKeepTheFourNewestAcrossARestart() {
+        // A stored list with a gap: the gap is skipped, and closed when the list is stored again.
+        m_services->settings.SetString("Recent File List", "File1", "/old/one.au");
+        m_services->settings.SetString("Recent File List", "File2", "");
+        m_services->settings.SetString("Recent File List", "File3", "/old/three.voc");
+        Start();
+        QCOMPARE(Frame()->RecentFiles(), (QStringList{"/old/one.au", "/old/three.voc"}));
+        for (const char* name : {"1.wav", "2.wav", "3.wav", "", "2.wav", "4.wav"}) {
+            if (*name == 0)
+                QVERIFY(Frame()->CloseAll());  // an open file opens again only once closed
+            else
+                m_app->OpenDocumentFile(WriteFile(name, Wave(10)));
+        }
+        const QStringList recent = Frame()->RecentFiles();
+        QStringList names;
+        for (const QString& path : recent) names << QFileInfo(path).fileName();
+        QCOMPARE(names, (QStringList{"4.wav", "2.wav", "3.wav", "1.wav"}));
+        QVERIFY(!m_services->settings.GetValue("Recent File List", "File5"));
+        Restart();
+        QCOMPARE(Frame()->RecentFiles(), recent);
     }
 
     void aSecondProcessHandsItsFileToTheRunningEditor() {
 #ifdef ORVEX_EXECUTABLE
         const QString server =
             QStringLiteral("orvex-test-%1").arg(QCoreApplication::applicationPid());
-        Start(QString(), server);
-        const QString path = Write("handed over.wav", MonoWave(77));
+        QVERIFY(StartEditor(m_services->services, QString(), server));
+        const QString path = WriteFile("handed over.wav", Wave(77));
         QProcess second;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("ORVEX_INSTANCE_NAME"), server);
@@ -815,10 +678,10 @@ private slots:
                           m_services->devices};
         const QString server =
             QStringLiteral("orvex-test-modal-%1").arg(QCoreApplication::applicationPid());
-        StartWith(services, QString(), server);
+        QVERIFY(StartEditor(services, QString(), server));
         const QString request = QString::fromStdString(m_dir->File("no such file.wav")) + '\n' +
-                                Write("empty.wav", {}) + '\n' + Write("good.wav", MonoWave(50)) +
-                                '\n';
+                                WriteFile("empty.wav", {}) + '\n' +
+                                WriteFile("good.wav", Wave(50)) + '\n';
         QLocalSocket client;
         client.connectToServer(server);
         QVERIFY(client.waitForConnected(5000));
@@ -831,6 +694,370 @@ private slots:
         QCOMPARE(modal.Texts(),
                  (std::vector<std::string>{"Error - Couldn't open as Wave!", "Couldn't open file",
                                            "This File is NOT a wave file"}));
+    }
+
+    // ---- The properties window ----
+
+    void propertiesFollowTheActiveViewUntilItCloses() {
+        Start();
+        QWidget* window = Frame()->Properties();
+        QVERIFY(!Enabled(ID_EDIT_PROPERTIES));
+        COrvexView* a = OpenFile("a.wav", Wave(1000, 1, 8, 22050));
+        COrvexView* b = OpenFile("b.wav", Wave(500, 2, 16, 44100));
+        QCOMPARE(Sheet()->BoundView(), b);
+        QVERIFY(On(Format(), "103")->isChecked() && On(Format(), "1055")->isChecked());
+        QCOMPARE(Text(Format(), "1148"), QStringLiteral("44100 Hz 16-Bit Stereo"));
+        Activate(a);
+        QCOMPARE(Sheet()->FormatPage()->Buffer(), &a->Buffer());
+        QCOMPARE(Text(Format(), "1001"), QStringLiteral("22050 Hz"));
+        QCOMPARE(Text(Format(), "1003"), QStringLiteral("21 Kb/sec"));
+        // Only the bound view's marks reach the View page.
+        b->SetSelection(10, 20, 0);
+        a->SetSelection(30, 40, 0);
+        QCOMPARE(Text(ViewPage(), "1100"), QStringLiteral("30"));
+        // Hidden by its close box it stays hidden for the next sample; Properties shows it.
+        window->close();
+        Activate(b);
+        QVERIFY(Sheet()->BoundView() == b && !window->isVisible());
+        Run(ID_EDIT_PROPERTIES);
+        QVERIFY(window->isVisible());
+        // Working in the window leaves the view's selection in sight.
+        b->SetSelection(5, 50, 0);
+        QApplication::setActiveWindow(Frame());
+        b->setFocus(Qt::OtherFocusReason);
+        QApplication::setActiveWindow(window);
+        QVERIFY(b->UpperWindow()->HasSelection());
+        // Another view closing changes nothing; the last one leaves the pages bound to none.
+        qobject_cast<QMdiSubWindow*>(a->parentWidget())->close();
+        QCoreApplication::processEvents();
+        QCOMPARE(Sheet()->BoundView(), b);
+        Frame()->CloseAll();
+        QCoreApplication::processEvents();
+        QVERIFY(!window->isVisible() && !Enabled(ID_EDIT_PROPERTIES));
+        QVERIFY(Sheet()->BoundView() == nullptr && Sheet()->FormatPage()->Buffer() == nullptr &&
+                Sheet()->InformationPage()->Buffer() == nullptr &&
+                Sheet()->ViewPage()->View() == nullptr);
+        Type(On<QLineEdit>(Info(), "1047"), QStringLiteral("x"));  // reaches no sound
+        On(Format(), "1055")->click();
+        On<QPushButton>(ViewPage(), "1063")->click();
+        OpenFile("c.wav", Wave(100));  // a new sample shows the window again
+        QVERIFY(window->isVisible());
+    }
+
+    void formatPageRelabelsRevertsAndConverts() {
+        Start();
+        COrvexView* view = OpenFile("a.wav", Wave(1000, 1, 8, 22050));
+        SampleBuffer& sound = view->Buffer();
+        const std::vector<uint8_t> bytes = Bytes(sound);
+        view->SetSelection(100, 199, 0);
+        // Relabelled as 16-bit: the same bytes, half the frames, the marks on the same bytes.
+        On(Format(), "1055")->click();
+        QCOMPARE(sound.GetFrameCount(), 500u);
+        QCOMPARE(Marked(view), std::pair(50u, 99u));
+        QCOMPARE(Frame()->PaneText(2), QStringLiteral("16 Bit"));
+        QCOMPARE(Text(ViewPage(), "1100"), QStringLiteral("50"));
+        On(Format(), "1055")->click();  // the width already chosen: nothing
+        QCOMPARE(sound.GetFrameCount(), 500u);
+        On(Format(), "1054")->click();
+        QCOMPARE(Marked(view), std::pair(100u, 198u));
+        Type(On<QComboBox>(Format(), "1001")->lineEdit(), QStringLiteral("44100"));
+        QCOMPARE(Frame()->PaneText(3), QStringLiteral("44100 Hz"));
+        On(Format(), "103")->click();  // stereo
+        QVERIFY(view->IsStereoLayout());
+        QCOMPARE(Text(Format(), "1003"), QStringLiteral("86 Kb/sec"));
+        // A frequency past 50000 is refused when entered; what was taken while typing stays.
+        QLineEdit* frequency = On<QComboBox>(Format(), "1001")->lineEdit();
+        Type(frequency, QStringLiteral("60000"));
+        QTest::keyClick(frequency, Qt::Key_Return);
+        QCOMPARE(std::pair(frequency->text(), sound.GetFrequency()),
+                 std::pair(QStringLiteral("6000 Hz"), 6000u));
+        QCOMPARE(Messages().Texts(),
+                 std::vector<std::string>{"The frequency must be a number from 1 to 50000 Hz."});
+        // Revert goes back to the format the file had, the bytes untouched.
+        On<QPushButton>(Format(), "1057")->click();
+        QCOMPARE(sound.FormatRef(), SampleFormat(22050, false, false));
+        QCOMPARE(Bytes(sound), bytes);
+        QVERIFY(!view->IsStereoLayout());
+        QCOMPARE(Text(Format(), "1001"), QStringLiteral("22050 Hz"));
+        // Convert resamples, and the result is what Revert goes back to.
+        Type(On<QComboBox>(Format(), "1001")->lineEdit(), QStringLiteral("11025 Hz"));
+        On<QPushButton>(Format(), "1058")->click();
+        QCOMPARE(sound.GetFrameCount(), 500u);
+        QCOMPARE(Text(Format(), "1148"), QStringLiteral("11025 Hz 8-Bit Mono"));
+        On<QPushButton>(Format(), "1057")->click();
+        QCOMPARE(sound.GetFrequency(), 11025u);
+        // A named quality sets the whole format; one that matches none names none.
+        SampleRatePresets presets(m_services->settings);
+        presets.Frequency = 44100;
+        presets.Channels = 2;
+        presets.Bits = 16;
+        QVERIFY(presets.Save("CD"));
+        Restart();
+        view = OpenFile("b.wav", Wave(1000, 1, 8, 22050));
+        auto* quality = On<QComboBox>(Format(), "1053");
+        QCOMPARE(Items(quality), QStringList{"CD"});
+        emit quality->textActivated(QStringLiteral("CD"));
+        QCOMPARE(view->Buffer().FormatRef(), SampleFormat(44100, true, true));
+        QCOMPARE(Text(Format(), "1003"), QStringLiteral("172 Kb/sec"));
+        On(Format(), "102")->click();
+        QCOMPARE(quality->currentText(), QString());
+    }
+
+    void viewPageShowsAndSetsTheMarksInUnits() {
+        Start();
+        COrvexView* view = OpenFile("a.wav", Wave(40000, 2, 16, 22050));
+        auto* left = On<QLineEdit>(ViewPage(), "1100");
+        auto* right = On<QLineEdit>(ViewPage(), "1101");
+        auto shown = [&] {
+            return QStringList{left->text(), right->text(), Text(ViewPage(), "1098")};
+        };
+        // Samples, bytes (4 a frame, each end at its frame's first byte) and seconds; a caret
+        // shows alone.
+        for (const auto& [unit, from, to] :
+             {std::tuple("1102", "100", "199"), {"1103", "400", "796"}, {"1006", "0.00", "0.01"}}) {
+            view->SetSelection(100, 199, 0);
+            On(ViewPage(), unit)->click();
+            QCOMPARE(shown(), QStringList({from, to, "Left:"}));
+            view->SetCaret(100, 0);
+            QCOMPARE(shown(), QStringList({from, "", "Cursor:"}));
+        }
+        // Typed values are taken in the unit and clipped to the sound.
+        view->SetSelection(100, 199, 0);
+        On(ViewPage(), "1103")->click();
+        Type(left, QStringLiteral("600"));
+        QCOMPARE(Marked(view), std::pair(150u, 199u));
+        Type(right, QStringLiteral("999999"));
+        QCOMPARE(Marked(view), std::pair(150u, 39999u));
+        On(ViewPage(), "1006")->click();
+        Type(left, QStringLiteral("0.01"));
+        QCOMPARE(Marked(view).first, 220u);
+        On(ViewPage(), "1102")->click();
+        Type(right, QStringLiteral("300"));
+        Type(left, QStringLiteral("500"));  // past the right end: the left end goes there
+        QCOMPARE(Marked(view).first, 300u);
+        // The arrows step one sample and go back to 0.
+        view->SetSelection(220, 300, 0);
+        auto* arrows = On<CUpDown>(ViewPage(), "1106");
+        arrows->Step(1);
+        QCOMPARE(Marked(view).first, 221u);
+        QCOMPARE(std::pair(arrows->Position(), left->text()), std::pair(0, QStringLiteral("221")));
+        // Scale goes to the view, and the view's own zoom comes back.
+        auto* scale = On<QLineEdit>(ViewPage(), "1059");
+        Type(scale, QStringLiteral("10"));
+        QCOMPARE(view->UpperWindow()->GetZoom(), 10u);
+        QCOMPARE(Frame()->PaneText(5), QStringLiteral("10:1"));
+        On<QPushButton>(ViewPage(), "1063")->click();
+        QCOMPARE(std::pair(view->UpperWindow()->GetZoom(), scale->text()),
+                 std::pair(1u, QStringLiteral("1:1")));
+        view->ZoomAll();
+        QCOMPARE(scale->text(), QStringLiteral("%1:1").arg(view->UpperWindow()->GetZoom()));
+    }
+
+    void displayStyleFromTheMenuOrTheViewPageIsRemembered() {
+        Start();
+        QCOMPARE(Checked(), QStringLiteral("0000"));  // no window, no style
+        COrvexView* first = OpenFile("a.wav", Wave(2500, 2));
+        QCOMPARE(std::pair(Style(first), Checked()), std::pair(0, QStringLiteral("1000")));
+        StyleMenu()[kStylePeaks]->trigger();
+        QCOMPARE(std::pair(Style(first), Checked()), std::pair(3, QStringLiteral("0001")));
+        QVERIFY(On(ViewPage(), "1074")->isChecked());
+        QCOMPARE(m_services->settings.GetNumber(kOrvexKey, "DisplayStyle"),
+                 std::optional<uint32_t>(kStylePeaks));
+        // A new window starts in the last choice; Bars on its View page leaves the first alone,
+        // and the menu follows the active window.
+        COrvexView* second = OpenFile("b.wav", Wave(2500, 2));
+        QCOMPARE(Style(second), int{kStylePeaks});
+        On(ViewPage(), "1062")->click();
+        QCOMPARE(std::pair(Style(second), Checked()), std::pair(2, QStringLiteral("0010")));
+        Activate(first);
+        QCOMPARE(std::pair(Style(first), Checked()), std::pair(3, QStringLiteral("0001")));
+        QVERIFY(On(ViewPage(), "1074")->isChecked());
+        Frame()->Properties()->move(-20000, 30000);  // off every screen: brought back after
+        Restart();
+        QVERIFY(QGuiApplication::screenAt(Frame()->Properties()->pos()) != nullptr);
+        QCOMPARE(Style(OpenFile("c.wav", Wave(100))), int{kStyleBars});
+    }
+
+    void informationTextsReachTheSoundAndItsFile() {
+        Start();
+        COrvexView* view = OpenFile("a.wav", Wave(100));
+        view->Buffer().SetInfo(kInfoArtist, "Someone");
+        Activate(OpenFile("b.wav", Wave(100)));
+        Activate(view);
+        QCOMPARE(Text(Info(), "1048"), QStringLiteral("Someone"));
+        QTest::keyClicks(On<QLineEdit>(Info(), "1047"), QStringLiteral("Ab"));
+        QCOMPARE(view->Buffer().Info(kInfoName), std::string("Ab"));
+        QVERIFY(view->parentWidget()->windowTitle().endsWith(QLatin1Char('*')));
+        QTest::keyClick(On<QLineEdit>(Info(), "1047"), Qt::Key_Backspace);
+        Type(On<QLineEdit>(Info(), "1050"), QStringLiteral("(c) 2026"));
+        // Saved and opened again, the texts come back.
+        const QString path = QString::fromStdString(m_dir->File("saved.wav"));
+        QVERIFY(view->GetDocument()->OnSaveDocument(path) && Frame()->CloseAll());
+        QCOMPARE(Sheet()->BoundView(), m_app->OpenDocumentFile(path));
+        QCOMPARE((QStringList{Text(Info(), "1047"), Text(Info(), "1048"), Text(Info(), "1050")}),
+                 (QStringList{"A", "Someone", "(c) 2026"}));
+    }
+
+    // ---- Mixers ----
+
+    void mixerRowsOfferTheSampleWindowsAndKeysAddAndRemoveThem() {
+        Start();
+        OpenRaw("a.wav", {1, 2, 3});
+        OpenRaw("b.wav", {4, 5});
+        const std::initializer_list<int> mixing = {ID_MIXER_MIX, ID_MIXER_REMOVEENDPADDING,
+                                                   ID_MIXER_ADDINPUT, ID_MIXER_REMOVEINPUT,
+                                                   ID_EDIT_DELETE};
+        CMixerView* mixer = NewMixer();
+        QCOMPARE(Frame()->windowTitle(), QStringLiteral("Orvex - Mixer1"));
+        QCOMPARE(EnabledOf(mixing), QStringLiteral("++++-"));
+        QCOMPARE(Items(mixer->RowList(1)), (QStringList{"a.wav", "b.wav"}));
+        QCOMPARE(mixer->RowList(1)->currentIndex(), -1);
+        // Its commands only while a mixer is active.
+        Frame()->MdiArea()->activatePreviousSubWindow();
+        QCOMPARE(EnabledOf(mixing), QStringLiteral("----+"));
+        Frame()->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(mixer->parentWidget()));
+        // Ins adds an input at the selected row; the chosen sample moves down with its row.
+        Choose(mixer, 0, "a.wav");
+        QApplication::setActiveWindow(Frame());
+        QVERIFY(QTest::qWaitForWindowActive(Frame()));
+        QTest::keyClick(mixer, Qt::Key_Insert);
+        QCOMPARE(mixer->RowCount(), 3);
+        QVERIFY(mixer->RowStrip(0)->Source() == nullptr);
+        QCOMPARE(mixer->RowList(1)->currentText(), QStringLiteral("a.wav"));
+        QCOMPARE(mixer->RowStrip(0)->TimelineLength(), 3u);
+        // Del refuses the output row and the last input.
+        mixer->SelectRow(2);
+        QTest::keyClick(mixer, Qt::Key_Delete);
+        mixer->SelectRow(0);
+        QTest::keyClick(mixer, Qt::Key_Delete);
+        Run(ID_MIXER_REMOVEINPUT);
+        QCOMPARE(Messages().Texts(),
+                 (std::vector<std::string>{"Error : Mixers must always have an output!",
+                                           "Error : Mixers must always have at least one input"}));
+        QCOMPARE(mixer->RowCount(), 2);
+        QCOMPARE(mixer->RowList(0)->currentText(), QStringLiteral("a.wav"));
+        QTest::mouseClick(mixer->RowStrip(1), Qt::LeftButton);  // a click selects the row
+        QCOMPARE(mixer->SelectedRow(), 1);
+    }
+
+    void mixerBlocksDragAlongTheTimeLineAndPaddingGoes() {
+        Start();
+        OpenRaw("long.wav", std::vector<uint8_t>(1000, 128));
+        OpenRaw("short.wav", std::vector<uint8_t>(250, 128));
+        CMixerView* mixer = NewMixer();
+        Choose(mixer, 0, "long.wav");
+        Choose(mixer, 1, "short.wav");
+        CMixerStrip* strip = mixer->RowStrip(1);
+        strip->grab();
+        const int width = strip->width() - 2;
+        QVERIFY(width > 200);
+        QCOMPARE(strip->BlockRight() - strip->BlockLeft(), width / 4);
+        Drag(strip, -30, 5);  // left past frame 0: the block stays
+        QCOMPARE(strip->MixStart(), 0u);
+        Drag(strip, width / 3, width);  // a third of the width in one move: a third of the time
+        QVERIFY2(strip->MixStart() >= 320 && strip->MixStart() <= 336,
+                 qPrintable(QString::number(strip->MixStart())));
+        QCOMPARE(strip->TimelineLength(), 1000u);
+        // Past the end: the time line of every strip grows to the block's end.
+        Drag(strip, width * 2 / 3, 9);
+        const uint32_t end = strip->MixStart() + 250;
+        QVERIFY(end > 1000);
+        QCOMPARE(mixer->RowStrip(0)->TimelineLength(), end);
+        Run(ID_MIXER_REMOVEENDPADDING);
+        QCOMPARE(strip->TimelineLength(), end);
+        // Back left: the padding stays until it is removed, then the long block sets the end.
+        Drag(strip, -width / 2, 9);
+        QVERIFY(strip->MixStart() + 250 < 1000);
+        QCOMPARE(strip->TimelineLength(), end);
+        Run(ID_MIXER_REMOVEENDPADDING);
+        QCOMPARE(mixer->RowStrip(0)->TimelineLength(), 1000u);
+        QCOMPARE(strip->TimelineLength(), 1000u);
+    }
+
+    void mixAveragesIntoTheOutputAndEveryWindowOfItShows() {
+        Start();
+        OpenRaw("a.wav", {200, 200, 200, 200, 0, 255});
+        OpenRaw("b.wav", {100, 100});
+        COrvexView* out = OpenRaw("out.wav", {0x10, 0x00}, 16);  // 16-bit: the mix is widened
+        COrvexView* second = m_app->OnWindowNew();
+        CMixerView* mixer = NewMixer();
+        QVERIFY(!mixer->Mix());
+        QVERIFY(Messages().Texts().back().find("output") != std::string::npos);
+        Choose(mixer, 1, "out.wav:2");  // the sound's second window: the first shows it too
+        QVERIFY(!mixer->Mix());
+        QVERIFY(Messages().Texts().back().find("input") != std::string::npos);
+        mixer->SelectRow(0);
+        QVERIFY(mixer->AddInput());
+        Choose(mixer, 0, "a.wav");
+        Choose(mixer, 1, "b.wav");
+        QVERIFY(mixer->Mix());
+        QCOMPARE(Messages().Texts().size(), size_t{2});
+        // (200 - 127) / 2 + (100 - 127) / 2 + 127 = 36 - 13 + 127; past b's end only a counts,
+        // halved: 36 + 127, -127 / 2 + 127 = 64, 128 / 2 + 127 = 191.
+        const std::vector<int> expected8 = {150, 150, 163, 163, 64, 191};
+        SampleBuffer& sound = out->GetDocument()->sample;
+        QCOMPARE(sound.GetFrameCount(), 6u);
+        for (uint32_t i = 0; i < 6; ++i) {
+            FrameValue value;
+            sound.GetFrame(i, kLayoutMono16, value);
+            QCOMPARE(int{value.slot[0]}, (expected8[i] - 128) * 256);
+        }
+        for (COrvexView* view : {out, second}) {
+            QCOMPARE(view->UpperWindow()->GetFrameCount(), 6u);
+            QVERIFY(view->windowTitle().endsWith(QLatin1Char('*')));
+        }
+        QCOMPARE(mixer->RowStrip(2)->Length(), 6u);
+        // One input alone copies an 8-bit mono sound unchanged.
+        COrvexView* copy = OpenRaw("copy.wav", {9});
+        Choose(mixer, 2, "copy.wav");
+        mixer->SelectRow(1);
+        QVERIFY(mixer->RemoveInput());
+        Run(ID_MIXER_REMOVEENDPADDING);
+        QVERIFY(mixer->Mix());
+        QCOMPARE(Bytes(copy->Buffer()), (std::vector<uint8_t>{200, 200, 200, 200, 0, 255}));
+    }
+
+    void mixerRowsStayValidAsWindowsOpenAndClose() {
+        Start();
+        OpenRaw("a.wav", {200, 200});
+        OpenRaw("b.wav", {100, 100, 100});
+        COrvexView* out = OpenRaw("out.wav", {});
+        CMixerView* mixer = NewMixer();
+        mixer->SelectRow(0);
+        mixer->AddInput();
+        Choose(mixer, 0, "a.wav");
+        Choose(mixer, 1, "b.wav");
+        Choose(mixer, 2, "out.wav");
+        // The input's window goes; before the frame has noticed, painting and mixing skip it.
+        delete qobject_cast<QMdiSubWindow*>(Frame()->Views()[0]->parentWidget());
+        mixer->RowStrip(0)->grab();
+        QVERIFY(mixer->RowStrip(0)->Source() == nullptr);
+        QVERIFY(mixer->Mix());
+        QCOMPARE(Bytes(out->GetDocument()->sample), (std::vector<uint8_t>{100, 100, 100}));
+        Settle();
+        QCOMPARE(Items(mixer->RowList(0)), (QStringList{"b.wav", "out.wav*"}));
+        QCOMPARE(mixer->RowList(0)->currentIndex(), -1);
+        QCOMPARE(mixer->RowStrip(0)->Length(), 0u);
+        // A window opened later is offered; a retitled one shows its new title.
+        OpenRaw("c.wav", {7});
+        QCOMPARE(Items(mixer->RowList(2)), (QStringList{"b.wav", "out.wav*", "c.wav"}));
+        Frame()->Views()[0]->SetFrameTitle(QStringLiteral("renamed"));
+        Settle();
+        QCOMPARE(mixer->RowList(1)->currentText(), QStringLiteral("renamed"));
+        // The output's window goes: Mix says what is missing.
+        Messages().Clear();
+        delete qobject_cast<QMdiSubWindow*>(out->parentWidget());
+        Settle();
+        QVERIFY(!mixer->Mix());
+        QCOMPARE(Messages().Texts().size(), size_t{1});
+        // Rows that do not fit scroll; a click selects the row under it, however scrolled.
+        mixer->parentWidget()->resize(500, 300);
+        for (int i = 0; i < 3; ++i) mixer->AddInput();
+        mixer->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QCOMPARE(mixer->RowStrip(2)->y(), 105 * 2 + 6 - mixer->ScrollPosition());
+        QTest::mouseClick(mixer, Qt::LeftButton, {},
+                          QPoint(95, 105 * 5 + 50 - mixer->ScrollPosition()));
+        QCOMPARE(mixer->SelectedRow(), 5);
     }
 };
 

@@ -73,17 +73,11 @@ void SampleBuffer::SetFrame(uint32_t index, const FrameValue& value) {
 }
 
 bool SampleBuffer::ResizeFrames(uint32_t frames) {
-    const uint32_t size = frames * GetBytesPerFrame();
-    EndLease();
-    m_lengthBytes = size;
-    // On failure the old block stays held (and freed with the buffer); lengthBytes already
-    // names the requested size, so callers must abandon the buffer's bytes.
-    uint8_t* block = SampleHeap::Instance().Reallocate(m_data, size);
-    if (block != nullptr) {
-        m_data = block;
-        return true;
-    }
-    return false;
+    // A length past the 32-bit byte count would wrap to a small block; refuse it instead.
+    const uint64_t size = uint64_t{frames} * GetBytesPerFrame();
+    if (size > UINT32_MAX)
+        return false;
+    return ResizeBytes(static_cast<uint32_t>(size));
 }
 
 bool SampleBuffer::GetInfo(int index, std::string& text) const {

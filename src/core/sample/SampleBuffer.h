@@ -73,8 +73,9 @@ public:
     // Writes frame `index` in the buffer's own layout. The caller keeps index in range.
     void SetFrame(uint32_t index, const FrameValue& value);
 
-    // Makes the block hold exactly `frames` frames (new bytes are not cleared). lengthBytes is
-    // set before the block is asked for, so after a failure the bytes must not be used.
+    // Makes the block hold exactly `frames` frames (new bytes are not cleared). When the block
+    // cannot be had, or its size would pass the 32-bit byte count, the buffer is unchanged and
+    // false is returned.
     bool ResizeFrames(uint32_t frames);
 
     bool GetInfo(int index, std::string& text) const;

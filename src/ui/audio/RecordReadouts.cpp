@@ -4,7 +4,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -18,6 +17,13 @@ double LeadingDouble(const std::string& text) {
     if (std::from_chars(p, end, value, std::chars_format::general).ec != std::errc())
         return 0.0;
     return value;
+}
+
+// One decimal with "." whatever the user's locale, as the texts are read back.
+std::string OneDecimal(double value) {
+    char text[64];
+    return std::string(
+        text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1).ptr);
 }
 
 bool ContainsKhz(const std::string& text) {
@@ -53,27 +59,22 @@ uint32_t RecordBlockSize(uint32_t frequency, long long seconds, bool sixteenBit,
 }
 
 std::string MemoryReadout(uint32_t blockBytes) {
-    char text[64] = "";
-    if (blockBytes >= 1048576u) {
-        std::snprintf(text, sizeof text, "%.1f Mb required", blockBytes / 1048576.0);
-    } else if (blockBytes > 0) {
-        std::snprintf(text, sizeof text, "%ld Kb required", static_cast<long>(blockBytes / 1024));
-    }
-    return text;
+    if (blockBytes >= 1048576u)
+        return OneDecimal(blockBytes / 1048576.0) + " Mb required";
+    if (blockBytes > 0)
+        return std::to_string(blockBytes / 1024) + " Kb required";
+    return std::string();
 }
 
 std::string RecordTimeText(float seconds) {
-    char text[64];
-    if (seconds < 60.0f) {
-        std::snprintf(text, sizeof text, "%.1f secs", static_cast<double>(seconds));
-    } else if (seconds >= 120.0f) {
+    if (seconds < 60.0f)
+        return OneDecimal(seconds) + " secs";
+    if (seconds >= 120.0f) {
         const int minutes = static_cast<int>(seconds * 0.016666668f);
-        std::snprintf(text, sizeof text, "%d mins %.1f secs", minutes,
-                      static_cast<double>(seconds - 60.0f * static_cast<float>(minutes)));
-    } else {
-        std::snprintf(text, sizeof text, "1 min %.1f secs", static_cast<double>(seconds - 60.0f));
+        return std::to_string(minutes) + " mins " +
+               OneDecimal(seconds - 60.0f * static_cast<float>(minutes)) + " secs";
     }
-    return text;
+    return "1 min " + OneDecimal(seconds - 60.0f) + " secs";
 }
 
 float LevelFromDeviation(int deviation) {

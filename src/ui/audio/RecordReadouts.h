@@ -16,7 +16,8 @@ uint32_t RecordFrequencyOf(const std::string& text);
 // Bytes of a recording, worked out in 64 bits and clamped to what a sound can hold.
 uint32_t RecordBlockSize(uint32_t frequency, long long seconds, bool sixteenBit, bool stereo);
 
-// "%.1f Mb required" from 1 Mb up, "%ld Kb required" below, empty for 0.
+// "10.1 Mb required" from 1 Mb up, "107 Kb required" below, empty for 0; the decimal point
+// is "." whatever the locale, as in the texts read.
 std::string MemoryReadout(uint32_t blockBytes);
 
 // A duration as the progress dialog shows it: "12.5 secs", "1 min 30.0 secs", "2 mins 30.0 secs".
