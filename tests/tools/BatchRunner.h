@@ -10,4 +10,7 @@ struct BatchRun {
     std::string err;
 };
 
-BatchRun RunBatch(const std::vector<std::string>& args);
+// `env` adds NAME=VALUE entries to the tool's environment; `fileLimit` (bytes, when not
+// negative) caps the size of any file the tool writes, as `ulimit -f` does.
+BatchRun RunBatch(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+                  long fileLimit = -1);
