@@ -1,6 +1,6 @@
-// Replays a fuzz target over every file of the folders (or files) named on the command line,
-// for builds without libFuzzer. Exits non-zero when a folder holds no input at all.
-#include <cstddef>
+// Replays a fuzz target over every file of the folders (or files) named on the
+// command line, for builds without libFuzzer. Exits non-zero when they hold no
+// input at all.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -10,29 +10,22 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-namespace {
-
-int RunOne(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    return 1;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
     int inputs = 0;
+    auto replay = [&](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+        ++inputs;
+    };
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path root(argv[i]);
-        if (std::filesystem::is_directory(root)) {
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (fs::is_regular_file(argv[i]))
+            replay(argv[i]);
+        else if (fs::is_directory(argv[i]))
+            for (const auto& entry : fs::recursive_directory_iterator(argv[i]))
                 if (entry.is_regular_file())
-                    inputs += RunOne(entry.path());
-            }
-        } else if (std::filesystem::is_regular_file(root)) {
-            inputs += RunOne(root);
-        }
+                    replay(entry.path());
     }
     std::printf("replayed %d inputs\n", inputs);
     return inputs > 0 ? 0 : 1;
