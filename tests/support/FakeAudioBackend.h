@@ -8,64 +8,86 @@
 #include "core/audio/AudioEventTarget.h"
 #include "core/audio/CompletionQueue.h"
 
-// A device the test drives by hand: positions are set, blocks finish and buffers fill when the
-// test says so, so that timing-dependent engine behaviour is checked without a clock.
+// A device the test drives by hand: positions are set, blocks finish and
+// buffers fill when the test says so, so that timing-dependent engine behaviour
+// is checked without a clock.
 struct FakeDeviceLog {
-    int opened = 0;
-    int closed = 0;
-    int resets = 0;
-    int pauses = 0;
-    int stops = 0;
-    int writes = 0;
+    int opened = 0, closed = 0, resets = 0, pauses = 0, stops = 0, writes = 0;
     int Live() const { return opened - closed; }
 };
 
-class FakeOutput : public AudioOutput {
+// What both directions share: the log, the completion, and the block handed
+// back once.
+class FakeDevice {
 public:
-    FakeOutput(FakeDeviceLog& log, AudioCompletion done) : m_log(log), m_done(std::move(done)) {}
-    ~FakeOutput() override;
+    FakeDevice(FakeDeviceLog& log, AudioCompletion completion)
+        : m_log(log), m_completion(std::move(completion)) {}
+
+protected:
+    // Posts the completion for a block or buffer that was queued, unless the
+    // device is closed.
+    template <typename T>
+    void GiveBack(T*& queued) {
+        if (queued != nullptr && !m_closed && m_completion.dispatcher != nullptr)
+            m_completion.dispatcher->Post(m_completion.call);
+        queued = nullptr;
+    }
+    uint32_t CloseDevice() {
+        if (m_closed)
+            return kAudioInvalidHandle;
+        m_closed = true;
+        ++m_log.closed;
+        return kAudioOk;
+    }
+
+    FakeDeviceLog& m_log;
+    AudioCompletion m_completion;
+    bool m_closed = false;
+    uint32_t m_result = kAudioOk;
+};
+
+class FakeOutput : public AudioOutput, public FakeDevice {
+public:
+    using FakeDevice::FakeDevice;
+    ~FakeOutput() override { Close(); }
     uint32_t Write(const uint8_t* data, uint32_t bytes) override;
-    uint32_t Pause() override;
-    uint32_t Reset() override;
-    uint32_t Close() override;
-    bool GetPositionBytes(uint32_t& bytes) override;
+    uint32_t Pause() override { return ++m_log.pauses, paused = true, kAudioOk; }
+    uint32_t Reset() override { return ++m_log.resets, GiveBack(block), position = 0, kAudioOk; }
+    uint32_t Close() override { return block = nullptr, CloseDevice(); }
+    bool GetPositionBytes(uint32_t& bytes) override { return bytes = position, !m_closed; }
     uint32_t BlockResult() const override { return m_result; }
     // The device has played the whole block.
-    void Finish();
+    void Finish() { position = blockBytes, GiveBack(block); }
     // The device fails where it is: the block comes back with kAudioError.
-    void Fail();
+    void Fail() { m_result = kAudioError, GiveBack(block); }
 
     uint32_t writeResult = kAudioOk;  // what Write answers
     const uint8_t* block = nullptr;
     uint32_t blockBytes = 0;
     uint32_t position = 0;
     bool paused = false;
-
-private:
-    void ReturnBlock();
-    FakeDeviceLog& m_log;
-    AudioCompletion m_done;
-    bool m_closed = false;
-    uint32_t m_result = kAudioOk;
 };
 
-class FakeInput : public AudioInput {
+class FakeInput : public AudioInput, public FakeDevice {
 public:
-    FakeInput(FakeDeviceLog& log, AudioCompletion data) : m_log(log), m_data(std::move(data)) {}
-    ~FakeInput() override;
-    uint32_t AddBuffer(RecordHeader* header) override;
-    uint32_t Start() override;
-    uint32_t Stop() override;
-    uint32_t Reset() override;
-    uint32_t Close() override;
-    bool GetPositionBytes(uint32_t& bytes) override;
-    bool GetPositionSamples(uint32_t& samples) override;
-    // The device captures `bytes` more bytes (value = running byte index XOR `seed`).
+    using FakeDevice::FakeDevice;
+    ~FakeInput() override { Close(); }
+    uint32_t AddBuffer(RecordHeader* h) override;
+    uint32_t Start() override { return started = startResult == kAudioOk, startResult; }
+    uint32_t Stop() override { return ++m_log.stops, GiveBack(header), kAudioOk; }
+    uint32_t Reset() override { return ++m_log.resets, GiveBack(header), m_position = 0, kAudioOk; }
+    uint32_t Close() override { return header = nullptr, CloseDevice(); }
+    bool GetPositionBytes(uint32_t& bytes) override { return bytes = m_position, !m_closed; }
+    bool GetPositionSamples(uint32_t& samples) override {
+        return samples = m_position / frameBytes, !m_closed;
+    }
+    // The device captures `bytes` more bytes (value = running byte index XOR
+    // `seed`).
     void Capture(uint32_t bytes, uint8_t seed);
     // The buffer is full and goes back.
-    void Fill(uint8_t seed);
+    void Fill(uint8_t seed) { Capture(header->bufferLength, seed), GiveBack(header); }
     // The device fails: the buffer goes back with what it holds and kAudioError.
-    void Fail();
+    void Fail() { m_result = kAudioError, GiveBack(header); }
     uint32_t BlockResult() const override { return m_result; }
 
     RecordHeader* header = nullptr;
@@ -74,12 +96,7 @@ public:
     uint32_t startResult = kAudioOk;
 
 private:
-    void ReturnBuffer();
-    FakeDeviceLog& m_log;
-    AudioCompletion m_data;
     uint32_t m_position = 0;
-    bool m_closed = false;
-    uint32_t m_result = kAudioOk;
 };
 
 class FakeAudioBackend : public AudioBackend {
