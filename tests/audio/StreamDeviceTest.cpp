@@ -4,9 +4,8 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <memory>
+#include <functional>
 #include <mutex>
-#include <vector>
 
 #include "core/audio/CompletionQueue.h"
 #include "platform/audio/StreamInput.h"
@@ -23,27 +22,31 @@ struct StreamScript {
     std::condition_variable changed;
     int hangAtPeriod = -1;      // from this period on, Write/Read block until `released`
     bool abortUnblocks = true;  // ... or until Abort, when set
-    bool released = false, aborted = false, gone = false;
     int failAtPeriod = -1;
+    bool released = false, aborted = false, gone = false;
     int periods = 0;
     std::atomic<double> time{40.0};  // the stream's clock need not start at 0
     double timeStep = 0.0;           // added to the clock by each period
     double latency = 0.0;
 
-    void Release() { Set(released); }
     void Set(bool& flag) {
         std::lock_guard<std::mutex> lock(mutex);
         flag = true;
         changed.notify_all();
     }
-    // Waits until `what` holds (the device's threads change it).
-    template <class What>
-    bool Wait(What what) {
+    // Waits until `what` holds; the device's threads change it.
+    bool Wait(const std::function<bool()>& what) {
         std::unique_lock<std::mutex> lock(mutex);
         return changed.wait_for(lock, seconds(10), what);
     }
-    bool WaitPeriods(int count) {
-        return Wait([&] { return periods > count; });
+    bool Period() {
+        std::unique_lock<std::mutex> lock(mutex);
+        const int period = periods++;
+        time = time + timeStep;
+        changed.notify_all();
+        if (hangAtPeriod >= 0 && period >= hangAtPeriod)
+            changed.wait(lock, [this] { return released || (abortUnblocks && aborted); });
+        return period != failAtPeriod;
     }
 };
 
@@ -54,109 +57,96 @@ public:
     bool Start() override { return true; }
     void Stop() override {}
     void Abort() override { m_s->Set(m_s->aborted); }
-    bool Write(const uint8_t*, uint32_t) override { return Period(); }
+    bool Write(const uint8_t*, uint32_t) override { return m_s->Period(); }
     bool Read(uint8_t* data, uint32_t frames) override {
-        std::fill(data, data + frames, 0x5A);
-        return Period();
+        return std::fill(data, data + frames, 0x5A), m_s->Period();
     }
     double Time() override { return m_s->time; }
     double OutputLatency() override { return m_s->latency; }
 
 private:
-    bool Period() {
-        std::unique_lock<std::mutex> lock(m_s->mutex);
-        const int period = m_s->periods++;
-        m_s->time = m_s->time + m_s->timeStep;
-        m_s->changed.notify_all();
-        if (period == m_s->failAtPeriod)
-            return false;
-        if (m_s->hangAtPeriod >= 0 && period >= m_s->hangAtPeriod) {
-            m_s->changed.wait(
-                lock, [this] { return m_s->released || (m_s->abortUnblocks && m_s->aborted); });
-        }
-        return true;
-    }
     std::shared_ptr<StreamScript> m_s;
 };
 
 constexpr uint32_t kRate = 1000;  // at 1000 Hz a frame is a millisecond
 constexpr uint32_t kPeriod = 10;
 
+// A device on a scripted stream; the output plays `block`, the input records into `buffer`.
 struct Devices {
-    std::shared_ptr<StreamScript> script = std::make_shared<StreamScript>();
-    CompletionQueue queue;
-    std::vector<uint8_t> block = std::vector<uint8_t>(1000, 1);
-    std::vector<uint8_t> buffer = std::vector<uint8_t>(100, 0);
-    RecordHeader header{buffer.data(), 100, 0};
-
     explicit Devices(int hangAt = -1, bool abortUnblocks = true, int failAt = -1) {
-        script->hangAtPeriod = hangAt;
-        script->abortUnblocks = abortUnblocks;
+        script->hangAtPeriod = hangAt, script->abortUnblocks = abortUnblocks;
         script->failAtPeriod = failAt;
     }
     // An output of `frameBytes`-byte frames that has taken `bytes` of the block.
     std::unique_ptr<StreamOutput> Output(uint32_t bytes, uint32_t frameBytes = 1) {
-        auto out =
-            std::make_unique<StreamOutput>(std::make_unique<ScriptedStream>(script), frameBytes,
-                                           kRate, kPeriod, AudioCompletion{&queue, [] {}});
+        auto out = std::make_unique<StreamOutput>(std::make_unique<ScriptedStream>(script),
+                                                  frameBytes, kRate, kPeriod, Completion());
         EXPECT_EQ(out->Write(block.data(), bytes), uint32_t{kAudioOk});
         return out;
     }
-    // A 1-byte input that records into `buffer`.
     std::unique_ptr<StreamInput> Input() {
         auto in = std::make_unique<StreamInput>(std::make_unique<ScriptedStream>(script), 1,
-                                                kPeriod, AudioCompletion{&queue, [] {}});
+                                                kPeriod, Completion());
         EXPECT_EQ(in->AddBuffer(&header), uint32_t{kAudioOk});
         EXPECT_EQ(in->Start(), uint32_t{kAudioOk});
         return in;
     }
+    AudioCompletion Completion() {
+        return {&queue, [] {}};
+    }
+    bool WaitPeriods(int count) {
+        return script->Wait([&] { return script->periods > count; });
+    }
+
+    std::shared_ptr<StreamScript> script = std::make_shared<StreamScript>();
+    CompletionQueue queue;
+    std::vector<uint8_t> block = std::vector<uint8_t>(4000, 1);
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(100, 0);
+    RecordHeader header{buffer.data(), 100, 0};
 };
 
 TEST(StreamDeviceTest, ClosingNeverWaitsOnADeviceThatDoesNotAnswer) {
     for (bool abortUnblocks : {true, false}) {
         Devices devices(0, abortUnblocks);
         auto output = devices.Output(100);
-        ASSERT_TRUE(devices.script->WaitPeriods(0));
+        ASSERT_TRUE(devices.WaitPeriods(0));
         output->Close();
         EXPECT_TRUE(devices.script->aborted);
         // Nothing is posted after Close, and the stream ends with whoever holds it last.
-        devices.script->Release();
+        devices.script->Set(devices.script->released);
         EXPECT_TRUE(devices.script->Wait([&] { return devices.script->gone; }));
         EXPECT_EQ(devices.queue.RunPending(), 0) << abortUnblocks;
     }
-}
-
-TEST(StreamDeviceTest, AHungInputLeftBehindNeverWritesIntoTheBuffer) {
-    Devices devices(0, false);
-    auto input = devices.Input();
-    ASSERT_TRUE(devices.script->WaitPeriods(0));
+    // An input left behind never writes into the buffer again.
+    Devices recording(0, false);
+    auto input = recording.Input();
+    ASSERT_TRUE(recording.WaitPeriods(0));
     input.reset();
-    devices.script->Release();
-    ASSERT_TRUE(devices.script->Wait([&] { return devices.script->gone; }));
-    EXPECT_EQ(devices.buffer, std::vector<uint8_t>(100, 0));
-    EXPECT_EQ(devices.header.bytesRecorded, 0u);
+    recording.script->Set(recording.script->released);
+    ASSERT_TRUE(recording.script->Wait([&] { return recording.script->gone; }));
+    EXPECT_EQ(recording.buffer, std::vector<uint8_t>(100, 0));
+    EXPECT_EQ(recording.header.bytesRecorded, 0u);
 }
 
 TEST(StreamDeviceTest, AHungDeviceStoppedGivesItsBlockBackAsFailed) {
-    Devices playing(0, false);
+    Devices playing(0, false), recording(2, false);
     auto output = playing.Output(100);
-    ASSERT_TRUE(playing.script->WaitPeriods(0));
+    ASSERT_TRUE(playing.WaitPeriods(0));
     EXPECT_EQ(output->Reset(), uint32_t{kAudioOk});
     EXPECT_EQ(playing.queue.RunPending(), 1);
     EXPECT_EQ(output->BlockResult(), uint32_t{kAudioError});
     // The device it left behind takes no block again.
     EXPECT_EQ(output->Write(playing.block.data(), 100), uint32_t{kAudioError});
 
-    Devices recording(2, false);
     auto input = recording.Input();
-    ASSERT_TRUE(recording.script->WaitPeriods(2));
+    ASSERT_TRUE(recording.WaitPeriods(2));
     EXPECT_EQ(input->Stop(), uint32_t{kAudioOk});
     EXPECT_EQ(recording.queue.RunPending(), 1);
     EXPECT_EQ(input->BlockResult(), uint32_t{kAudioError});
     // What was captured before the device stopped answering is kept.
     EXPECT_EQ(recording.header.bytesRecorded, 2 * kPeriod);
-    playing.script->Release();
-    recording.script->Release();
+    playing.script->Set(playing.script->released);
+    recording.script->Set(recording.script->released);
 }
 
 TEST(StreamDeviceTest, AFailurePartWayEndsTheBlockAndIsToldApartFromSuccess) {
@@ -185,22 +175,20 @@ TEST(StreamDeviceTest, ThePositionIsWhatHasBeenHeardAndPauseFreezesIt) {
     Devices devices(90);
     devices.script->timeStep = 0.01;
     devices.script->latency = 0.8;
-    auto output = devices.Output(1000 * 2 + 1, 2);
-    ASSERT_TRUE(devices.script->WaitPeriods(90));
-    uint32_t heard = 0;
+    auto output = devices.Output(2001, 2);
+    ASSERT_TRUE(devices.WaitPeriods(90));
+    uint32_t heard = 0, paused = 0, later = 0;
     ASSERT_TRUE(output->GetPositionBytes(heard));
-    EXPECT_GE(heard, 200u);
+    EXPECT_GE(heard, 198u);
     EXPECT_LT(heard, 1800u);
     EXPECT_EQ(heard % 2, 0u);
     // Paused, the position stays where the sound stopped even when the clock jumps on.
     EXPECT_EQ(output->Pause(), uint32_t{kAudioOk});
-    uint32_t paused = 0;
     ASSERT_TRUE(output->GetPositionBytes(paused));
     EXPECT_GE(paused, heard);
     devices.script->time = 1000.0;
-    devices.script->Release();
+    devices.script->Set(devices.script->released);
     ASSERT_TRUE(devices.script->Wait([&] { return devices.script->aborted; }));
-    uint32_t later = 0;
     ASSERT_TRUE(output->GetPositionBytes(later));
     EXPECT_EQ(later, paused);
     EXPECT_EQ(output->Reset(), uint32_t{kAudioOk});
