@@ -1,5 +1,6 @@
 // The output and input devices over a stream that misbehaves the way real devices do: one that
-// stops answering, one that fails part-way, one whose clock runs ahead of what was heard.
+// stops answering, one that fails part-way, one whose clock runs ahead of what was heard. The
+// batch tool's tests play and record on the audio system itself (tests/alsa-test.conf).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +9,7 @@
 #include <mutex>
 
 #include "core/audio/CompletionQueue.h"
+#include "platform/audio/PortAudioBackend.h"
 #include "platform/audio/StreamInput.h"
 #include "platform/audio/StreamOutput.h"
 
@@ -79,20 +81,18 @@ struct Devices {
     }
     // An output of `frameBytes`-byte frames that has taken `bytes` of the block.
     std::unique_ptr<StreamOutput> Output(uint32_t bytes, uint32_t frameBytes = 1) {
-        auto out = std::make_unique<StreamOutput>(std::make_unique<ScriptedStream>(script),
-                                                  frameBytes, kRate, kPeriod, Completion());
+        auto out =
+            std::make_unique<StreamOutput>(std::make_unique<ScriptedStream>(script), frameBytes,
+                                           kRate, kPeriod, AudioCompletion{&queue, [] {}});
         EXPECT_EQ(out->Write(block.data(), bytes), uint32_t{kAudioOk});
         return out;
     }
     std::unique_ptr<StreamInput> Input() {
         auto in = std::make_unique<StreamInput>(std::make_unique<ScriptedStream>(script), 1,
-                                                kPeriod, Completion());
+                                                kPeriod, AudioCompletion{&queue, [] {}});
         EXPECT_EQ(in->AddBuffer(&header), uint32_t{kAudioOk});
         EXPECT_EQ(in->Start(), uint32_t{kAudioOk});
         return in;
-    }
-    AudioCompletion Completion() {
-        return {&queue, [] {}};
     }
     bool WaitPeriods(int count) {
         return script->Wait([&] { return script->periods > count; });
@@ -166,6 +166,14 @@ TEST(StreamDeviceTest, AFailurePartWayEndsTheBlockAndIsToldApartFromSuccess) {
     EXPECT_EQ(recording.header.bytesRecorded, 3 * kPeriod);
     EXPECT_EQ(recording.buffer[3 * kPeriod - 1], 0x5A);
     EXPECT_EQ(recording.buffer[3 * kPeriod], 0);
+    // Stopped while it records, an input keeps the periods read so far and gives the buffer back.
+    Devices stopped(2);
+    auto running = stopped.Input();
+    ASSERT_TRUE(stopped.WaitPeriods(2));
+    EXPECT_EQ(running->Stop(), uint32_t{kAudioOk});
+    EXPECT_EQ(stopped.queue.RunPending(), 1);
+    EXPECT_EQ(running->BlockResult(), uint32_t{kAudioOk});
+    EXPECT_EQ(stopped.header.bytesRecorded, 3 * kPeriod);
 }
 
 TEST(StreamDeviceTest, ThePositionIsWhatHasBeenHeardAndPauseFreezesIt) {
@@ -202,6 +210,21 @@ TEST(StreamDeviceTest, ThePositionIsWhatHasBeenHeardAndPauseFreezesIt) {
     ASSERT_TRUE(healthy.queue.RunNext(seconds(10)));
     ASSERT_TRUE(played->GetPositionBytes(heard));
     EXPECT_EQ(heard, 998u);
+}
+
+TEST(PortAudioBackendTest, RefusesUnknownDevicesAndUnplayableFormats) {
+    if (getenv("ALSA_CONFIG_PATH") == nullptr)
+        GTEST_SKIP() << "needs tests/alsa-test.conf";
+    PortAudioBackend backend;
+    std::unique_ptr<AudioOutput> out;
+    std::unique_ptr<AudioInput> in;
+    AudioFormat format;  // 22050 Hz 8-bit mono
+    EXPECT_EQ(backend.OpenOutput(1000, format, {}, out), uint32_t{kAudioBadDeviceId});
+    EXPECT_EQ(backend.OpenInput(1000, format, {}, in), uint32_t{kAudioBadDeviceId});
+    format.samplesPerSecond = 50001;
+    EXPECT_EQ(backend.OpenOutput(kDefaultAudioDevice, format, {}, out), uint32_t{kAudioBadFormat});
+    EXPECT_EQ(backend.OpenInput(kDefaultAudioDevice, format, {}, in), uint32_t{kAudioBadFormat});
+    EXPECT_TRUE(out == nullptr && in == nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The Qt adapters: the settings file, the system clipboard and the completion
-// dispatcher.
+// The Qt adapters: the settings file, the system clipboard and the completion dispatcher.
 #include <gtest/gtest.h>
 
 #include <QClipboard>
@@ -19,49 +18,37 @@
 
 namespace {
 
-QTemporaryDir& Folder() {
-    static QTemporaryDir folder;
-    return folder;
-}
+QTemporaryDir folder;  // the settings files of these tests
 
 struct QSettingsStoreFactory {
     std::unique_ptr<SettingsStore> Make() {
         static int serial = 0;
         return std::make_unique<QSettingsStore>(
-            Folder().filePath(QStringLiteral("store%1.conf").arg(++serial)));
+            folder.filePath(QStringLiteral("store%1.conf").arg(++serial)));
     }
 };
-
-}  // namespace
 
 INSTANTIATE_TYPED_TEST_SUITE_P(QSettings, SettingsStoreContract,
                                ::testing::Types<QSettingsStoreFactory>);
 
-namespace {
-
 TEST(QSettingsStoreTest, ValuesAndEmptyKeysSurviveANewProcess) {
-    const QString file = Folder().filePath(QStringLiteral("persist.conf"));
-    const std::string curves = "SOFTWARE\\Orvex\\Compressor\\Soft Knee";
-    const std::string path = "/home/a b/\xc3\xa9t\xc3\xa9/";
+    const QString file = folder.filePath(QStringLiteral("persist.conf"));
+    const std::string key = "SOFTWARE\\Orvex", path = "/home/a b/\xc3\xa9t\xc3\xa9/";
     {
         QSettingsStore store(file);
-        store.SetBytes(curves, "Data", std::vector<uint8_t>(2048, 7));
-        store.CreateKey("SOFTWARE\\Orvex\\Stereo Panning Presets");
-        store.SetString("SOFTWARE\\Orvex", "LoadPath", path);
-        // What another program left in the file: no type byte, or one that names no
-        // type.
+        store.CreateKey(key + "\\Stereo Panning Presets");
+        store.SetString(key, "LoadPath", path);
+        // What another program left in the file: no type byte, or one that names no type.
         store.Raw().setValue(QStringLiteral("SOFTWARE/Orvex/Empty"), QByteArray());
         store.Raw().setValue(QStringLiteral("SOFTWARE/Orvex/Odd"), QByteArray("\x04\x01", 2));
     }
     QSettingsStore reopened(file);
-    EXPECT_EQ(reopened.GetBytes(curves, "Data"), std::vector<uint8_t>(2048, 7));
-    EXPECT_TRUE(reopened.KeyExists("SOFTWARE\\Orvex\\Stereo Panning Presets"));
-    EXPECT_EQ(reopened.GetString("SOFTWARE\\Orvex", "LoadPath"), path);
-    EXPECT_FALSE(reopened.GetValue("SOFTWARE\\Orvex", "Empty").has_value());
-    EXPECT_FALSE(reopened.GetValue("SOFTWARE\\Orvex", "Odd").has_value());
+    EXPECT_TRUE(reopened.KeyExists(key + "\\Stereo Panning Presets"));
+    EXPECT_EQ(reopened.GetString(key, "LoadPath"), path);
+    EXPECT_FALSE(reopened.GetValue(key, "Empty") || reopened.GetValue(key, "Odd"));
     EXPECT_FALSE(reopened.DeleteKey(""));  // the root is no key that can go
-    qputenv("ORVEX_SETTINGS_DIR", Folder().path().toLocal8Bit());
-    EXPECT_EQ(QSettingsStore::DefaultFilePath(), Folder().filePath(QStringLiteral("orvex.conf")));
+    qputenv("ORVEX_SETTINGS_DIR", folder.path().toLocal8Bit());
+    EXPECT_EQ(QSettingsStore::DefaultFilePath(), folder.filePath(QStringLiteral("orvex.conf")));
 }
 
 TEST(QClipboardServiceTest, CarriesTheExactBlockUnderItsMimeType) {
@@ -69,22 +56,19 @@ TEST(QClipboardServiceTest, CarriesTheExactBlockUnderItsMimeType) {
     RecordingMessageSink messages;
     QGuiApplication::clipboard()->setText(QStringLiteral("not a sound"));
     EXPECT_FALSE(service.HasSample());
-    SampleBuffer sample;
+    SampleBuffer sample, target;
     sample.SetFormat(44100, true, true);
     ASSERT_TRUE(sample.ResizeBytes(8));
     for (uint8_t i = 0; i < 8; ++i) sample.Data()[i] = static_cast<uint8_t>(0xF0 + i);
     ASSERT_TRUE(Copy(service, messages, sample, 1, 1, 0));
+    // The format's rate, stereo and 16-bit flags and the length, then the frame's bytes.
     const QByteArray expected(
-        "\x44\xAC\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00"
-        "\x04\x00\x00\x00\xF4\xF5\xF6\xF7",
-        20);
+        "\x44\xAC\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x04\x00\x00\x00\xF4\xF5\xF6\xF7", 20);
     EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(QClipboardService::kMimeType),
               expected);
-    SampleBuffer target;
     EXPECT_EQ(Paste(service, messages, target, 0, 0), 1u);
     EXPECT_EQ(target.FormatRef(), SampleFormat(44100, true, true));
-    EXPECT_EQ(std::vector<uint8_t>(target.Data(), target.Data() + 4),
-              (std::vector<uint8_t>{0xF4, 0xF5, 0xF6, 0xF7}));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(target.Data()), 4), expected.right(4));
 }
 
 TEST(QtCompletionDispatcherTest, PostedCallsRunInOrderOnTheOwnersThreadWhileItLasts) {
@@ -114,8 +98,7 @@ TEST(QtCompletionDispatcherTest, PostedCallsRunInOrderOnTheOwnersThreadWhileItLa
 }  // namespace
 
 int main(int argc, char** argv) {
-    // No display is needed: the build lists the tests without one, and they run
-    // offscreen.
+    // No display is needed: the build lists the tests without one, and they run offscreen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);  // the clipboard needs a GUI application

@@ -26,46 +26,34 @@ void FakeInput::Capture(uint32_t bytes, uint8_t seed) {
     m_position = header->bytesRecorded;
 }
 
-namespace {
-
-// Opens a fake device of either direction as a real backend would: refused by
-// `openResult` or an unplayable format, else made and recorded in the log.
-template <typename Device>
-uint32_t Open(FakeAudioBackend& backend, int device, const AudioFormat& format,
-              AudioCompletion completion, std::unique_ptr<Device>& made) {
-    backend.lastDevice = device;
-    backend.lastFormat = format;
-    if (backend.openResult != kAudioOk)
-        return backend.openResult;
-    if (!IsPlayableFormat(format))
-        return kAudioBadFormat;
-    made = std::make_unique<Device>(backend.log, std::move(completion));
-    ++backend.log.opened;
-    return kAudioOk;
+uint32_t FakeAudioBackend::Check(int device, const AudioFormat& format) {
+    lastDevice = device;
+    lastFormat = format;
+    const uint32_t result = openResult != kAudioOk     ? openResult
+                            : IsPlayableFormat(format) ? uint32_t{kAudioOk}
+                                                       : uint32_t{kAudioBadFormat};
+    log.opened += result == kAudioOk;
+    return result;
 }
-
-}  // namespace
 
 uint32_t FakeAudioBackend::OpenOutput(int device, const AudioFormat& format, AudioCompletion done,
                                       std::unique_ptr<AudioOutput>& out) {
-    std::unique_ptr<FakeOutput> made;
-    const uint32_t result = Open(*this, device, format, std::move(done), made);
-    if (made) {
-        made->writeResult = writeResult;
-        output = made.get();
-        out = std::move(made);
+    const uint32_t result = Check(device, format);
+    if (result == kAudioOk) {
+        out = std::make_unique<FakeOutput>(log, std::move(done));
+        output = static_cast<FakeOutput*>(out.get());
+        output->writeResult = writeResult;
     }
     return result;
 }
 
 uint32_t FakeAudioBackend::OpenInput(int device, const AudioFormat& format, AudioCompletion data,
                                      std::unique_ptr<AudioInput>& out) {
-    std::unique_ptr<FakeInput> made;
-    const uint32_t result = Open(*this, device, format, std::move(data), made);
-    if (made) {
-        made->frameBytes = format.blockAlign;
-        input = made.get();
-        out = std::move(made);
+    const uint32_t result = Check(device, format);
+    if (result == kAudioOk) {
+        out = std::make_unique<FakeInput>(log, std::move(data));
+        input = static_cast<FakeInput*>(out.get());
+        input->frameBytes = format.blockAlign;
     }
     return result;
 }

@@ -113,6 +113,11 @@ public:
     int lastDevice = 0;
     FakeOutput* output = nullptr;  // the device last opened (owned by the engine)
     FakeInput* input = nullptr;
+
+private:
+    // Records the open and answers it as a device would: refused by `openResult`, or by a
+    // format no device plays.
+    uint32_t Check(int device, const AudioFormat& format);
 };
 
 // A window that counts what reaches it through its queue.

@@ -13,41 +13,37 @@ class SettingsStoreContract : public ::testing::Test {
 protected:
     Factory factory;
     std::unique_ptr<SettingsStore> store = factory.Make();
-    const std::string key = "SOFTWARE\\Orvex";
 };
 
 TYPED_TEST_SUITE_P(SettingsStoreContract);
 
 TYPED_TEST_P(SettingsStoreContract, ValuesKeepTheirTypeAndBytesWhateverTheCase) {
     SettingsStore& s = *this->store;
-    const std::string& key = this->key;
+    const std::string key = "SOFTWARE\\Orvex", rates = key + "\\Rates\\CD";
     const std::vector<uint8_t> curve(2048, 0xA5), preset = {0x44, 0xAC, 0, 0, 2, 0, 0, 0};
     EXPECT_TRUE(s.SetString(key, "LoadPath", "/home/user/sounds/"));
     EXPECT_TRUE(s.SetNumber(key, "DefaultRecordTime", 0xFFFFFFFEu));
     EXPECT_TRUE(s.SetBytes(key + "\\Envelope Presets\\Fade", "Data", curve));
-    EXPECT_TRUE(s.SetBytes(key + "\\Rates\\CD", "Frequency", preset, SettingsValueType::None));
+    EXPECT_TRUE(s.SetBytes(rates, "Frequency", preset, SettingsValueType::None));
     EXPECT_TRUE(s.SetString(key, "Empty", ""));
     EXPECT_EQ(s.GetString("software\\ORVEX", "loadpath"), "/home/user/sounds/");
     EXPECT_EQ(s.GetNumber(key, "DefaultRecordTime"), 0xFFFFFFFEu);
     EXPECT_EQ(s.GetBytes(key + "\\envelope presets\\FADE", "Data"), curve);
-    const auto none = s.GetValue(key + "\\Rates\\CD", "Frequency");
-    ASSERT_TRUE(none.has_value());
-    EXPECT_EQ(none->type, SettingsValueType::None);
-    EXPECT_EQ(none->bytes, preset);
+    EXPECT_EQ(s.GetValue(rates, "Frequency")->type, SettingsValueType::None);
+    EXPECT_EQ(s.GetValue(rates, "Frequency")->bytes, preset);
     EXPECT_EQ(s.GetString(key, "Empty"), "");
     // A value of another type is not read as a string or a number.
-    EXPECT_FALSE(s.GetString(key, "DefaultRecordTime").has_value());
-    EXPECT_FALSE(s.GetNumber(key, "LoadPath").has_value());
+    EXPECT_FALSE(s.GetString(key, "DefaultRecordTime") || s.GetNumber(key, "LoadPath"));
     EXPECT_FALSE(s.GetString(key, "Missing").has_value());
     // Writing in another case replaces the value rather than adding one.
     s.SetNumber("software\\orvex", "DEFAULTRECORDTIME", 8);
     EXPECT_EQ(s.GetNumber(key, "DefaultRecordTime"), 8u);
-    EXPECT_EQ(s.SubKeys("SOFTWARE").size(), 1u);
+    EXPECT_EQ(s.SubKeys("SOFTWARE"), std::vector<std::string>{"Orvex"});
 }
 
 TYPED_TEST_P(SettingsStoreContract, EnumeratesSubkeysInStableOrderAndDeletes) {
     SettingsStore& s = *this->store;
-    const std::string presets = this->key + "\\Sample Rate Presets";
+    const std::string key = "SOFTWARE\\Orvex", presets = key + "\\Sample Rate Presets";
     for (const char* name : {"Telephone", "cd Quality", "Radio", "AM"})
         s.SetNumber(JoinKey(presets, name), "Frequency", 8000);
     EXPECT_TRUE(s.CreateKey(JoinKey(presets, "Empty One")));
@@ -55,17 +51,14 @@ TYPED_TEST_P(SettingsStoreContract, EnumeratesSubkeysInStableOrderAndDeletes) {
               (std::vector<std::string>{"AM", "cd Quality", "Empty One", "Radio", "Telephone"}));
     EXPECT_EQ(s.EnumSubKey(presets, 1), "cd Quality");
     EXPECT_FALSE(s.EnumSubKey(presets, 5).has_value());
-    s.SetString(this->key, "LoadPath", "/tmp/");
-    EXPECT_TRUE(s.DeleteValue(this->key, "loadpath"));
-    EXPECT_FALSE(s.GetValue(this->key, "LoadPath").has_value());
-    EXPECT_FALSE(s.DeleteValue(this->key, "LoadPath"));
+    s.SetString(key, "LoadPath", "/tmp/");
+    EXPECT_TRUE(s.DeleteValue(key, "loadpath"));
+    EXPECT_FALSE(s.GetValue(key, "LoadPath") || s.DeleteValue(key, "LoadPath"));
     EXPECT_TRUE(s.DeleteKey(JoinKey(presets, "RADIO")));
-    EXPECT_FALSE(s.KeyExists(JoinKey(presets, "Radio")));
-    EXPECT_FALSE(s.DeleteKey(JoinKey(presets, "Radio")));
+    EXPECT_FALSE(s.KeyExists(JoinKey(presets, "Radio")) || s.DeleteKey(JoinKey(presets, "Radio")));
     EXPECT_TRUE(s.DeleteKey(presets));
     EXPECT_FALSE(s.KeyExists(presets));
-    EXPECT_TRUE(s.SubKeys(presets).empty());
-    EXPECT_TRUE(s.KeyExists(this->key));
+    EXPECT_TRUE(s.SubKeys(presets).empty() && s.KeyExists(key));
 }
 
 REGISTER_TYPED_TEST_SUITE_P(SettingsStoreContract, ValuesKeepTheirTypeAndBytesWhateverTheCase,
