@@ -24,12 +24,10 @@ struct StreamScript {
     std::condition_variable changed;
     int hangAtPeriod = -1;      // from this period on, Write/Read block until `released`
     bool abortUnblocks = true;  // ... or until Abort, when set
-    int failAtPeriod = -1;
+    int failAtPeriod = -1, periods = 0;
     bool released = false, aborted = false, gone = false;
-    int periods = 0;
-    std::atomic<double> time{40.0};  // the stream's clock need not start at 0
-    double timeStep = 0.0;           // added to the clock by each period
-    double latency = 0.0;
+    std::atomic<double> time{40.0};        // the stream's clock need not start at 0
+    double timeStep = 0.0, latency = 0.0;  // what each period adds to the clock; the output's
 
     void Set(bool& flag) {
         std::lock_guard<std::mutex> lock(mutex);
@@ -100,8 +98,7 @@ struct Devices {
 
     std::shared_ptr<StreamScript> script = std::make_shared<StreamScript>();
     CompletionQueue queue;
-    std::vector<uint8_t> block = std::vector<uint8_t>(4000, 1);
-    std::vector<uint8_t> buffer = std::vector<uint8_t>(100, 0);
+    std::vector<uint8_t> block = std::vector<uint8_t>(4000, 1), buffer = std::vector<uint8_t>(100);
     RecordHeader header{buffer.data(), 100, 0};
 };
 

@@ -21,11 +21,11 @@ TYPED_TEST_P(SettingsStoreContract, ValuesKeepTheirTypeAndBytesWhateverTheCase) 
     SettingsStore& s = *this->store;
     const std::string key = "SOFTWARE\\Orvex", rates = key + "\\Rates\\CD";
     const std::vector<uint8_t> curve(2048, 0xA5), preset = {0x44, 0xAC, 0, 0, 2, 0, 0, 0};
-    EXPECT_TRUE(s.SetString(key, "LoadPath", "/home/user/sounds/"));
-    EXPECT_TRUE(s.SetNumber(key, "DefaultRecordTime", 0xFFFFFFFEu));
-    EXPECT_TRUE(s.SetBytes(key + "\\Envelope Presets\\Fade", "Data", curve));
-    EXPECT_TRUE(s.SetBytes(rates, "Frequency", preset, SettingsValueType::None));
-    EXPECT_TRUE(s.SetString(key, "Empty", ""));
+    EXPECT_TRUE(s.SetString(key, "LoadPath", "/home/user/sounds/") &&
+                s.SetNumber(key, "DefaultRecordTime", 0xFFFFFFFEu) &&
+                s.SetBytes(key + "\\Envelope Presets\\Fade", "Data", curve) &&
+                s.SetBytes(rates, "Frequency", preset, SettingsValueType::None) &&
+                s.SetString(key, "Empty", ""));
     EXPECT_EQ(s.GetString("software\\ORVEX", "loadpath"), "/home/user/sounds/");
     EXPECT_EQ(s.GetNumber(key, "DefaultRecordTime"), 0xFFFFFFFEu);
     EXPECT_EQ(s.GetBytes(key + "\\envelope presets\\FADE", "Data"), curve);

@@ -214,9 +214,8 @@ TEST_F(BatchToolTest, HelpVersionAndInformation) {
 }
 
 TEST_F(BatchToolTest, FilesThatCannotBeReadOrProcessedGiveTheirStatus) {
-    Bytes truncated = WaveBytes::Simple(1, 8000, 8, Bytes(1000, 9));
-    truncated.resize(600);
-    WriteBytes(dir.File("short.wav"), truncated);
+    const Bytes wave = WaveBytes::Simple(1, 8000, 8, Bytes(1000, 9));
+    WriteBytes(dir.File("short.wav"), Bytes(wave.begin(), wave.begin() + 600));
     WriteBytes(dir.File("text.wav"), Bytes(300, 'x'));
     fs::create_directory(dir.File("folder.wav"));
     const std::string notWave =
@@ -289,9 +288,9 @@ TEST_F(BatchToolTest, SavesWriteWhatThePathNamesOrKeepTheOldFile) {
 }
 
 TEST_F(BatchToolTest, ASaveRemovesTheTemporariesOfKilledSavesOnly) {
-    const std::string stale = dir.File(".out.raw.orvex-AAAAAA");
-    const std::string running = dir.File(".out.raw.orvex-BBBBBB");
-    const std::string unrelated = dir.File(".out.raw.orvex-CCCCCCC");
+    const std::string stale = dir.File(".out.raw.orvex-AAAAAA"),
+                      running = dir.File(".out.raw.orvex-BBBBBB"),
+                      unrelated = dir.File(".out.raw.orvex-CCCCCCC");
     for (const auto& path : {stale, running, unrelated}) WriteBytes(path, {1});
     const int lock = ::open(running.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(lock, LOCK_EX), 0);  // a save that still runs holds its temporary's lock
