@@ -17,7 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t wordSize = size == 0 ? 0 : data[0] % 8;
     size_t at = size == 0 ? 0 : 1;
     const std::string rateKey = JoinKey(SampleRatePresets::kKey, "p");
-    store.CreateKey(rateKey);
     for (const char* name : {"Frequency", "Channels", "Bits"}) {
         const size_t take = std::min(wordSize, size - at);
         store.SetBytes(rateKey, name, std::vector<uint8_t>(data + at, data + at + take),
@@ -28,16 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     presets.Load("p");
     presets.Find(presets.Frequency, presets.Channels, presets.Bits);
 
-    const std::vector<uint8_t> curve(data + at, data + size);
     for (const char* category : {CurveModel::kEnvelopePresets, CurveModel::kPanningPresets,
                                  CurveModel::kCompressorPresets}) {
         const std::string key = JoinKey(JoinKey(kOrvexKey, category), "c");
-        store.CreateKey(key);
-        store.SetBytes(key, "Data", curve);
+        store.SetBytes(key, "Data", std::vector<uint8_t>(data + at, data + size));
         CurveModel model(messages);
-        if (model.LoadPreset(store, category, "c")) {
+        if (model.LoadPreset(store, category, "c"))
             for (float t = 0.0f; t <= 1.0f; t += 0.125f) model.Evaluate(t);
-        }
     }
     return 0;
 }

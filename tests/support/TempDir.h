@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,12 +22,34 @@ private:
     std::filesystem::path m_path;
 };
 
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> ReadBytes(const std::string& path);
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
 
-// Little-endian byte builders for hand-made files.
-void PutTag(std::vector<uint8_t>& out, const char* tag);
-void Put16(std::vector<uint8_t>& out, uint16_t value);
-void Put32(std::vector<uint8_t>& out, uint32_t value);
-void PutBE16(std::vector<uint8_t>& out, uint16_t value);
-void PutBE32(std::vector<uint8_t>& out, uint32_t value);
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
+}
+
+// Byte builders for hand-made files, little-endian unless BE says else.
+inline void PutTag(std::vector<uint8_t>& out, const char* tag) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
+}
+
+inline void Put16(std::vector<uint8_t>& out, uint16_t value) {
+    out.insert(out.end(), {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)});
+}
+
+inline void Put32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int shift : {0, 8, 16, 24}) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+inline void PutBE16(std::vector<uint8_t>& out, uint16_t value) {
+    out.insert(out.end(), {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
+}
+
+inline void PutBE32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int shift : {24, 16, 8, 0}) out.push_back(static_cast<uint8_t>(value >> shift));
+}

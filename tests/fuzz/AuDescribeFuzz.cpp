@@ -1,7 +1,0 @@
-// Describe of any bytes ends in three texts, never a crash.
-#include "core/fileformats/AuFileFormat.h"
-#include "support/FuzzFile.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    return FuzzDescribe<AuFileFormat>(data, size, ".au");
-}
