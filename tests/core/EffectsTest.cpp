@@ -331,31 +331,6 @@ TEST(EnvelopeTest, ScaleFrameAndCurvesOverTheResolvedRange) {
         EXPECT_NEAR(Values16(sample)[f], 16384 * (100 - f) / 100, 20);
 }
 
-// The curve effects work in runs of vector code; frame by frame, each frame takes the curve's
-// value at its position (times the amplification) through ScaleFrame or PanFrame.
-TEST(EnvelopeTest, LongRangesMatchTheFrameByFrameDefinition) {
-    const CurveModel knee = Curve({{0.0f, 0.9f}, {0.3f, 0.1f}, {0.7f, 0.8f}, {1.0f, 0.4f}});
-    std::mt19937 random(17);
-    for (uint32_t layout : {M8, M16, S8, S16}) {
-        for (uint32_t channel : {0u, 1u, 2u}) {
-            Bytes8 bytes(4 * 5000);
-            for (auto& b : bytes) b = static_cast<uint8_t>(random());
-            SampleBuffer fast, slow;
-            SetBytes(fast, layout, bytes);
-            SetBytes(slow, layout, bytes);
-            const uint32_t first = 3, last = slow.GetFrameCount() - 10;
-            ApplyEnvelope(fast, knee, 1.5f, first, last, channel);
-            ApplyPanning(fast, knee, first, last);
-            for (uint32_t f = first; f <= last; ++f) {
-                const float value = knee.Evaluate(CurvePosition(f, first, last));
-                ScaleFrame(slow, value * 1.5f, f, channel);
-                PanFrame(slow, value, f);
-            }
-            EXPECT_EQ(Bytes(fast), Bytes(slow)) << layout << " channel " << channel;
-        }
-    }
-}
-
 TEST(PanningTest, SharesTheMixOutBetweenTheChannels) {
     // m = 10 / 2 + 10 / 2: 10 * 0.7f rounds to 7 in single precision; a share outside 0..1
     // acts as its nearest end.
