@@ -34,8 +34,11 @@ struct Case {
 std::vector<Case> Cases() {
     std::vector<Case> cases;
     for (uint32_t layout : {kLayoutMono8, kLayoutStereo8, kLayoutMono16, kLayoutStereo16}) {
-        for (auto [frames, start, end] : {std::tuple{40u, 0u, 39u}, {40u, 3u, 20u}, {17u, 0u, 16u},
-                                          {5000u, 7u, 4990u}, {3000u, 0u, 9999u}})
+        for (auto [frames, start, end] : {std::tuple{40u, 0u, 39u},
+                                          {40u, 3u, 20u},
+                                          {17u, 0u, 16u},
+                                          {5000u, 7u, 4990u},
+                                          {3000u, 0u, 9999u}})
             cases.push_back({layout, frames, start, end});
     }
     return cases;
