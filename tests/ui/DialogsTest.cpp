@@ -194,7 +194,8 @@ private slots:
         for (const auto& [layout, before, start, end, channel, steps, after] : cases) {
             SampleBuffer sample;
             SetBytes(sample, layout, before);
-            WhenModalOpens<CAmplifyDlg>([&](CAmplifyDlg* d) { Do(d, steps); });
+            const QString script = steps;  // clang 14 lambdas cannot capture structured bindings
+            WhenModalOpens<CAmplifyDlg>([&](CAmplifyDlg* d) { Do(d, script); });
             const bool ok = QString(steps).endsWith("; 1");
             QCOMPARE(
                 RunAmplifyCommand(nullptr, sample, sample.GetChannels() == 2, start, end, channel),
@@ -351,10 +352,13 @@ private slots:
         for (const auto& [steps, readout, result, frequency, block, format] : cases) {
             CRecordOptionsDlg dialog(Svc());
             QString shown;
+            // clang 14 lambdas cannot capture structured bindings
+            const QString script = steps;
+            const bool cancel = result == CRecordOptionsDlg::kCancel;
             WhenModalOpens<CRecordOptionsDlg>([&](CRecordOptionsDlg* d) {
-                Do(d, steps);
+                Do(d, script);
                 shown = Shown(d, "1003");
-                Do(d, result == CRecordOptionsDlg::kCancel ? "2" : "1");
+                Do(d, cancel ? "2" : "1");
             });
             QCOMPARE(dialog.Run(5), result);
             QCOMPARE(shown, readout);
@@ -554,10 +558,13 @@ private slots:
         std::vector<uint8_t> bytes(400);
         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 37 + 11);
         for (const auto& [layout, start, end, selector, which] : cases) {
+            // Copies, as clang 14 lambdas cannot capture structured bindings.
+            const auto first = start, last = end, channels = selector;
+            const auto kind = which;
             const auto command = [&](SampleBuffer& b) {
-                return which == 0   ? RunEnvelopeCommand(nullptr, Svc(), b, start, end, selector)
-                       : which == 1 ? RunCompressorCommand(nullptr, Svc(), b, start, end, selector)
-                                    : RunPanningCommand(nullptr, Svc(), b, start, end);
+                return kind == 0   ? RunEnvelopeCommand(nullptr, Svc(), b, first, last, channels)
+                       : kind == 1 ? RunCompressorCommand(nullptr, Svc(), b, first, last, channels)
+                                   : RunPanningCommand(nullptr, Svc(), b, first, last);
             };
             SampleBuffer sample;
             SetBytes(sample, layout, bytes);
@@ -568,7 +575,7 @@ private slots:
                 const int w = d->Curve()->width() - 9, h = d->Curve()->height() - 9;
                 Mouse(d->Curve(), QString::asprintf("c%d,%d c%d,%d", 4 + w / 4, 4 + h * 9 / 10,
                                                     4 + w * 6 / 10, 4 + h / 10));
-                if (which == 0)
+                if (kind == 0)
                     Do(d, "1013=80");
                 drawn = std::make_unique<CurveModel>(d->Curve()->Curve());
                 Do(d, "1");

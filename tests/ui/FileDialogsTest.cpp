@@ -154,7 +154,9 @@ private slots:
             {0, true, {0, 0, 0, 1, 0, 0, 0x1F, 0x40, 0, 0, 0, 1}},
             {1, true, {0, 0, 0, 3, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
         };
-        for (const auto& [radio, force, header] : cases) {
+        for (const auto& [choice, forced, header] : cases) {
+            const int radio = choice;  // clang 14 lambdas cannot capture structured bindings
+            const bool force = forced;
             SampleBuffer sample;
             sample.SetFormat(44100, true, true);
             sample.ResizeBytes(44100 * 4);

@@ -96,8 +96,9 @@ private slots:
         // The allocated time reads in minutes from one minute on.
         for (const auto& [seconds, text] :
              {std::pair{90u, "1 min 30.0 secs"}, {150u, "2 mins 30.0 secs"}}) {
+            const QString expected = text;  // clang 14 lambdas cannot capture structured bindings
             RunProgress(seconds * 8000, 8000, false, false, [&](CRecordProgressDlg* d) {
-                QCOMPARE(Shown(d, "1144"), text);
+                QCOMPARE(Shown(d, "1144"), expected);
                 m_s->devices.input->Fill(0);
             });
         }

@@ -7,6 +7,7 @@
 #include <QStyleHints>
 #include <QtTest/QtTest>
 #include <cmath>
+#include <cstdarg>
 #include <cstring>
 #include <memory>
 #include <numbers>
@@ -95,9 +96,11 @@ QList<int> Range(int from, int to) {
 
 // Everything the windows report, in order.
 QStringList g_log;
-template <typename... Args>
-void Log(const char* format, Args... args) {
-    g_log << QString::asprintf(format, args...);
+__attribute__((format(printf, 1, 2))) void Log(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    g_log << QString::vasprintf(format, args);
+    va_end(args);
 }
 struct Listeners : SampleSheetListener,
                    WaveformRulerListener,
