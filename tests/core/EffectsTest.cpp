@@ -663,6 +663,13 @@ TEST_F(CurveModelTest, ClicksDragInsertOrAreRefused) {
     std::vector<int> xs;
     for (const auto& p : curve.Points()) xs.push_back(p.x);
     EXPECT_EQ(xs, (std::vector<int>{4, 9, 100, 105, 110, 114, 200}));
+    // A dragged middle point stays strictly between its neighbours.
+    ASSERT_EQ(curve.PressAt(100, 50), Press::Dragging);
+    for (auto [to, stops] : {std::pair{0, 10}, {500, 104}}) {
+        curve.DragTo(to, 50);
+        EXPECT_EQ(curve.Points()[2].x, stops) << to;
+    }
+    curve.Release();
 }
 
 // Dragging, the readouts and presets across sizes are the curve editor widget's tests; here the

@@ -197,8 +197,8 @@ TEST_F(FileFormatsTest, WaveFilesOfOtherWidthsAndChunksLoad) {
          {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0x80, 0, 0x80, 0, 0, 0xFF, 0x7F, 0xFF, 0xFF},
          {32767, -32768, 1, -1}},
         {Fmt(3, 32),
-         Floats({1.5f, -2, 0.5f, -0.25f, 0, std::nanf("")}),
-         {32767, -32768, 16384, -8192, 0, 0}},
+         Floats({1.5f, -2, 0.5f, -0.25f, 0, std::nanf(""), 0.1f, -0.3f}),
+         {32767, -32768, 16384, -8192, 0, 0, 3277, -9830}},
         {Fmt(0xFFFE, 32, 40, 3), Floats({-1.0f}), {-32768}},
         {Fmt(0xFFFE, 16, 40, 1), {0x34, 0x12}, {0x1234}},
         {Fmt(1, 16, 20), {0x34, 0x12}, {0x1234}},  // a longer fmt chunk
@@ -300,6 +300,8 @@ TEST_F(FileFormatsTest, BrokenFilesAreRefusedWithTheirMessages) {
         EXPECT_EQ(Load(handler, bytes), std::pair(loads, texts)) << handler << " " << bytes.size();
         EXPECT_TRUE(loads || (Bytes(sample) == Bytes8({1, 2, 3})));  // a refusal changes nothing
     }
+    for (int handler : {kWav, kVoc, kAu})  // a file that is not there loads through no handler
+        EXPECT_FALSE(registry.Handler(handler).Load(dir.File("missing"), sample)) << handler;
     EXPECT_EQ(Describe(Write(cut, "cut.wav")),
               "Windows RIFF | Invalid format information | Unknown");
     EXPECT_EQ(Describe(dir.File("missing.au")), "Sun  | Unknown | Unknown");
