@@ -486,7 +486,9 @@ TEST_F(FileFormatsTest, VoiceBlocksChainIntoOneSoundAndSavesTheirRates) {
     ASSERT_EQ(refused.second.size(), 1u);
     EXPECT_NE(refused.second[0].find("is too large to load"), std::string::npos);
     EXPECT_EQ(sample.GetByteLength(), big.size());
+    SetLoadSizeLimitForTesting(3u * 0xFFFF);  // a sound of exactly the limit still loads
     EXPECT_TRUE(Load(kVoc, silent.bytes).first);
+    SetLoadSizeLimitForTesting(0);
     EXPECT_EQ(sample.GetByteLength(), 3u * 0xFFFF);
 }
 
