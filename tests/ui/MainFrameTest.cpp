@@ -893,7 +893,8 @@ private slots:
         // Saved and opened again, the texts come back.
         const QString path = QString::fromStdString(m_dir->File("saved.wav"));
         QVERIFY(view->GetDocument()->OnSaveDocument(path) && Frame()->CloseAll());
-        QCOMPARE(Sheet()->BoundView(), m_app->OpenDocumentFile(path));
+        COrvexView* reopened = m_app->OpenDocumentFile(path);  // opened before the sheet is asked
+        QTRY_COMPARE(Sheet()->BoundView(), reopened);
         QCOMPARE((QStringList{Text(Info(), "1047"), Text(Info(), "1048"), Text(Info(), "1050")}),
                  (QStringList{"A", "Someone", "(c) 2026"}));
     }
