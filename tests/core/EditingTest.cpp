@@ -156,6 +156,14 @@ TEST_F(EditingTest, UndoReplacesTheWholeSoundFromTheClipboard) {
     SetBytes(sample, M8, {1});
     EXPECT_EQ(Paste(clipboard, messages, sample, 0, 0), 0u);  // nothing on the clipboard
     EXPECT_FALSE(ReplaceFromClipboard(clipboard, messages, sample));
+    // Another program empties the clipboard between the look and the read.
+    struct Emptied : MemoryClipboardService {
+        std::optional<SharedClipboardBlock> ShareSample() override { return std::nullopt; }
+    } emptied;
+    emptied.SetSample({1, 2, 3});
+    EXPECT_EQ(Paste(emptied, messages, sample, 0, 0), 0u);
+    EXPECT_FALSE(ReplaceFromClipboard(emptied, messages, sample));
+    EXPECT_EQ(Bytes(sample), Bytes8{1});
     EXPECT_TRUE(messages.Shown().empty());
     SetBytes(sample, S16, RampBytes(40), 32000);
     ASSERT_TRUE(Cut(clipboard, messages, sample, kAll, kAll, 0));
