@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/effects/VolumeText.h"
+
 namespace {
 
 double LeadingDouble(const std::string& text) {
@@ -17,13 +19,6 @@ double LeadingDouble(const std::string& text) {
     if (std::from_chars(p, end, value, std::chars_format::general).ec != std::errc())
         return 0.0;
     return value;
-}
-
-// One decimal with "." whatever the user's locale, as the texts are read back.
-std::string OneDecimal(double value) {
-    char text[64];
-    return std::string(
-        text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1).ptr);
 }
 
 bool ContainsKhz(const std::string& text) {
@@ -60,7 +55,7 @@ uint32_t RecordBlockSize(uint32_t frequency, long long seconds, bool sixteenBit,
 
 std::string MemoryReadout(uint32_t blockBytes) {
     if (blockBytes >= 1048576u)
-        return OneDecimal(blockBytes / 1048576.0) + " Mb required";
+        return FixedText(blockBytes / 1048576.0, 1) + " Mb required";
     if (blockBytes > 0)
         return std::to_string(blockBytes / 1024) + " Kb required";
     return std::string();
@@ -68,13 +63,13 @@ std::string MemoryReadout(uint32_t blockBytes) {
 
 std::string RecordTimeText(float seconds) {
     if (seconds < 60.0f)
-        return OneDecimal(seconds) + " secs";
+        return FixedText(seconds, 1) + " secs";
     if (seconds >= 120.0f) {
         const int minutes = static_cast<int>(seconds * 0.016666668f);
         return std::to_string(minutes) + " mins " +
-               OneDecimal(seconds - 60.0f * static_cast<float>(minutes)) + " secs";
+               FixedText(seconds - 60.0f * static_cast<float>(minutes), 1) + " secs";
     }
-    return "1 min " + OneDecimal(seconds - 60.0f) + " secs";
+    return "1 min " + FixedText(seconds - 60.0f, 1) + " secs";
 }
 
 float LevelFromDeviation(int deviation) {
