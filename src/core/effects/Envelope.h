@@ -22,6 +22,6 @@ inline float CurvePosition(uint32_t frame, uint32_t start, uint32_t end) {
                               static_cast<double>(int64_t{end} - int64_t{start}));
 }
 
-// CurvePosition of the `count` frames from `from` on, into `t`, in one loop the compiler
-// vectorises.
+// CurvePosition of the `count` frames from `from` on, into `t`: the same values, worked out a
+// run at a time (from the reciprocal where no value lies near a rounding boundary).
 void CurvePositions(uint32_t from, uint32_t count, uint32_t first, uint32_t last, float* t);
