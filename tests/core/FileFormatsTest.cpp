@@ -238,6 +238,19 @@ TEST_F(FileFormatsTest, WaveFilesOfOtherWidthsAndChunksLoad) {
     sample.SetFormat(4294967295u, true, true);  // a byte rate past 32 bits cannot be saved
     EXPECT_FALSE(registry.Save(dir.File("fast.wav"), sample));
     EXPECT_FALSE(fs::exists(dir.File("fast.wav")));
+    // With no texts but the software tag the headers take 72 bytes: 4 GiB - 74 of data is the
+    // most a wave file holds; one odd byte more, padded, is refused before anything is written.
+    // The block is mapped lazily and never touched: the writes fail at once.
+    SampleBuffer big;
+    big.SetFormat(8000, false, false);
+    for (const auto& [bytes, why] : {std::pair(UINT32_MAX - 73, "No space left on device"),
+                                     {UINT32_MAX - 72, kFourGiBLimitText}}) {
+        ASSERT_TRUE(big.ResizeFrames(bytes));
+        BinaryFile::FailWritesAfterForTesting(0);
+        EXPECT_FALSE(registry.Save(dir.File("big.wav"), big));
+        BinaryFile::ClearWriteFailureForTesting();
+        EXPECT_EQ(registry.LastFailure(), dir.File("big.wav") + ": " + why);
+    }
 }
 
 TEST_F(FileFormatsTest, BrokenFilesAreRefusedWithTheirMessages) {

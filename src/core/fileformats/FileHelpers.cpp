@@ -72,11 +72,8 @@ uint8_t* ReadFileBlock(MessageSink& messages, const std::string& path, uint32_t 
     }
     const uint64_t fileLength = file.Length();
     const uint64_t available = fileLength > offset ? fileLength - offset : 0;
-    if (!file.Seek(offset)) {
-        if (failure != nullptr)
-            *failure = path + ": " + std::strerror(errno);
-        return nullptr;
-    }
+    // A reading file only records its position, so any 32-bit offset is taken.
+    file.Seek(offset);
     // A length of 0 takes the rest of the file; a promised length is never taken beyond what
     // the file holds, so a lying header cannot make us allocate more than the file supplies.
     const uint64_t wanted = length == 0 ? available : std::min<uint64_t>(length, available);
