@@ -76,14 +76,20 @@ void AnswerDialog(std::function<void(QWidget*)> answer) {
         QWidget* dialog = QApplication::activeModalWidget();
         answer(dialog);
         QMetaObject::invokeMethod(dialog, "accept");
+
         if (dialog->isVisible())  // a refused answer fails the test instead of waiting for ever
             QMetaObject::invokeMethod(dialog, "reject");
     });
 }
 // Types `name` into the next file dialog; any question on the way gets its default answer.
+// The name box has the focus, as it does for a user: only then does a typed name replace the
+// file selected in the list.
 void AnswerFileDialog(const QString& name) {
     AnswerDialog([name](QWidget* dialog) {
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QApplication::setActiveWindow(dialog);
+        edit->setFocus();
+        edit->setText(name);
         QTimer::singleShot(200, []() {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                 box->done(QMessageBox::Yes);
@@ -571,17 +577,10 @@ private slots:
         QCOMPARE(View()->windowTitle(), QStringLiteral("copy.wav"));
         QCOMPARE(ReadBytes(song.toStdString()), original);
         QCOMPARE(tail(m_dir->File("copy.wav")), frames);  // reversed twice
-        QVERIFY(Messages().Shown().empty());
-    }
-
-    void saveAsTxtWritesTheFramesAlone() {
-        Start(WriteFile("song.wav", Wave(64)));
-        // Raw data whatever type the dialog showed.
+        // A .txt name saves the frames alone, whatever type the dialog showed.
         AnswerFileDialog(QString::fromStdString(m_dir->File("song.txt")));
         Run(ID_FILE_SAVE_AS);
-        const std::vector<uint8_t> raw = ReadBytes(m_dir->File("song.txt"));
-        QCOMPARE(raw.size(), size_t(64));
-        QCOMPARE(raw[63], uint8_t(63));
+        QCOMPARE(ReadBytes(m_dir->File("song.txt")), frames);
         QVERIFY(View()->GetDocument()->GetPathName().endsWith(QStringLiteral("song.txt")));
         QVERIFY(Messages().Shown().empty());
     }
