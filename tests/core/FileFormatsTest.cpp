@@ -241,10 +241,10 @@ TEST_F(FileFormatsTest, WaveFilesOfOtherWidthsAndChunksLoad) {
     // With no texts but the software tag the headers take 72 bytes: 4 GiB - 74 of data is the
     // most a wave file holds; one odd byte more, padded, is refused before anything is written.
     // The block is mapped lazily and never touched: the writes fail at once.
-    SampleBuffer big;
-    big.SetFormat(8000, false, false);
     for (const auto& [bytes, why] : {std::pair(UINT32_MAX - 73, "No space left on device"),
                                      {UINT32_MAX - 72, kFourGiBLimitText}}) {
+        SampleBuffer big;
+        big.SetFormat(8000, false, false);
         ASSERT_TRUE(big.ResizeFrames(bytes));
         BinaryFile::FailWritesAfterForTesting(0);
         EXPECT_FALSE(registry.Save(dir.File("big.wav"), big));
