@@ -710,7 +710,8 @@ private slots:
         QCOMPARE(Sheet()->FormatPage()->Buffer(), &a->Buffer());
         QCOMPARE(Text(Format(), "1001"), QStringLiteral("22050 Hz"));
         QCOMPARE(Text(Format(), "1003"), QStringLiteral("21 Kb/sec"));
-        // Only the bound view's marks reach the View page.
+        // Only the bound view's marks reach the View page; those set while b lacked the focus
+        // are shown when it is bound again.
         b->SetSelection(10, 20, 0);
         a->SetSelection(30, 40, 0);
         QCOMPARE(Text(ViewPage(), "1100"), QStringLiteral("30"));
@@ -718,6 +719,7 @@ private slots:
         window->close();
         Activate(b);
         QVERIFY(Sheet()->BoundView() == b && !window->isVisible());
+        QCOMPARE(Text(ViewPage(), "1100") + Text(ViewPage(), "1101"), QStringLiteral("1020"));
         Run(ID_EDIT_PROPERTIES);
         QVERIFY(window->isVisible());
         // Working in the window leaves the view's selection in sight.

@@ -503,11 +503,12 @@ private slots:
         w->SetCaret(299);
         QCOMPARE(Inverted(Picture(*w), shifted), QList<int>{});
         // Put away while the view lacks the focus, and back when it returns, a caret blinking.
-        w->SetSelection(310, 320);
+        w->SetCaret(305);
         w->HideMarks();
         w->HideMarks();
         QVERIFY(w->IsInactive());
         QCOMPARE(Inverted(Picture(*w), shifted), QList<int>{});
+        w->SetSelection(310, 320);  // set while put away: these come back, not the caret
         g_log.clear();
         w->ShowMarks();
         QCOMPARE(g_log, QStringList{"sheet 310 320 1"});
@@ -612,6 +613,13 @@ private slots:
         QCOMPARE(ticks(10001, 10).mid(0, 5), (QList<int>{500, 49, 10500, 99, 11000}));
         QCOMPARE(ticks(0, 3).mid(0, 5), (QList<int>{150, 0, 0, 50, 150}));  // 4 digits: 40 px
         QCOMPARE(ticks(10000, 1).last(), 10450);  // the last one inside the ruler
+        QCOMPARE(ticks(7505, 5)[0], 250);         // the last pixel shows 10000: five-digit labels
+        // Every step is a round number: 1, 1.5, 2, 2.5, 5 or 7.5 times a power of ten.
+        const QRegularExpression round(QStringLiteral("^(1|15|2|25|5|75)0+$"));
+        for (uint32_t scale = 1; scale < 20000000; scale += scale / 10 + 1) {
+            const QString step = QString::number(LayOutRulerTicks(0, scale, 100, 8).step);
+            QVERIFY2(round.match(step).hasMatch(), qPrintable(step));
+        }
         // Positions accumulate as fractions: at scale 7 ticks of 500 are 71.43 pixels apart.
         QCOMPARE(ticks(0, 7), (QList<int>{500, 0, 0, 71, 500, 142, 1000, 214, 1500, 285, 2000, 357,
                                           2500, 428, 3000}));
@@ -661,6 +669,8 @@ private slots:
             QTest::mouseRelease(&ruler, Qt::LeftButton, {}, QPoint(xs.last(), 5));
         };
         drag({40, 45});
+        drag({52, 70});  // the right marker's zone is the 7 columns right of it
+        drag({60, 70});
         drag({18, 40, 40, 80, -20});
         drag({55, 10});
         QCOMPARE(g_log, (QStringList{"select 1400 1500 3", "select 1800 1800 3",

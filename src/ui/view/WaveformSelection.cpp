@@ -5,19 +5,27 @@
 void WaveformSelection::SetSelection(uint32_t start, uint32_t end) {
     m_selStart = start;
     m_selEnd = end;
-    m_selection = true;
-    m_caret = false;
+    Mark(true, false);
 }
 
 void WaveformSelection::SetCaret(uint32_t frame) {
-    m_selection = false;
     m_caretFrame = frame;
-    m_caret = true;
+    Mark(false, true);
 }
 
 void WaveformSelection::Drop() {
-    m_selection = false;
-    m_caret = false;
+    Mark(false, false);
+}
+
+// Marks set while they are put away (a recording or a conversion made in another window of
+// the sound) are the ones that come back with the focus, not those from before.
+void WaveformSelection::Mark(bool selection, bool caret) {
+    m_selection = selection;
+    m_caret = caret;
+    if (m_inactive) {
+        m_savedSelection = selection;
+        m_savedCaret = caret;
+    }
 }
 
 void WaveformSelection::SelectAll(uint32_t count) {

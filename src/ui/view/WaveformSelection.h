@@ -47,6 +47,8 @@ public:
     bool Finish();
 
 private:
+    void Mark(bool selection, bool caret);
+
     bool m_caret = true;
     uint32_t m_caretFrame = 0;
     bool m_selection = false;
