@@ -422,16 +422,20 @@ private slots:
     void twoWindowsOfOneSound() {
         Start(WriteFile("mono.wav", Wave(400)));
         COrvexView* first = View();
+        first->SetSelection(350, 399, 0);
         Run(ID_WINDOW_NEW);
         COrvexView* second = View();
         QCOMPARE(second->windowTitle(), QStringLiteral("mono.wav:2"));
-        // An edit in one shows in the other: the shorter sound, nothing past its end.
+        // An edit in one shows in the other: the shorter sound whole, a caret at its start
+        // instead of frames that are gone, also once the other has the focus again.
         second->SetSelection(0, 99, 0);
         Run(ID_EDIT_DELETE);
         QCOMPARE(first->UpperWindow()->GetFrameCount(), 300u);
-        QVERIFY(first->UpperWindow()->GetLast() < 300u);
+        QCOMPARE(first->UpperWindow()->GetLast(), 299u);
         QCOMPARE(first->UpperWindow()->GetZoom(), second->UpperWindow()->GetZoom());
         QCOMPARE(first->windowTitle(), QStringLiteral("mono.wav:1*"));
+        Activate(first);
+        QVERIFY(!first->UpperWindow()->HasSelection() && first->UpperWindow()->GetCaret() == 0);
         // Closing one asks nothing and keeps the sound, changes and all, in the other.
         qobject_cast<QMdiSubWindow*>(first->parentWidget())->close();
         QTRY_COMPARE(Windows(), 1);
@@ -1056,6 +1060,11 @@ private slots:
         mixer->parentWidget()->resize(500, 300);
         for (int i = 0; i < 3; ++i) mixer->AddInput();
         mixer->ScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        const QPointF at(50, 50);  // a notch of the wheel back up is three lines of 10 pixels
+        QWheelEvent notch(at, mixer->mapToGlobal(at), {}, {0, 120}, {}, {}, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(mixer, &notch);
+        QCOMPARE(mixer->ScrollPosition(), 105 - 30);
         QCOMPARE(mixer->RowStrip(2)->y(), 105 * 2 + 6 - mixer->ScrollPosition());
         QTest::mouseClick(mixer, Qt::LeftButton, {},
                           QPoint(95, 105 * 5 + 50 - mixer->ScrollPosition()));
