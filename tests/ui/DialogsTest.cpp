@@ -8,9 +8,9 @@
 #include "core/effects/Convert.h"
 #include "core/effects/Envelope.h"
 #include "core/effects/Panning.h"
+#include "support/SampleMaker.h"
 #include "support/TestServices.h"
 #include "ui/DialogDriver.h"
-#include "ui/SoundBytes.h"
 #include "ui/audio/CRecordOptionsDlg.h"
 #include "ui/effects/AmplifyCommand.h"
 #include "ui/effects/AmplifyDlg.h"
@@ -24,8 +24,6 @@
 #include "ui/effects/ConvertDlg.h"
 #include "ui/effects/CurveCommands.h"
 #include "ui/effects/SamplePresetsDlg.h"
-
-using namespace uitest;
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "core/sample/SampleBuffer.h"
+#include "support/SampleMaker.h"
 #include "support/TempDir.h"
 #include "support/TestServices.h"
 #include "support/WaveBytes.h"
@@ -24,12 +25,6 @@ struct EditorServices {
     SoundFileRegistry registry{messages, &auOptions};
     Services services{registry, settings, clipboard, messages, devices};
 };
-
-std::vector<uint8_t> Ramp(size_t bytes) {
-    std::vector<uint8_t> data(bytes);
-    for (size_t i = 0; i < bytes; ++i) data[i] = static_cast<uint8_t>(i * 7);
-    return data;
-}
 
 }  // namespace
 
@@ -71,14 +66,14 @@ private slots:
         const std::string deep = std::string(150, 'f') + "/" + std::string(100, 'g');
         std::filesystem::create_directories(m_dir->Path() / deep);
         const std::tuple<std::string, std::vector<uint8_t>, const char*> cases[] = {
-            {"a.wav", WaveBytes::Simple(1, 22050, 8, Ramp(22050)),
+            {"a.wav", WaveBytes::Simple(1, 22050, 8, RampBytes(22050)),
              "Windows RIFF|22050 Hz 8-Bit Mono|22050 Bytes; 1.00 secs"},
             {"b.voc", {'C', 'r', 'e', 'a'}, "Creative Voice File|Unknown|Unknown"},
-            {"e.raw", Ramp(22050), "Raw Binary|Unknown|22050 Bytes; 2.00 secs @ 11kHz mono"},
+            {"e.raw", RampBytes(22050), "Raw Binary|Unknown|22050 Bytes; 2.00 secs @ 11kHz mono"},
             // Broken files show what the handler makes of them and raise no box.
             {"cut.wav", {'R', 'I', 'F', 'F', 8, 0}, "Windows RIFF|No WAVE Subchunk|Unknown"},
             // A path longer than 256 characters.
-            {deep + "/long.wav", WaveBytes::Simple(2, 11025, 16, Ramp(44100)),
+            {deep + "/long.wav", WaveBytes::Simple(2, 11025, 16, RampBytes(44100)),
              "Windows RIFF|11025 Hz 16-Bit Stereo|44100 Bytes; 1.00 secs"},
         };
         auto dialog = OpenDialogOn(Write("first.wav", std::get<1>(cases[0])));
@@ -90,7 +85,7 @@ private slots:
     }
 
     void PreviewPlaysStopsAndLeavesNoDeviceOpen() {
-        const std::vector<uint8_t> sound = Ramp(3000);
+        const std::vector<uint8_t> sound = RampBytes(3000);
         auto dialog = OpenDialogOn(Write("p.wav", WaveBytes::Simple(1, 11025, 8, sound)));
         FakeDeviceLog& log = m_editor->devices.log;
         for (int round = 1; round <= 3; ++round) {

@@ -22,6 +22,7 @@
 #include <functional>
 
 #include "core/effects/SampleRatePresets.h"
+#include "support/SampleMaker.h"
 #include "support/WaveBytes.h"
 #include "ui/DialogDriver.h"
 #include "ui/EditorHarness.h"
@@ -60,9 +61,6 @@ std::pair<int, int> Values(const SampleBuffer& buffer, uint32_t frame) {
     FrameValue value;
     buffer.GetFrame(frame, kLayoutStereo16, value);
     return {value.slot[0], value.slot[1]};
-}
-std::vector<uint8_t> Bytes(const SampleBuffer& sample) {
-    return {sample.Data(), sample.Data() + sample.GetByteLength()};
 }
 // What the screen shows of `widget` now: its window's painted image, not a fresh rendering.
 QImage Shown(QWidget* widget) {

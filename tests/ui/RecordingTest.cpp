@@ -6,10 +6,10 @@
 #include "core/audio/RecordingSession.h"
 #include "core/sample/SampleHeap.h"
 #include "platform/audio/PortAudioBackend.h"
+#include "support/SampleMaker.h"
 #include "support/TempDir.h"
 #include "support/TestServices.h"
 #include "ui/DialogDriver.h"
-#include "ui/SoundBytes.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/COrvexApp.h"
 #include "ui/app/COrvexDoc.h"
@@ -18,8 +18,6 @@
 #include "ui/audio/CRecordOptionsDlg.h"
 #include "ui/audio/CRecordProgressDlg.h"
 #include "ui/view/COrvexView.h"
-
-using namespace uitest;
 
 namespace {
 
