@@ -16,14 +16,9 @@
 namespace {
 
 // The services of the editor with the Sun/NeXT options asked by the real dialog.
-struct EditorServices {
-    MemorySettingsStore settings;
-    MemoryClipboardService clipboard;
-    RecordingMessageSink messages;
-    FakeAudioBackend devices;
+struct EditorServices : TestServices {
+    EditorServices() : TestServices(&auOptions) {}
     CAuOptionsPresenter auOptions;
-    SoundFileRegistry registry{messages, &auOptions};
-    Services services{registry, settings, clipboard, messages, devices};
 };
 
 }  // namespace
