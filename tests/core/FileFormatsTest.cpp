@@ -208,6 +208,15 @@ TEST_F(FileFormatsTest, WaveFilesOfOtherWidthsAndChunksLoad) {
         EXPECT_EQ(std::tuple(sample.FormatRef(), Values16(sample)),
                   std::tuple(SampleFormat(8000, false, true), values));
     }
+    // More values than the reader converts at a time.
+    Bytes8 wide;
+    std::vector<int> values;
+    for (int v = -20000; v < 20000; ++v) {
+        wide.insert(wide.end(), {0, uint8_t(v), uint8_t(v >> 8)});
+        values.push_back(v);
+    }
+    ASSERT_TRUE(Load(kWav, WaveBytes::Riff({Fmt(1, 24), WaveBytes::Chunk("data", wide)})).first);
+    EXPECT_EQ(Values16(sample), values);
     // Unknown chunks before and between, a LIST of information strings.
     const auto fmt = WaveBytes::Chunk("fmt ", WaveBytes::FmtContents(2, 44100, 16));
     const Bytes8 info = Bytes8{'I', 'N', 'F', 'O'} +
