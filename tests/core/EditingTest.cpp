@@ -128,6 +128,10 @@ TEST_F(EditingTest, InsertSpaceMovesOneChannelAndFillsTheOther) {
     SampleHeap::Instance().ClearLimitForTesting();
     EXPECT_EQ(Bytes(sample), after);
     EXPECT_EQ(messages.Texts(), Texts{"Not enough memory while resizing sample (Inserting space)"});
+    SetBytes(sample, S8, {10, 20, 11, 21});  // at the first frame: the right channel moves on
+    ASSERT_TRUE(InsertSpace(messages, sample, 0, 1, 2));
+    EXPECT_EQ(Bytes(sample)[3], 20);
+    EXPECT_EQ(Bytes(sample)[5], 21);
 }
 
 TEST_F(EditingTest, PasteConvertsToTheTargetAndPlacesIt) {

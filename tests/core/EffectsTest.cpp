@@ -203,7 +203,11 @@ TEST(ULawTest, CodesSurviveExpandingAndCompressing) {
     for (int code = 0; code < 256; ++code) {  // negative zero comes back as positive zero
         EXPECT_EQ(ULawCompress(ULawExpand(static_cast<uint8_t>(code))), code == 0x7F ? 0xFF : code);
     }
-    // Whole sounds decode and encode with the loading and saving of Sun/NeXT files.
+    SampleBuffer sound;  // a whole sound: its codes, 8-bit (256 + 132 is segment 1, step 8)
+    SetBytes(sound, M16, Le16({0, -32768, 32767, 256}));
+    EncodeULaw(sound);
+    EXPECT_EQ(std::tuple(Bytes(sound), sound.GetBits()),
+              std::tuple(Bytes8{0xFF, 0, 0x80, 0xE7}, 8u));
 }
 
 TEST(MixTest, AveragesAroundTheMidpointInTheOutputsFormat) {
@@ -663,6 +667,15 @@ TEST_F(CurveModelTest, ClicksDragInsertOrAreRefused) {
     std::vector<int> xs;
     for (const auto& p : curve.Points()) xs.push_back(p.x);
     EXPECT_EQ(xs, (std::vector<int>{4, 9, 100, 105, 110, 114, 200}));
+    // 256 points at the most: a wide curve filled five pixels apart refuses one more.
+    CurveModel wide(messages);
+    wide.Resize(1405, 105);
+    wide.Reset(CurveModel::kFlatTop);
+    for (int x = 9; wide.Count() < 256; x += 5) {
+        ASSERT_EQ(wide.PressAt(x, 50), Press::Inserted);
+        wide.Release();
+    }
+    EXPECT_EQ(wide.PressAt(1300, 50), Press::Refused);
     // A dragged middle point stays strictly between its neighbours.
     ASSERT_EQ(curve.PressAt(100, 50), Press::Dragging);
     for (auto [to, stops] : {std::pair{0, 10}, {500, 104}}) {

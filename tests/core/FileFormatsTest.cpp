@@ -602,6 +602,12 @@ TEST_F(FileFormatsTest, FileHelpers) {
                          FolderForLoadPath("/a.wav"), FolderForLoadPath("a.wav")),
               std::tuple("C:\\S\\", "/h/", "/a.wav", "a.wav"));
     EXPECT_EQ(DescribeSize(7, DurationSeconds(7, 0.0)), "7 Bytes; inf secs");  // no rate
+    // The exported readers take big-endian values one after another.
+    std::FILE* file = std::fopen(Write({0x12, 0x34, 0xFF, 0xFE, 0x80, 0, 0, 1}).c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    const int32_t first = FLT_rbshort(file), second = FLT_rbshort(file);
+    EXPECT_EQ(std::tuple(first, second, FLT_rblong(file)), std::tuple(0x1234, -2, -0x7FFFFFFF));
+    std::fclose(file);
 }
 
 // The writer under every save: the old file survives anything short of a successful commit.
