@@ -89,6 +89,7 @@ TEST_F(BatchToolTest, EachOperationReachesItsEffect) {
         {s16 + "--select 2:4294967295:1 --amplify 200.0",
          Le16({1000, -2000, 3000, -4000, 10000, -6000}), ""},
         {s16 + "--select 2:1:1 --amplify 200", Le16({1000, -2000, 6000, -4000, 10000, -6000}), ""},
+        {s16 + "--select 3:9 --amplify 200", Le16({1000, -2000, 3000, -4000, 10000, -12000}), ""},
         {s16 + "--select 0:0:2 --select all --amplify 0", Le16({0, 0, 0, 0, 0, 0}), ""},
         // A peak of 8192 is four times below full scale: normalised to 50 % it doubles.
         {loud + "--normalise 50", Le16({16384, -8192, 200}), ""},
