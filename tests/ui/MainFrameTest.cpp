@@ -70,14 +70,7 @@ QImage Shown(QWidget* widget) {
 }
 // Fills in the next modal dialog by `answer` and accepts it.
 void AnswerDialog(std::function<void(QWidget*)> answer) {
-    QTimer::singleShot(0, [answer]() {
-        QWidget* dialog = QApplication::activeModalWidget();
-        answer(dialog);
-        QMetaObject::invokeMethod(dialog, "accept");
-
-        if (dialog->isVisible())  // a refused answer fails the test instead of waiting for ever
-            QMetaObject::invokeMethod(dialog, "reject");
-    });
+    WhenModalOpens<QDialog>([answer](QDialog* dialog) { answer(dialog), dialog->accept(); });
 }
 // Types `name` into the next file dialog; any question on the way gets its default answer.
 // The name box has the focus, as it does for a user: only then does a typed name replace the
@@ -190,19 +183,6 @@ class MainFrameTest : public QObject, private EditorHarness {
     QWidget* Format() const { return Sheet()->FormatPage(); }
     QWidget* ViewPage() const { return Sheet()->ViewPage(); }
     QWidget* Info() const { return Sheet()->InformationPage(); }
-    template <typename T = QRadioButton>
-    T* On(QWidget* page, const char* id) const {
-        T* control = page->findChild<T*>(QLatin1String(id));
-        [&] { QVERIFY2(control != nullptr, id); }();
-        return control;
-    }
-    QString Text(QWidget* page, const char* id) const {
-        if (auto* label = page->findChild<QLabel*>(QLatin1String(id)))
-            return label->text();
-        if (auto* combo = page->findChild<QComboBox*>(QLatin1String(id)))
-            return combo->currentText();
-        return On<QLineEdit>(page, id)->text();
-    }
     // View > Display Style, and which of its entries are checked as '1' and '0'.
     QList<QAction*> StyleMenu() const {
         for (QAction* top : Frame()->menuBar()->actions())
@@ -706,22 +686,23 @@ private slots:
         COrvexView* a = OpenFile("a.wav", Wave(1000, 1, 8, 22050));
         COrvexView* b = OpenFile("b.wav", Wave(500, 2, 16, 44100));
         QCOMPARE(Sheet()->BoundView(), b);
-        QVERIFY(On(Format(), "103")->isChecked() && On(Format(), "1055")->isChecked());
-        QCOMPARE(Text(Format(), "1148"), QStringLiteral("44100 Hz 16-Bit Stereo"));
+        QVERIFY(ById<QRadioButton>(Format(), "103")->isChecked() &&
+                ById<QRadioButton>(Format(), "1055")->isChecked());
+        QCOMPARE(Shown(Format(), "1148"), QStringLiteral("44100 Hz 16-Bit Stereo"));
         Activate(a);
         QCOMPARE(Sheet()->FormatPage()->Buffer(), &a->Buffer());
-        QCOMPARE(Text(Format(), "1001"), QStringLiteral("22050 Hz"));
-        QCOMPARE(Text(Format(), "1003"), QStringLiteral("21 Kb/sec"));
+        QCOMPARE(Shown(Format(), "1001"), QStringLiteral("22050 Hz"));
+        QCOMPARE(Shown(Format(), "1003"), QStringLiteral("21 Kb/sec"));
         // Only the bound view's marks reach the View page; those set while b lacked the focus
         // are shown when it is bound again.
         b->SetSelection(10, 20, 0);
         a->SetSelection(30, 40, 0);
-        QCOMPARE(Text(ViewPage(), "1100"), QStringLiteral("30"));
+        QCOMPARE(Shown(ViewPage(), "1100"), QStringLiteral("30"));
         // Hidden by its close box it stays hidden for the next sample; Properties shows it.
         window->close();
         Activate(b);
         QVERIFY(Sheet()->BoundView() == b && !window->isVisible());
-        QCOMPARE(Text(ViewPage(), "1100") + Text(ViewPage(), "1101"), QStringLiteral("1020"));
+        QCOMPARE(Shown(ViewPage(), "1100") + Shown(ViewPage(), "1101"), QStringLiteral("1020"));
         Run(ID_EDIT_PROPERTIES);
         QVERIFY(window->isVisible());
         // Working in the window leaves the view's selection in sight.
@@ -740,9 +721,9 @@ private slots:
         QVERIFY(Sheet()->BoundView() == nullptr && Sheet()->FormatPage()->Buffer() == nullptr &&
                 Sheet()->InformationPage()->Buffer() == nullptr &&
                 Sheet()->ViewPage()->View() == nullptr);
-        Type(On<QLineEdit>(Info(), "1047"), QStringLiteral("x"));  // reaches no sound
-        On(Format(), "1055")->click();
-        On<QPushButton>(ViewPage(), "1063")->click();
+        Type(ById<QLineEdit>(Info(), "1047"), QStringLiteral("x"));  // reaches no sound
+        ById<QRadioButton>(Format(), "1055")->click();
+        ById<QPushButton>(ViewPage(), "1063")->click();
         OpenFile("c.wav", Wave(100));  // a new sample shows the window again
         QVERIFY(window->isVisible());
     }
@@ -754,22 +735,22 @@ private slots:
         const std::vector<uint8_t> bytes = Bytes(sound);
         view->SetSelection(100, 199, 0);
         // Relabelled as 16-bit: the same bytes, half the frames, the marks on the same bytes.
-        On(Format(), "1055")->click();
+        ById<QRadioButton>(Format(), "1055")->click();
         QCOMPARE(sound.GetFrameCount(), 500u);
         QCOMPARE(Marked(view), std::pair(50u, 99u));
         QCOMPARE(Frame()->PaneText(2), QStringLiteral("16 Bit"));
-        QCOMPARE(Text(ViewPage(), "1100"), QStringLiteral("50"));
-        On(Format(), "1055")->click();  // the width already chosen: nothing
+        QCOMPARE(Shown(ViewPage(), "1100"), QStringLiteral("50"));
+        ById<QRadioButton>(Format(), "1055")->click();  // the width already chosen: nothing
         QCOMPARE(sound.GetFrameCount(), 500u);
-        On(Format(), "1054")->click();
+        ById<QRadioButton>(Format(), "1054")->click();
         QCOMPARE(Marked(view), std::pair(100u, 198u));
-        Type(On<QComboBox>(Format(), "1001")->lineEdit(), QStringLiteral("44100"));
+        Type(ById<QComboBox>(Format(), "1001")->lineEdit(), QStringLiteral("44100"));
         QCOMPARE(Frame()->PaneText(3), QStringLiteral("44100 Hz"));
-        On(Format(), "103")->click();  // stereo
+        ById<QRadioButton>(Format(), "103")->click();  // stereo
         QVERIFY(view->IsStereoLayout());
-        QCOMPARE(Text(Format(), "1003"), QStringLiteral("86 Kb/sec"));
+        QCOMPARE(Shown(Format(), "1003"), QStringLiteral("86 Kb/sec"));
         // A frequency past 50000 is refused when entered; what was taken while typing stays.
-        QLineEdit* frequency = On<QComboBox>(Format(), "1001")->lineEdit();
+        QLineEdit* frequency = ById<QComboBox>(Format(), "1001")->lineEdit();
         Type(frequency, QStringLiteral("60000"));
         QTest::keyClick(frequency, Qt::Key_Return);
         QCOMPARE(std::pair(frequency->text(), sound.GetFrequency()),
@@ -777,17 +758,17 @@ private slots:
         QCOMPARE(Messages().Texts(),
                  std::vector<std::string>{"The frequency must be a number from 1 to 50000 Hz."});
         // Revert goes back to the format the file had, the bytes untouched.
-        On<QPushButton>(Format(), "1057")->click();
+        ById<QPushButton>(Format(), "1057")->click();
         QCOMPARE(sound.FormatRef(), SampleFormat(22050, false, false));
         QCOMPARE(Bytes(sound), bytes);
         QVERIFY(!view->IsStereoLayout());
-        QCOMPARE(Text(Format(), "1001"), QStringLiteral("22050 Hz"));
+        QCOMPARE(Shown(Format(), "1001"), QStringLiteral("22050 Hz"));
         // Convert resamples, and the result is what Revert goes back to.
-        Type(On<QComboBox>(Format(), "1001")->lineEdit(), QStringLiteral("11025 Hz"));
-        On<QPushButton>(Format(), "1058")->click();
+        Type(ById<QComboBox>(Format(), "1001")->lineEdit(), QStringLiteral("11025 Hz"));
+        ById<QPushButton>(Format(), "1058")->click();
         QCOMPARE(sound.GetFrameCount(), 500u);
-        QCOMPARE(Text(Format(), "1148"), QStringLiteral("11025 Hz 8-Bit Mono"));
-        On<QPushButton>(Format(), "1057")->click();
+        QCOMPARE(Shown(Format(), "1148"), QStringLiteral("11025 Hz 8-Bit Mono"));
+        ById<QPushButton>(Format(), "1057")->click();
         QCOMPARE(sound.GetFrequency(), 11025u);
         // A named quality sets the whole format; one that matches none names none.
         SampleRatePresets presets(m_services->settings);
@@ -797,59 +778,59 @@ private slots:
         QVERIFY(presets.Save("CD"));
         Restart();
         view = OpenFile("b.wav", Wave(1000, 1, 8, 22050));
-        auto* quality = On<QComboBox>(Format(), "1053");
+        auto* quality = ById<QComboBox>(Format(), "1053");
         QCOMPARE(Items(quality), QStringList{"CD"});
         emit quality->textActivated(QStringLiteral("CD"));
         QCOMPARE(view->Buffer().FormatRef(), SampleFormat(44100, true, true));
-        QCOMPARE(Text(Format(), "1003"), QStringLiteral("172 Kb/sec"));
-        On(Format(), "102")->click();
+        QCOMPARE(Shown(Format(), "1003"), QStringLiteral("172 Kb/sec"));
+        ById<QRadioButton>(Format(), "102")->click();
         QCOMPARE(quality->currentText(), QString());
     }
 
     void viewPageShowsAndSetsTheMarksInUnits() {
         Start();
         COrvexView* view = OpenFile("a.wav", Wave(40000, 2, 16, 22050));
-        auto* left = On<QLineEdit>(ViewPage(), "1100");
-        auto* right = On<QLineEdit>(ViewPage(), "1101");
+        auto* left = ById<QLineEdit>(ViewPage(), "1100");
+        auto* right = ById<QLineEdit>(ViewPage(), "1101");
         auto shown = [&] {
-            return QStringList{left->text(), right->text(), Text(ViewPage(), "1098")};
+            return QStringList{left->text(), right->text(), Shown(ViewPage(), "1098")};
         };
         // Samples, bytes (4 a frame, each end at its frame's first byte) and seconds; a caret
         // shows alone.
         for (const auto& [unit, from, to] :
              {std::tuple("1102", "100", "199"), {"1103", "400", "796"}, {"1006", "0.00", "0.01"}}) {
             view->SetSelection(100, 199, 0);
-            On(ViewPage(), unit)->click();
+            ById<QRadioButton>(ViewPage(), unit)->click();
             QCOMPARE(shown(), QStringList({from, to, "Left:"}));
             view->SetCaret(100, 0);
             QCOMPARE(shown(), QStringList({from, "", "Cursor:"}));
         }
         // Typed values are taken in the unit and clipped to the sound.
         view->SetSelection(100, 199, 0);
-        On(ViewPage(), "1103")->click();
+        ById<QRadioButton>(ViewPage(), "1103")->click();
         Type(left, QStringLiteral("600"));
         QCOMPARE(Marked(view), std::pair(150u, 199u));
         Type(right, QStringLiteral("999999"));
         QCOMPARE(Marked(view), std::pair(150u, 39999u));
-        On(ViewPage(), "1006")->click();
+        ById<QRadioButton>(ViewPage(), "1006")->click();
         Type(left, QStringLiteral("0.01"));
         QCOMPARE(Marked(view).first, 220u);
-        On(ViewPage(), "1102")->click();
+        ById<QRadioButton>(ViewPage(), "1102")->click();
         Type(right, QStringLiteral("300"));
         Type(left, QStringLiteral("500"));  // past the right end: the left end goes there
         QCOMPARE(Marked(view).first, 300u);
         // The arrows step one sample and go back to 0.
         view->SetSelection(220, 300, 0);
-        auto* arrows = On<CUpDown>(ViewPage(), "1106");
+        auto* arrows = ById<CUpDown>(ViewPage(), "1106");
         arrows->Step(1);
         QCOMPARE(Marked(view).first, 221u);
         QCOMPARE(std::pair(arrows->Position(), left->text()), std::pair(0, QStringLiteral("221")));
         // Scale goes to the view, and the view's own zoom comes back.
-        auto* scale = On<QLineEdit>(ViewPage(), "1059");
+        auto* scale = ById<QLineEdit>(ViewPage(), "1059");
         Type(scale, QStringLiteral("10"));
         QCOMPARE(view->UpperWindow()->GetZoom(), 10u);
         QCOMPARE(Frame()->PaneText(5), QStringLiteral("10:1"));
-        On<QPushButton>(ViewPage(), "1063")->click();
+        ById<QPushButton>(ViewPage(), "1063")->click();
         QCOMPARE(std::pair(view->UpperWindow()->GetZoom(), scale->text()),
                  std::pair(1u, QStringLiteral("1:1")));
         view->ZoomAll();
@@ -863,18 +844,18 @@ private slots:
         QCOMPARE(std::pair(Style(first), Checked()), std::pair(0, QStringLiteral("1000")));
         StyleMenu()[kStylePeaks]->trigger();
         QCOMPARE(std::pair(Style(first), Checked()), std::pair(3, QStringLiteral("0001")));
-        QVERIFY(On(ViewPage(), "1074")->isChecked());
+        QVERIFY(ById<QRadioButton>(ViewPage(), "1074")->isChecked());
         QCOMPARE(m_services->settings.GetNumber(kOrvexKey, "DisplayStyle"),
                  std::optional<uint32_t>(kStylePeaks));
         // A new window starts in the last choice; Bars on its View page leaves the first alone,
         // and the menu follows the active window.
         COrvexView* second = OpenFile("b.wav", Wave(2500, 2));
         QCOMPARE(Style(second), int{kStylePeaks});
-        On(ViewPage(), "1062")->click();
+        ById<QRadioButton>(ViewPage(), "1062")->click();
         QCOMPARE(std::pair(Style(second), Checked()), std::pair(2, QStringLiteral("0010")));
         Activate(first);
         QCOMPARE(std::pair(Style(first), Checked()), std::pair(3, QStringLiteral("0001")));
-        QVERIFY(On(ViewPage(), "1074")->isChecked());
+        QVERIFY(ById<QRadioButton>(ViewPage(), "1074")->isChecked());
         Frame()->Properties()->move(-20000, 30000);  // off every screen: brought back after
         Restart();
         QVERIFY(QGuiApplication::screenAt(Frame()->Properties()->pos()) != nullptr);
@@ -887,18 +868,18 @@ private slots:
         view->Buffer().SetInfo(kInfoArtist, "Someone");
         Activate(OpenFile("b.wav", Wave(100)));
         Activate(view);
-        QCOMPARE(Text(Info(), "1048"), QStringLiteral("Someone"));
-        QTest::keyClicks(On<QLineEdit>(Info(), "1047"), QStringLiteral("Ab"));
+        QCOMPARE(Shown(Info(), "1048"), QStringLiteral("Someone"));
+        QTest::keyClicks(ById<QLineEdit>(Info(), "1047"), QStringLiteral("Ab"));
         QCOMPARE(view->Buffer().Info(kInfoName), std::string("Ab"));
         QVERIFY(view->parentWidget()->windowTitle().endsWith(QLatin1Char('*')));
-        QTest::keyClick(On<QLineEdit>(Info(), "1047"), Qt::Key_Backspace);
-        Type(On<QLineEdit>(Info(), "1050"), QStringLiteral("(c) 2026"));
+        QTest::keyClick(ById<QLineEdit>(Info(), "1047"), Qt::Key_Backspace);
+        Type(ById<QLineEdit>(Info(), "1050"), QStringLiteral("(c) 2026"));
         // Saved and opened again, the texts come back.
         const QString path = QString::fromStdString(m_dir->File("saved.wav"));
         QVERIFY(view->GetDocument()->OnSaveDocument(path) && Frame()->CloseAll());
         COrvexView* reopened = m_app->OpenDocumentFile(path);  // opened before the sheet is asked
         QTRY_COMPARE(Sheet()->BoundView(), reopened);
-        QCOMPARE((QStringList{Text(Info(), "1047"), Text(Info(), "1048"), Text(Info(), "1050")}),
+        QCOMPARE((QStringList{Shown(Info(), "1047"), Shown(Info(), "1048"), Shown(Info(), "1050")}),
                  (QStringList{"A", "Someone", "(c) 2026"}));
     }
 
