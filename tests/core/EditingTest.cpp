@@ -31,11 +31,6 @@ using Texts = std::vector<std::string>;
 constexpr uint32_t kAll = 0xFFFFFFFFu;
 constexpr auto M8 = kLayoutMono8, M16 = kLayoutMono16, S8 = kLayoutStereo8, S16 = kLayoutStereo16;
 
-Bytes8 operator+(Bytes8 a, const Bytes8& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 class EditingTest : public ::testing::Test {
 protected:
     Bytes8 Block() { return *clipboard.GetSample(); }

@@ -30,12 +30,6 @@ namespace fs = std::filesystem;
 constexpr int kWav = SoundFileRegistry::kWav, kVoc = SoundFileRegistry::kVoc,
               kAu = SoundFileRegistry::kAu;
 
-template <typename T>
-std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // A Sun/NeXT file: the magic decides the byte order of the five header words.
 Bytes8 AuFile(const char magic[4], uint32_t headerSize, uint32_t encoding, uint32_t rate,
               uint32_t channels, const Bytes8& data, int64_t dataSize = -1) {

@@ -37,3 +37,9 @@ std::vector<uint8_t> RampBytes(size_t count, unsigned step, unsigned first) {
     for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(i * step + first);
     return bytes;
 }
+
+std::vector<uint8_t> PatternBytes(size_t count, unsigned step) {
+    std::vector<uint8_t> bytes(count);
+    for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(i * step + (i >> 9));
+    return bytes;
+}

@@ -16,3 +16,13 @@ std::vector<uint8_t> Bytes(const SampleBuffer& sample);
 std::vector<int> Values16(const SampleBuffer& sample);
 // `count` bytes that tell their positions apart: byte i is i * step + first (mod 256).
 std::vector<uint8_t> RampBytes(size_t count, unsigned step = 7, unsigned first = 3);
+// Like a ramp, but byte i also adds i / 512, so that a long block never repeats every 256 bytes:
+// a piece read from the wrong place shows.
+std::vector<uint8_t> PatternBytes(size_t count, unsigned step = 7);
+
+// `a` followed by `b`.
+template <typename T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}

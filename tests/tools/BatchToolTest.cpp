@@ -23,12 +23,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Pattern(size_t bytes, unsigned multiplier) {
-    Bytes out(bytes);
-    for (size_t i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(i * multiplier + (i >> 9));
-    return out;
-}
-
 struct BatchRun {
     int status;
     std::string out, err;
@@ -124,7 +118,7 @@ TEST_F(BatchToolTest, EachOperationReachesItsEffect) {
                      "export LC_ALL=de_DE.UTF-8;"),
               Le16({1250, 625, 0}));
     // The Sun/NeXT options reach the saved header: encoding, rate and channels.
-    const std::string stereo = Wave(2, 22050, 16, Pattern(400, 3)) + "--au-options ";
+    const std::string stereo = Wave(2, 22050, 16, PatternBytes(400, 3)) + "--au-options ";
     // clang-format off
     for (const auto& [options, header] : std::vector<std::pair<std::string, Bytes>>{
              {"ulaw", {1, 0, 0, 0x56, 0x22, 0, 0, 0, 2}},
@@ -305,7 +299,7 @@ protected:
     void SetUp() override {
         if (getenv("ALSA_CONFIG_PATH") == nullptr)
             GTEST_SKIP() << "needs tests/alsa-test.conf";
-        WriteBytes(supplied, Pattern(200000, 11));
+        WriteBytes(supplied, PatternBytes(200000, 11));
     }
     const std::string played = dir.File("played.raw"), supplied = dir.File("supplied.raw");
     // The shell that sets the devices' files; the output file's name and ";" go after it.
@@ -315,7 +309,7 @@ protected:
 };
 
 TEST_F(BatchAudioTest, PlaysTheRangeAndRecordsWhatTheInputSupplied) {
-    const Bytes bytes = Pattern(24000, 7);
+    const Bytes bytes = PatternBytes(24000, 7);
     const std::string s16 = Wave(2, 22050, 16, bytes), m8 = Wave(1, 8000, 8, bytes);
     // The range played, and the bytes of the sound that reach the device.
     for (const auto& [command, from, to] : std::vector<std::tuple<std::string, int, int>>{
@@ -345,7 +339,8 @@ TEST_F(BatchAudioTest, PlaysTheRangeAndRecordsWhatTheInputSupplied) {
 }
 
 TEST_F(BatchAudioTest, DevicesThatFailOrStopAnsweringEndTheToolWithExitFour) {
-    const std::string input = Wave(2, 48000, 16, Pattern(4 * 48000, 5));  // more than a pipe holds
+    const std::string input =
+        Wave(2, 48000, 16, PatternBytes(4 * 48000, 5));  // more than a pipe holds
     // Playback into a pipe that nobody reads: once it is full, the device's write never returns.
     const std::string fifo = dir.File("stuck.fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

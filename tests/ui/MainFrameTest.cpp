@@ -63,7 +63,7 @@ std::pair<int, int> Values(const SampleBuffer& buffer, uint32_t frame) {
     return {value.slot[0], value.slot[1]};
 }
 // What the screen shows of `widget` now: its window's painted image, not a fresh rendering.
-QImage Shown(QWidget* widget) {
+QImage OnScreen(QWidget* widget) {
     const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
     const QImage whole = widget->screen()->grabWindow(widget->window()->winId()).toImage();
     return whole.copy(QRect(at, widget->size()));
@@ -426,10 +426,10 @@ private slots:
         View()->LowerWindow()->HideMarks();
         View()->SetSelection(0, 99, 1);
         QTest::qWait(50);
-        const QImage before = Shown(View()->LowerWindow());
+        const QImage before = OnScreen(View()->LowerWindow());
         Run(ID_SAMPLE_CHANGESIGN);
         QTest::qWait(50);
-        QVERIFY(Shown(View()->LowerWindow()) != before);
+        QVERIFY(OnScreen(View()->LowerWindow()) != before);
         QCOMPARE(uint16_t(Values(Sound(), 1).second), uint16_t(0x7F7F));  // -1 is 0xFFFF
     }
 
@@ -512,7 +512,7 @@ private slots:
         sub->setGeometry(0, 0, area.width() - 20, area.height() - 20);
         QTest::qWait(50);
         auto* view = qobject_cast<COrvexView*>(sub->widget());
-        const QImage shot = Shown(view);
+        const QImage shot = OnScreen(view);
         qInstallMessageHandler(previous);
         QCOMPARE(recursive, 0);
         const int right = view->width() - 6;
@@ -702,7 +702,7 @@ private slots:
         window->close();
         Activate(b);
         QVERIFY(Sheet()->BoundView() == b && !window->isVisible());
-        QCOMPARE(Shown(ViewPage(), "1100") + Shown(ViewPage(), "1101"), QStringLiteral("1020"));
+        QCOMPARE(Shown(ViewPage(), "1100 1101"), QStringLiteral("10|20"));
         Run(ID_EDIT_PROPERTIES);
         QVERIFY(window->isVisible());
         // Working in the window leaves the view's selection in sight.

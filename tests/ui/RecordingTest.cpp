@@ -21,12 +21,6 @@
 
 namespace {
 
-std::vector<uint8_t> Pattern(size_t bytes) {
-    std::vector<uint8_t> out(bytes);
-    for (size_t i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
-    return out;
-}
-
 // The editor on the real sound devices, which tests/alsa-test.conf backs with files.
 struct RealEditor {
     TestServices fakes;  // all but the sound devices
@@ -191,7 +185,7 @@ private slots:
         if (qEnvironmentVariableIsEmpty("ALSA_CONFIG_PATH"))
             QSKIP("needs tests/alsa-test.conf");
         TempDir dir;
-        const auto supplied = Pattern(100000);
+        const auto supplied = PatternBytes(100000);
         WriteBytes(dir.File("supplied.raw"), supplied);
         setenv("ORVEX_TEST_AUDIO_IN", dir.File("supplied.raw").c_str(), 1);
         setenv("ORVEX_TEST_AUDIO_OUT", dir.File("played.raw").c_str(), 1);
@@ -221,7 +215,7 @@ private slots:
         QVERIFY(e.fakes.messages.Texts().empty());
         // Without a capture device the sound stays as it was.
         setenv("ORVEX_TEST_AUDIO_IN", dir.File("missing.raw").c_str(), 1);
-        const std::vector<uint8_t> before = Pattern(3000);
+        const std::vector<uint8_t> before = PatternBytes(3000);
         SetBytes(e.Sound(), kLayoutStereo16, before, 11025);
         QCOMPARE(record("1001 120 103 1002", "1000; 1"), "8000 Hz|on|on|2");
         const auto texts = e.fakes.messages.Texts();

@@ -19,11 +19,8 @@ constexpr size_t kPairTableFrom = size_t{1} << 20;
 // (fewer than eight bytes before `stop`).
 uint8_t* ApplyPairs(uint8_t* at, uint8_t* stop, const std::array<uint8_t, 256>& lookup) {
     std::vector<uint16_t> pairs(65536);
-    uint32_t i = 0;  // the pair's two bytes, low first
-    for (uint16_t& entry : pairs) {
-        entry = static_cast<uint16_t>(lookup[i & 0xff] | lookup[i >> 8] << 8);
-        ++i;
-    }
+    for (uint32_t i = 0; i < 65536; ++i)  // the pair's two bytes, low first
+        pairs[i] = static_cast<uint16_t>(lookup[i & 0xff] | lookup[i >> 8] << 8);
     const uint16_t* pair = pairs.data();
     static_assert(std::endian::native == std::endian::little);
     for (; stop - at >= 8; at += 8) {

@@ -249,8 +249,10 @@ ORVEX_AVX2 bool ReciprocalPositions(double base, double span, uint32_t count, fl
         low = _mm256_add_pd(low, _mm256_set1_pd(8.0));
         high = _mm256_add_pd(high, _mm256_set1_pd(8.0));
     }
+    if (_mm256_testz_si256(unsure, unsure) == 0)
+        return false;  // the caller divides the whole run out, this tail included
     DividedPositions(base + static_cast<double>(i), span, count - i, t + i);
-    return _mm256_testz_si256(unsure, unsure) != 0;
+    return true;
 }
 #endif
 
