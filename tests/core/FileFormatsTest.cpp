@@ -1,8 +1,11 @@
 // The sound file handlers: every format saved and loaded back in every layout it can hold, the
 // exact bytes of each kind of file, one table of broken files per format (bytes in, messages
 // out), the registry that picks the handler, and the safe writer under every save.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -632,13 +635,19 @@ TEST_F(FileFormatsTest, SafeWriterReplacesOnlyOnCommit) {
     ::chmod(target.c_str(), 0444);
     EXPECT_EQ(save(target, {9}), std::pair(false, target + ": Permission denied"));
     EXPECT_EQ(ReadBytes(target), (Bytes8{4, 5}));
-    // A temporary left by a save that was killed is cleared by the next save beside it.
-    const std::string stale = dir.File(SafeFileWriter::TemporaryPrefix("new") + "abcdef");
-    WriteBytes(stale, {0});
+    // A temporary left by a save that was killed is cleared by the next save beside it; one
+    // whose save still runs (it holds the temporary's lock) and other names stay.
+    const std::string prefix = dir.File(SafeFileWriter::TemporaryPrefix("new"));
+    const std::string stale = prefix + "abcdef", running = prefix + "ABCDEF",
+                      other = prefix + "abcdefg";
+    for (const auto& path : {stale, running, other}) WriteBytes(path, {0});
+    const int lock = ::open(running.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
     EXPECT_TRUE(save(dir.File("new"), {8}).first);
+    ::close(lock);
     EXPECT_EQ(ReadBytes(dir.File("new")), Bytes8{8});
-    EXPECT_FALSE(fs::exists(stale));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 2);
+    EXPECT_TRUE(!fs::exists(stale) && fs::exists(running) && fs::exists(other));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 4);
 }
 
 }  // namespace

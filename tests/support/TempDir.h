@@ -46,10 +46,6 @@ inline void Put32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift : {0, 8, 16, 24}) out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
-inline void PutBE16(std::vector<uint8_t>& out, uint16_t value) {
-    out.insert(out.end(), {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
-}
-
 inline void PutBE32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift : {24, 16, 8, 0}) out.push_back(static_cast<uint8_t>(value >> shift));
 }

@@ -3,7 +3,6 @@
 // What the effects compute is the core's tests' concern; these check the wiring.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -279,18 +278,6 @@ TEST_F(BatchToolTest, SavesWriteWhatThePathNamesOrKeepTheOldFile) {
     EXPECT_EQ(ReadBytes(big), old);
     // No save, made or refused, leaves a temporary file behind.
     EXPECT_NE(std::system(("ls -A " + dir.Path().string() + " | grep -q orvex-").c_str()), 0);
-}
-
-TEST_F(BatchToolTest, ASaveRemovesTheTemporariesOfKilledSavesOnly) {
-    const std::string stale = dir.File(".out.raw.orvex-AAAAAA"),
-                      running = dir.File(".out.raw.orvex-BBBBBB"),
-                      unrelated = dir.File(".out.raw.orvex-CCCCCCC");
-    for (const auto& path : {stale, running, unrelated}) WriteBytes(path, {1});
-    const int lock = ::open(running.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(::flock(lock, LOCK_EX), 0);  // a save that still runs holds its temporary's lock
-    EXPECT_EQ(Result(Wave(1, 8000, 8, Bytes(10, 7))), Bytes(10, 7));
-    EXPECT_TRUE(!fs::exists(stale) && fs::exists(running) && fs::exists(unrelated));
-    ::close(lock);
 }
 
 // --play and --record on the file-backed sound device of tests/alsa-test.conf.

@@ -288,22 +288,6 @@ private slots:
         QCOMPARE(Bytes(sample), Bytes(expected));
     }
 
-    void PresetsShowTheMemoryOfTheFormat() {
-        CSamplePresetsDlg d(Svc());
-        d.show();
-        QCOMPARE(Shown(&d, "1053 1001 119 1008 1003"), "|22050 Hz|on|on|21 Kb/sec");
-        Play(&d, {
-                     // Kb of 1024 bytes, rounded down.
-                     {"120", "1003", "43 Kb/sec"},
-                     {"103", "1003", "86 Kb/sec"},
-                     {"1001:44100 Hz", "1003", "172 Kb/sec"},
-                     {"1001=1023", "1003", "3 Kb/sec"},
-                     {"119", "1003", "1 Kb/sec"},
-                     {"1008", "1003", "0 Kb/sec"},
-                     {"1001=100 Hz; 1104-1", "1001 1003", "4000 Hz|3 Kb/sec"},
-                 });
-    }
-
     void PresetsAreSavedChosenAndDeleted() {
         StorePresets(m_s->settings, "Phone=8000,1,8; Radio=11025,1,8");
         CSamplePresetsDlg d(Svc());
@@ -314,6 +298,10 @@ private slots:
         Do(&d, "1053=Radio; 1001=32000 Hz; 103; 1070");
         Play(&d, {
                      {"", "1053", "Radio"},
+                     // The rate follows every control, in Kb of 1024 bytes rounded down.
+                     {"1001=1023", "1003", "1 Kb/sec"},
+                     {"120", "1003", "3 Kb/sec"},
+                     {"1008; 1104-1", "1001 1003", "4000 Hz|7 Kb/sec"},
                      // A stored name chosen or typed in full shows its values; a name only
                      // begun changes nothing.
                      {"1053:Tape", "1001 120 1008 1003", "11025 Hz|on|on|21 Kb/sec"},

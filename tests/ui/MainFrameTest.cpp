@@ -807,17 +807,13 @@ private slots:
         }
         // Typed values are taken in the unit and clipped to the sound.
         view->SetSelection(100, 199, 0);
-        ById<QRadioButton>(ViewPage(), "1103")->click();
-        Type(left, QStringLiteral("600"));
+        Do(ViewPage(), "1103; 1100=600");
         QCOMPARE(Marked(view), std::pair(150u, 199u));
-        Type(right, QStringLiteral("999999"));
+        Do(ViewPage(), "1101=999999");
         QCOMPARE(Marked(view), std::pair(150u, 39999u));
-        ById<QRadioButton>(ViewPage(), "1006")->click();
-        Type(left, QStringLiteral("0.01"));
+        Do(ViewPage(), "1006; 1100=0.01");
         QCOMPARE(Marked(view).first, 220u);
-        ById<QRadioButton>(ViewPage(), "1102")->click();
-        Type(right, QStringLiteral("300"));
-        Type(left, QStringLiteral("500"));  // past the right end: the left end goes there
+        Do(ViewPage(), "1102; 1101=300; 1100=500");  // past the right end: the left end goes there
         QCOMPARE(Marked(view).first, 300u);
         // The arrows step one sample and go back to 0.
         view->SetSelection(220, 300, 0);
@@ -979,14 +975,9 @@ private slots:
         QCOMPARE(Messages().Texts().size(), size_t{2});
         // (200 - 127) / 2 + (100 - 127) / 2 + 127 = 36 - 13 + 127; past b's end only a counts,
         // halved: 36 + 127, -127 / 2 + 127 = 64, 128 / 2 + 127 = 191.
-        const std::vector<int> expected8 = {150, 150, 163, 163, 64, 191};
-        SampleBuffer& sound = out->GetDocument()->sample;
-        QCOMPARE(sound.GetFrameCount(), 6u);
-        for (uint32_t i = 0; i < 6; ++i) {
-            FrameValue value;
-            sound.GetFrame(i, kLayoutMono16, value);
-            QCOMPARE(int{value.slot[0]}, (expected8[i] - 128) * 256);
-        }
+        std::vector<int> expected;
+        for (int v : {150, 150, 163, 163, 64, 191}) expected.push_back((v - 128) * 256);
+        QCOMPARE(Values16(out->GetDocument()->sample), expected);
         for (COrvexView* view : {out, second}) {
             QCOMPARE(view->UpperWindow()->GetFrameCount(), 6u);
             QVERIFY(view->windowTitle().endsWith(QLatin1Char('*')));

@@ -8,7 +8,6 @@
 #include <QtTest/QtTest>
 #include <cmath>
 #include <cstdarg>
-#include <cstring>
 #include <memory>
 #include <numbers>
 #include <random>
@@ -17,6 +16,7 @@
 #include "core/messages/RecordingMessageSink.h"
 #include "core/sample/SampleBuffer.h"
 #include "support/FakeAudioBackend.h"
+#include "support/SampleMaker.h"
 #include "ui/effects/CFreqView.h"
 #include "ui/view/CTimeRuler.h"
 #include "ui/view/CWaveformWnd.h"
@@ -33,10 +33,7 @@ constexpr QRgb kBlack = 0xFF000000u, kWhite = 0xFFFFFFFFu, kRed = 0xFFFF0000u, k
 
 std::unique_ptr<SampleBuffer> Mono8(const std::vector<uint8_t>& values) {
     auto sample = std::make_unique<SampleBuffer>();
-    sample->SetFormat(22050, false, false);
-    sample->ResizeFrames(static_cast<uint32_t>(values.size()));
-    if (!values.empty())
-        std::memcpy(sample->Data(), values.data(), values.size());
+    SetBytes(*sample, kLayoutMono8, values);
     return sample;
 }
 std::unique_ptr<SampleBuffer> Silence(uint32_t count) {
@@ -199,10 +196,7 @@ private slots:
         QCOMPARE(std::pair(past.lastColumn, past.lastFrame), std::pair(-1, 8u));
         // 16-bit stereo in 256 rows: the row is the high byte with its sign inverted.
         SampleBuffer wide;
-        wide.SetFormat(22050, true, true);
-        wide.ResizeFrames(3);
-        const int16_t values[6] = {-32768, 32767, 0, -1, 255, 256};
-        std::memcpy(wide.Data(), values, sizeof values);
+        SetBytes(wide, kLayoutStereo16, Le16({-32768, 32767, 0, -1, 255, 256}));
         auto dots = [](std::initializer_list<int> rows) {
             QStringList columns;
             for (int row : rows) columns << QString(256, '.').replace(row, 1, '#');
