@@ -285,6 +285,13 @@ TEST(ApplyTableTest, EveryLayoutSelectorAndRange) {
                          Le16({1, 2})},  // not a whole table
                         {M8, {0x00, 0x7F}, FX(ApplyTable8(s, invert8, 1, 100, 0)), {0x00, 0x80}},
                     });
+    // A megabyte and more of 8-bit values in a row goes through a table of byte pairs.
+    Bytes8 run = PatternBytes((size_t{1} << 20) + 13);
+    SampleBuffer big;
+    SetBytes(big, M8, run);
+    ApplyTable8(big, invert8, 3, kAll, 0);
+    for (size_t i = 3; i < run.size(); ++i) run[i] = uint8_t(~run[i]);
+    EXPECT_EQ(Bytes(big), run);
 }
 
 // 0.7f is just below 0.7: 10 * 0.7f rounds to 7 in single precision before the truncation, where
@@ -395,24 +402,25 @@ TEST(CompressorTest, TablesFollowTheCurve) {
 }
 
 TEST(SpectrumTest, TransformIsTheFourierSum) {
-    // Random input of 64 points against the direct sum with the kernel e^(+2 pi i jk / n):
+    // Random input of 4 and of 64 points against the direct sum with the kernel e^(+2 pi i jk / n):
     // data[1] holds bin 0, data[2] bin n / 2, then the real and imaginary parts of each bin.
-    constexpr int n = 64;
     std::mt19937 random(3);
-    std::vector<float> data(n + 1);
-    for (int i = 1; i <= n; ++i) data[size_t(i)] = static_cast<float>(random() % 255) - 127.0f;
-    const std::vector<float> input(data.begin() + 1, data.end());
-    RealFft(data, n);
-    for (int k = 0; k <= n / 2; ++k) {
-        double re = 0, im = 0;
-        for (int j = 0; j < n; ++j) {
-            re += input[size_t(j)] * std::cos(2 * M_PI * j * k / n);
-            im += input[size_t(j)] * std::sin(2 * M_PI * j * k / n);
-        }
-        const size_t at = size_t(2 * k + 1);
-        EXPECT_NEAR(data[k == 0 ? 1 : k == n / 2 ? 2 : at], re, 0.1) << k;
-        if (k != 0 && k != n / 2) {
-            EXPECT_NEAR(data[at + 1], im, 0.1) << k;
+    for (const int n : {4, 64}) {
+        std::vector<float> data(size_t(n) + 1);
+        for (int i = 1; i <= n; ++i) data[size_t(i)] = static_cast<float>(random() % 255) - 127.0f;
+        const std::vector<float> input(data.begin() + 1, data.end());
+        RealFft(data, n);
+        for (int k = 0; k <= n / 2; ++k) {
+            double re = 0, im = 0;
+            for (int j = 0; j < n; ++j) {
+                re += input[size_t(j)] * std::cos(2 * M_PI * j * k / n);
+                im += input[size_t(j)] * std::sin(2 * M_PI * j * k / n);
+            }
+            const size_t at = size_t(2 * k + 1);
+            EXPECT_NEAR(data[k == 0 ? 1 : k == n / 2 ? 2 : at], re, 0.1) << n << " " << k;
+            if (k != 0 && k != n / 2) {
+                EXPECT_NEAR(data[at + 1], im, 0.1) << n << " " << k;
+            }
         }
     }
 }
