@@ -86,11 +86,6 @@ void AnswerFileDialog(const QString& name) {
         });
     });
 }
-// Types `text` over what the edit holds, as a user does.
-void Type(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
 std::pair<uint32_t, uint32_t> Marked(const COrvexView* view) {
     uint32_t first = 0, last = 0;
     int selector = 0;
@@ -717,9 +712,9 @@ private slots:
         QVERIFY(Sheet()->BoundView() == nullptr && Sheet()->FormatPage()->Buffer() == nullptr &&
                 Sheet()->InformationPage()->Buffer() == nullptr &&
                 Sheet()->ViewPage()->View() == nullptr);
-        Type(ById<QLineEdit>(Info(), "1047"), QStringLiteral("x"));  // reaches no sound
-        ById<QRadioButton>(Format(), "1055")->click();
-        ById<QPushButton>(ViewPage(), "1063")->click();
+        Do(Info(), "1047=x");  // reaches no sound
+        Do(Format(), "1055");
+        Do(ViewPage(), "1063");
         OpenFile("c.wav", Wave(100));  // a new sample shows the window again
         QVERIFY(window->isVisible());
     }
@@ -731,40 +726,40 @@ private slots:
         const std::vector<uint8_t> bytes = Bytes(sound);
         view->SetSelection(100, 199, 0);
         // Relabelled as 16-bit: the same bytes, half the frames, the marks on the same bytes.
-        ById<QRadioButton>(Format(), "1055")->click();
+        Do(Format(), "1055");
         QCOMPARE(sound.GetFrameCount(), 500u);
         QCOMPARE(Marked(view), std::pair(50u, 99u));
         QCOMPARE(Frame()->PaneText(2), QStringLiteral("16 Bit"));
         QCOMPARE(Shown(ViewPage(), "1100"), QStringLiteral("50"));
-        ById<QRadioButton>(Format(), "1055")->click();  // the width already chosen: nothing
+        Do(Format(), "1055");  // the width already chosen: nothing
         QCOMPARE(sound.GetFrameCount(), 500u);
-        ById<QRadioButton>(Format(), "1054")->click();
+        Do(Format(), "1054");
         QCOMPARE(Marked(view), std::pair(100u, 198u));
-        Type(ById<QComboBox>(Format(), "1001")->lineEdit(), QStringLiteral("44100"));
+        Do(Format(), "1001=44100");
         QCOMPARE(Frame()->PaneText(3), QStringLiteral("44100 Hz"));
-        ById<QRadioButton>(Format(), "103")->click();  // stereo
+        Do(Format(), "103");  // stereo
         QVERIFY(view->IsStereoLayout());
         QCOMPARE(Shown(Format(), "1003"), QStringLiteral("86 Kb/sec"));
         // A frequency past 50000 is refused when entered; what was taken while typing stays.
         QLineEdit* frequency = ById<QComboBox>(Format(), "1001")->lineEdit();
-        Type(frequency, QStringLiteral("60000"));
+        Do(Format(), "1001=60000");
         QTest::keyClick(frequency, Qt::Key_Return);
         QCOMPARE(std::pair(frequency->text(), sound.GetFrequency()),
                  std::pair(QStringLiteral("6000 Hz"), 6000u));
         QCOMPARE(Messages().Texts(),
                  std::vector<std::string>{"The frequency must be a number from 1 to 50000 Hz."});
         // Revert goes back to the format the file had, the bytes untouched.
-        ById<QPushButton>(Format(), "1057")->click();
+        Do(Format(), "1057");
         QCOMPARE(sound.FormatRef(), SampleFormat(22050, false, false));
         QCOMPARE(Bytes(sound), bytes);
         QVERIFY(!view->IsStereoLayout());
         QCOMPARE(Shown(Format(), "1001"), QStringLiteral("22050 Hz"));
         // Convert resamples, and the result is what Revert goes back to.
-        Type(ById<QComboBox>(Format(), "1001")->lineEdit(), QStringLiteral("11025 Hz"));
-        ById<QPushButton>(Format(), "1058")->click();
+        Do(Format(), "1001=11025 Hz");
+        Do(Format(), "1058");
         QCOMPARE(sound.GetFrameCount(), 500u);
         QCOMPARE(Shown(Format(), "1148"), QStringLiteral("11025 Hz 8-Bit Mono"));
-        ById<QPushButton>(Format(), "1057")->click();
+        Do(Format(), "1057");
         QCOMPARE(sound.GetFrequency(), 11025u);
         // A named quality sets the whole format; one that matches none names none.
         StorePresets(m_services->settings, QStringLiteral("CD=44100,2,16"));
@@ -774,7 +769,7 @@ private slots:
         emit ById<QComboBox>(Format(), "1053")->textActivated(QStringLiteral("CD"));
         QCOMPARE(view->Buffer().FormatRef(), SampleFormat(44100, true, true));
         QCOMPARE(Shown(Format(), "1003"), QStringLiteral("172 Kb/sec"));
-        ById<QRadioButton>(Format(), "102")->click();
+        Do(Format(), "102");
         QCOMPARE(Shown(Format(), "1053"), QString());
     }
 
@@ -791,7 +786,7 @@ private slots:
         for (const auto& [unit, from, to] :
              {std::tuple("1102", "100", "199"), {"1103", "400", "796"}, {"1006", "0.00", "0.01"}}) {
             view->SetSelection(100, 199, 0);
-            ById<QRadioButton>(ViewPage(), unit)->click();
+            Do(ViewPage(), unit);
             QCOMPARE(shown(), QStringList({from, to, "Left:"}));
             view->SetCaret(100, 0);
             QCOMPARE(shown(), QStringList({from, "", "Cursor:"}));
@@ -814,10 +809,10 @@ private slots:
         QCOMPARE(std::pair(arrows->Position(), left->text()), std::pair(0, QStringLiteral("221")));
         // Scale goes to the view, and the view's own zoom comes back.
         auto* scale = ById<QLineEdit>(ViewPage(), "1059");
-        Type(scale, QStringLiteral("10"));
+        Do(ViewPage(), "1059=10");
         QCOMPARE(view->UpperWindow()->GetZoom(), 10u);
         QCOMPARE(Frame()->PaneText(5), QStringLiteral("10:1"));
-        ById<QPushButton>(ViewPage(), "1063")->click();
+        Do(ViewPage(), "1063");
         QCOMPARE(std::pair(view->UpperWindow()->GetZoom(), scale->text()),
                  std::pair(1u, QStringLiteral("1:1")));
         view->ZoomAll();
@@ -838,7 +833,7 @@ private slots:
         // and the menu follows the active window.
         COrvexView* second = OpenFile("b.wav", Wave(2500, 2));
         QCOMPARE(Style(second), int{kStylePeaks});
-        ById<QRadioButton>(ViewPage(), "1062")->click();
+        Do(ViewPage(), "1062");
         QCOMPARE(std::pair(Style(second), Checked()), std::pair(2, QStringLiteral("0010")));
         Activate(first);
         QCOMPARE(std::pair(Style(first), Checked()), std::pair(3, QStringLiteral("0001")));
@@ -860,7 +855,7 @@ private slots:
         QCOMPARE(view->Buffer().Info(kInfoName), std::string("Ab"));
         QVERIFY(view->parentWidget()->windowTitle().endsWith(QLatin1Char('*')));
         QTest::keyClick(ById<QLineEdit>(Info(), "1047"), Qt::Key_Backspace);
-        Type(ById<QLineEdit>(Info(), "1050"), QStringLiteral("(c) 2026"));
+        Do(Info(), "1050=(c) 2026");
         // Saved and opened again, the texts come back.
         const QString path = QString::fromStdString(m_dir->File("saved.wav"));
         QVERIFY(view->GetDocument()->OnSaveDocument(path) && Frame()->CloseAll());

@@ -57,9 +57,8 @@ bool WaveformSelection::Release() {
 }
 
 void WaveformSelection::Begin(uint32_t frame, uint32_t count) {
-    m_caret = false;
+    Mark(true, false);
     m_dragMoved = false;
-    m_selection = true;
     m_anchor = frame;
     if (m_anchor < count) {
         m_dragEnd = m_selStart = m_selEnd = m_anchor;
@@ -97,12 +96,10 @@ bool WaveformSelection::Finish() {
     if (m_dragMoved) {
         m_selStart = std::min(m_anchor, m_dragEnd);
         m_selEnd = std::max(m_anchor, m_dragEnd);
-        m_selection = true;
+        Mark(true, false);
         return false;
     }
     // The one-frame band drawn at the press is the caret line's shown phase.
-    m_caret = true;
-    m_caretFrame = m_anchor;
-    m_selection = false;
+    SetCaret(m_anchor);
     return true;
 }
