@@ -84,20 +84,17 @@ TEST_F(EditingTest, CopyWritesTheRangeAsItsOwnSound) {
 }
 
 TEST_F(EditingTest, DeleteRemovesFramesOrShiftsOneChannel) {
+    // clang-format off
     const std::tuple<uint32_t, Bytes8, uint32_t, uint32_t, uint32_t, Bytes8> cases[] = {
         {M16, Le16({0, 1, 2, 3, 4}), 1, 2, 0, Le16({0, 3, 4})},
         {M8, {1, 2, 3}, 2, 99, 0, {1, 2}},  // past the end: clipped
         // The channel's later values move down and its end is filled.
-        {S8,
-         {10, 20, 11, 21, 12, 22, 13, 23, 14, 24, 15, 25},
-         2,
-         3,
-         2,
+        {S8, {10, 20, 11, 21, 12, 22, 13, 23, 14, 24, 15, 25}, 2, 3, 2,
          {10, 20, 11, 21, 12, 24, 13, 25, 14, 127, 15, 127}},
         {S16, Le16({1, 2, 3, 4, 5, 6}), 0, 0, 1, Le16({3, 2, 5, 4, -256, 6})},
-        {S16, {1, 0, 2, 0, 3, 0, 4, 0, 9}, 0, 0, 1, {3, 0, 2, 0, 0x00, 0xFF, 4, 0, 9}},  // stray
-                                                                                         // byte
+        {S16, {1, 0, 2, 0, 3, 0, 4, 0, 9}, 0, 0, 1, {3, 0, 2, 0, 0, 0xFF, 4, 0, 9}},  // stray byte
     };
+    // clang-format on
     for (const auto& [layout, in, first, last, mode, out] : cases) {
         SetBytes(sample, layout, in);
         ASSERT_TRUE(Delete(sample, first, last, mode));

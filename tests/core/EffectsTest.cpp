@@ -73,40 +73,36 @@ const CurveModel kTop = Curve({{0.0f, 0.0f}, {1.0f, 0.0f}});
 
 TEST(AmplifyTest, ClampsTruncatesAndKeepsToItsRange) {
     const float inf = std::numeric_limits<float>::infinity();
-    Expect("amplify",
-           {
-               {M8,
-                {0xC0, 0x40, 0x80, 0x81, 0x7F, 0, 0xFF},
-                FX(Amplify(s, 2, 0, 6, 0)),
-                {0xFF, 0, 0x80, 0x82, 0x7E, 0, 0xFF}},
-               {M8, {0x7F, 0x81, 0x83}, FX(Amplify(s, 0.5f, 0, 2, 0)), {0x80, 0x80, 0x81}},
-               {M16, Le16({20000, -20000, -1, 3, 32767, -32768}), FX(Amplify(s, 2, 0, 5, 0)),
-                Le16({32767, -32768, -2, 6, 32767, -32768})},
-               {M16, Le16({32767, -32768, -3, 3}), FX(Amplify(s, 0.5f, 0, 3, 0)),
-                Le16({16383, -16384, -1, 1})},
-               {M16, Le16({1, -2}), FX(Amplify(s, 2, kAll, kAll, 0)), Le16({2, -4})},
-               {S16, Le16({100, 100, 100, 100, 100, 100}), FX(Amplify(s, 2, 1, 2, 2)),
-                Le16({100, 100, 100, 200, 100, 200})},
-               {S16, Le16({100, 100, 100, 100}), FX(Amplify(s, 0, 1, 100, 1)),
-                Le16({100, 100, 0, 100})},
-               {M8, {0xC0, 0xC0}, FX(Amplify(s, 2, 1, 1, 2)), {0xC0, 0xFF}},  // mono: its channel
-               {M8, {0xC0, 0xC0}, FX(Amplify(s, 2, 1, 0, 0)), {0xC0, 0xC0}},  // reversed range
-               {M16, Le16({0, 5, -5}), FX(Amplify(s, inf, 0, 2, 0)), Le16({0, 32767, -32768})},
-               {M16, Le16({0, 5, -5}), FX(Amplify(s, kNaN, 0, 2, 0)), Le16({0, 0, 0})},
-               {M8,
-                {0x80, 0x90},
-                FX(Amplify(s, VolumeFromText("1000", true) / 100, 0, 1, 0)),
-                {0x80, 0xFF}},
-               {M8, {}, FX(Amplify(s, 2, 0, 0, 0)), {}},
-               // The whole sample: the mean goes, then 1% of full scale more.
-               {M8, Bytes8(10, 130), FX(AdjustDcBias(s, 0, 0)), Bytes8(10, 128)},
-               {S16, Le16({100, 7, 200, 7}), FX(AdjustDcBias(s, 1, 1)),
-                Le16({100 - 150 - 327, 7, 200 - 150 - 327, 7})},
-               // Mean 10922 and 100% down: clamped before it is truncated.
-               {M16, Le16({-32768, 32767, 32767}), FX(AdjustDcBias(s, -100, 0)),
-                Le16({-10923, 32767, 32767})},
-               {M8, {0x80, 0x90}, FX(AdjustDcBias(s, kNaN, 0)), {0x80, 0x80}},
-           });
+    // clang-format off
+    Expect("amplify", {
+        {M8, {0xC0, 0x40, 0x80, 0x81, 0x7F, 0, 0xFF}, FX(Amplify(s, 2, 0, 6, 0)),
+         {0xFF, 0, 0x80, 0x82, 0x7E, 0, 0xFF}},
+        {M8, {0x7F, 0x81, 0x83}, FX(Amplify(s, 0.5f, 0, 2, 0)), {0x80, 0x80, 0x81}},
+        {M16, Le16({20000, -20000, -1, 3, 32767, -32768}), FX(Amplify(s, 2, 0, 5, 0)),
+         Le16({32767, -32768, -2, 6, 32767, -32768})},
+        {M16, Le16({32767, -32768, -3, 3}), FX(Amplify(s, 0.5f, 0, 3, 0)),
+         Le16({16383, -16384, -1, 1})},
+        {M16, Le16({1, -2}), FX(Amplify(s, 2, kAll, kAll, 0)), Le16({2, -4})},
+        {S16, Le16({100, 100, 100, 100, 100, 100}), FX(Amplify(s, 2, 1, 2, 2)),
+         Le16({100, 100, 100, 200, 100, 200})},
+        {S16, Le16({100, 100, 100, 100}), FX(Amplify(s, 0, 1, 100, 1)), Le16({100, 100, 0, 100})},
+        {M8, {0xC0, 0xC0}, FX(Amplify(s, 2, 1, 1, 2)), {0xC0, 0xFF}},  // mono: its channel
+        {M8, {0xC0, 0xC0}, FX(Amplify(s, 2, 1, 0, 0)), {0xC0, 0xC0}},  // reversed range
+        {M16, Le16({0, 5, -5}), FX(Amplify(s, inf, 0, 2, 0)), Le16({0, 32767, -32768})},
+        {M16, Le16({0, 5, -5}), FX(Amplify(s, kNaN, 0, 2, 0)), Le16({0, 0, 0})},
+        {M8, {0x80, 0x90}, FX(Amplify(s, VolumeFromText("1000", true) / 100, 0, 1, 0)),
+         {0x80, 0xFF}},
+        {M8, {}, FX(Amplify(s, 2, 0, 0, 0)), {}},
+        // The whole sample: the mean goes, then 1% of full scale more.
+        {M8, Bytes8(10, 130), FX(AdjustDcBias(s, 0, 0)), Bytes8(10, 128)},
+        {S16, Le16({100, 7, 200, 7}), FX(AdjustDcBias(s, 1, 1)),
+         Le16({100 - 150 - 327, 7, 200 - 150 - 327, 7})},
+        // Mean 10922 and 100% down: clamped before it is truncated.
+        {M16, Le16({-32768, 32767, 32767}), FX(AdjustDcBias(s, -100, 0)),
+         Le16({-10923, 32767, 32767})},
+        {M8, {0x80, 0x90}, FX(AdjustDcBias(s, kNaN, 0)), {0x80, 0x80}},
+    });
+    // clang-format on
 }
 
 TEST(AmplifyTest, PeakGainAndPeakSearchFindTheLoudestValue) {
@@ -161,23 +157,22 @@ TEST(VolumeTextTest, NumbersKeepTheirPointInAnotherLocale) {
 }
 
 TEST(TransformsTest, ReverseAndChangeSign) {
-    Expect("reverse",
-           {
-               {M8, {1, 2, 3, 4}, FX(Reverse(s, -1, -1, 0)), {4, 3, 2, 1}},
-               {M8, {1, 2, 3, 4}, FX(Reverse(s, 2, 2, 0)), {1, 2, 3, 4}},
-               {S16, Le16({10, 20, 11, 21, 12, 22}), FX(Reverse(s, 0, 2, 0)),
-                Le16({12, 22, 11, 21, 10, 20})},
-               {S16, Le16({10, 20, 11, 21, 12, 22}), FX(Reverse(s, 0, 2, 2)),
-                Le16({10, 22, 11, 21, 12, 20})},
-               {S8, {1, 5, 2, 6, 3, 7, 4, 8}, FX(Reverse(s, 1, 50, 1)), {1, 5, 4, 6, 3, 7, 2, 8}},
-               {M16, Le16({0x0102, 0x0304}), FX(Reverse(s, -1, -1, 0)), Le16({0x0304, 0x0102})},
-               // Every byte of the range, both channels whatever the selector.
-               {S16,
-                Le16({0, 0, 0x7F01, 0}),
-                FX(ChangeSign(s, 1, 1, 1)),
-                {0, 0, 0, 0, 0x81, 0xFF, 0x80, 0x80}},
-               {M8, {0x00, 0x7F, 0xFF}, FX(ChangeSign(s, 0, 1, 0)), {0x80, 0xFF, 0xFF}},
-           });
+    // clang-format off
+    Expect("reverse", {
+        {M8, {1, 2, 3, 4}, FX(Reverse(s, -1, -1, 0)), {4, 3, 2, 1}},
+        {M8, {1, 2, 3, 4}, FX(Reverse(s, 2, 2, 0)), {1, 2, 3, 4}},
+        {S16, Le16({10, 20, 11, 21, 12, 22}), FX(Reverse(s, 0, 2, 0)),
+         Le16({12, 22, 11, 21, 10, 20})},
+        {S16, Le16({10, 20, 11, 21, 12, 22}), FX(Reverse(s, 0, 2, 2)),
+         Le16({10, 22, 11, 21, 12, 20})},
+        {S8, {1, 5, 2, 6, 3, 7, 4, 8}, FX(Reverse(s, 1, 50, 1)), {1, 5, 4, 6, 3, 7, 2, 8}},
+        {M16, Le16({0x0102, 0x0304}), FX(Reverse(s, -1, -1, 0)), Le16({0x0304, 0x0102})},
+        // Every byte of the range, both channels whatever the selector.
+        {S16, Le16({0, 0, 0x7F01, 0}), FX(ChangeSign(s, 1, 1, 1)),
+         {0, 0, 0, 0, 0x81, 0xFF, 0x80, 0x80}},
+        {M8, {0x00, 0x7F, 0xFF}, FX(ChangeSign(s, 0, 1, 0)), {0x80, 0xFF, 0xFF}},
+    });
+    // clang-format on
     std::mt19937 random(11);  // reversing twice gives the sound back
     for (uint32_t layout : {M8, M16, S8, S16}) {
         for (uint32_t channel : {0u, 1u, 2u}) {
@@ -300,39 +295,31 @@ TEST(EnvelopeTest, ScaleFrameAndCurvesOverTheResolvedRange) {
     const Bytes8 flat = Le16({1000, 1000, 1000, 1000, 1000}),
                  fading = Le16({1000, 750, 500, 250, 0});
     const Bytes8 bytes8 = {0x90, 0x70, 0xA0, 0x60};
-    Expect("envelope",
-           {
-               {M16, Le16({30000, -30000, -3}),
-                FX(ScaleFrame(s, 1.5f, 0, 0), ScaleFrame(s, 1.5f, 1, 2), ScaleFrame(s, 0.5f, 2, 0)),
-                Le16({32767, -32768, -1})},
-               {S8, {0xC0, 0xC0}, FX(ScaleFrame(s, 2, 0, 1)), {0xFF, 0xC0}},
-               {S16, Le16({10, -10, -3, 3}),
-                FX(ScaleFrame(s, 0.7f, 0, 0), ScaleFrame(s, 0.5f, 1, 0)), Le16({7, -7, -1, 1})},
-               {S8,
-                {0x8A, 0x76, 0x7D, 0x83},
-                FX(ScaleFrame(s, 0.7f, 0, 0), ScaleFrame(s, 0.5f, 1, 2)),
-                {0x87, 0x79, 0x7D, 0x81}},
-               {M8,
-                {0x00, 0xFF},
-                FX(ScaleFrame(s, 1.01f, 0, 0), ScaleFrame(s, -1.01f, 1, 0)),
-                {0x00, 0x00}},
-               {M16, Le16({-32768, 32767}), FX(ScaleFrame(s, -1, 0, 0), ScaleFrame(s, -1, 1, 0)),
-                Le16({32767, -32767})},
-               {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, kAll, kAll, 0)), fading},
-               {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 0, 4000, 0)), fading},  // to the end
-               {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 5, 9, 0)), flat},       // past the end
-               {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 3, 1, 0)), flat},       // reversed
-               {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 1, 3, 0)),
-                Le16({1000, 1000, 500, 0, 1000})},
-               {M16, flat, FX(ApplyEnvelope(s, kTop, 0.5f, 0, 1, 0)),
-                Le16({500, 500, 1000, 1000, 1000})},
-               {S8, bytes8, FX(ApplyEnvelope(s, kTop, 1, 0, 1, 0)), bytes8},
-               {S8,
-                bytes8,
-                FX(ApplyEnvelope(s, kTop, 1, 1, 1, 1)),
-                {0x90, 0x70, 0x80, 0x60}},  // one frame
-               {M8, {}, FX(ApplyEnvelope(s, kFalling, 1, 0, 0, 0)), {}},
-           });
+    // clang-format off
+    Expect("envelope", {
+        {M16, Le16({30000, -30000, -3}),
+         FX(ScaleFrame(s, 1.5f, 0, 0), ScaleFrame(s, 1.5f, 1, 2), ScaleFrame(s, 0.5f, 2, 0)),
+         Le16({32767, -32768, -1})},
+        {S8, {0xC0, 0xC0}, FX(ScaleFrame(s, 2, 0, 1)), {0xFF, 0xC0}},
+        {S16, Le16({10, -10, -3, 3}), FX(ScaleFrame(s, 0.7f, 0, 0), ScaleFrame(s, 0.5f, 1, 0)),
+         Le16({7, -7, -1, 1})},
+        {S8, {0x8A, 0x76, 0x7D, 0x83}, FX(ScaleFrame(s, 0.7f, 0, 0), ScaleFrame(s, 0.5f, 1, 2)),
+         {0x87, 0x79, 0x7D, 0x81}},
+        {M8, {0x00, 0xFF}, FX(ScaleFrame(s, 1.01f, 0, 0), ScaleFrame(s, -1.01f, 1, 0)),
+         {0x00, 0x00}},
+        {M16, Le16({-32768, 32767}), FX(ScaleFrame(s, -1, 0, 0), ScaleFrame(s, -1, 1, 0)),
+         Le16({32767, -32767})},
+        {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, kAll, kAll, 0)), fading},
+        {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 0, 4000, 0)), fading},  // to the end
+        {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 5, 9, 0)), flat},  // past the end
+        {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 3, 1, 0)), flat},  // reversed
+        {M16, flat, FX(ApplyEnvelope(s, kFalling, 1, 1, 3, 0)), Le16({1000, 1000, 500, 0, 1000})},
+        {M16, flat, FX(ApplyEnvelope(s, kTop, 0.5f, 0, 1, 0)), Le16({500, 500, 1000, 1000, 1000})},
+        {S8, bytes8, FX(ApplyEnvelope(s, kTop, 1, 0, 1, 0)), bytes8},
+        {S8, bytes8, FX(ApplyEnvelope(s, kTop, 1, 1, 1, 1)), {0x90, 0x70, 0x80, 0x60}},  // a frame
+        {M8, {}, FX(ApplyEnvelope(s, kFalling, 1, 0, 0, 0)), {}},
+    });
+    // clang-format on
     SampleBuffer sample;  // a long selection follows the line closely
     Bytes8 loud;
     for (int f = 0; f <= 100; ++f) loud.insert(loud.end(), {0x00, 0x40});
@@ -345,26 +332,24 @@ TEST(EnvelopeTest, ScaleFrameAndCurvesOverTheResolvedRange) {
 TEST(PanningTest, SharesTheMixOutBetweenTheChannels) {
     // m = 10 / 2 + 10 / 2: 10 * 0.7f rounds to 7 in single precision; a share outside 0..1
     // acts as its nearest end.
+    // clang-format off
     Expect("pan", {
-                      {S16, Le16({1000, 3000, 1000, 3000, -3, -3}),
-                       FX(PanFrame(s, 1, 0), PanFrame(s, 0.5f, 1), PanFrame(s, 1, 2)),
-                       Le16({2000, 0, 1000, 1000, -2, 0})},
-                      {S16, Le16({10, 10, -32768, -32768, 32767, 32767}),
-                       FX(PanFrame(s, 0.7f, 0), PanFrame(s, 5, 1), PanFrame(s, -2, 2)),
-                       Le16({7, 3, -32768, 0, 0, 32766})},
-                      {S8,
-                       {0xFF, 0xFF, 0x00, 0x01},
-                       FX(PanFrame(s, 1, 0), PanFrame(s, 0, 1)),
-                       {0xFE, 0x80, 0x80, 0x01}},
-                      {S8,
-                       {0x8A, 0x8A, 0x00, 0x00},
-                       FX(PanFrame(s, 0.7f, 0), PanFrame(s, 0.5f, 1)),
-                       {0x87, 0x83, 0x40, 0x40}},
-                      {M16, Le16({1000}), FX(PanFrame(s, 1, 0)), Le16({1000})},
-                      {S16, Le16({100, 100, 100, 100, 100, 100}),
-                       FX(ApplyPanning(s, kRising, 0, 2)), Le16({0, 100, 50, 50, 100, 0})},
-                      {M8, {0xFF}, FX(ApplyPanning(s, kRising, 0, 0)), {0xFF}},
-                  });
+        {S16, Le16({1000, 3000, 1000, 3000, -3, -3}),
+         FX(PanFrame(s, 1, 0), PanFrame(s, 0.5f, 1), PanFrame(s, 1, 2)),
+         Le16({2000, 0, 1000, 1000, -2, 0})},
+        {S16, Le16({10, 10, -32768, -32768, 32767, 32767}),
+         FX(PanFrame(s, 0.7f, 0), PanFrame(s, 5, 1), PanFrame(s, -2, 2)),
+         Le16({7, 3, -32768, 0, 0, 32766})},
+        {S8, {0xFF, 0xFF, 0x00, 0x01}, FX(PanFrame(s, 1, 0), PanFrame(s, 0, 1)),
+         {0xFE, 0x80, 0x80, 0x01}},
+        {S8, {0x8A, 0x8A, 0x00, 0x00}, FX(PanFrame(s, 0.7f, 0), PanFrame(s, 0.5f, 1)),
+         {0x87, 0x83, 0x40, 0x40}},
+        {M16, Le16({1000}), FX(PanFrame(s, 1, 0)), Le16({1000})},
+        {S16, Le16({100, 100, 100, 100, 100, 100}), FX(ApplyPanning(s, kRising, 0, 2)),
+         Le16({0, 100, 50, 50, 100, 0})},
+        {M8, {0xFF}, FX(ApplyPanning(s, kRising, 0, 0)), {0xFF}},
+    });
+    // clang-format on
 }
 
 TEST(CompressorTest, TablesFollowTheCurve) {

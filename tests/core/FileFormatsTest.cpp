@@ -185,21 +185,20 @@ TEST_F(FileFormatsTest, SavedFilesHaveTheirExactBytes) {
 }
 
 TEST_F(FileFormatsTest, WaveFilesOfOtherWidthsAndChunksLoad) {
+    // clang-format off
     const std::tuple<Bytes8, Bytes8, std::vector<int>> cases[] = {
         // Rounded to the nearest: -129 / 256 is -1; a stray byte is dropped.
-        {Fmt(1, 24),
-         {0xFF, 0xFF, 0x7F, 0, 0, 0x80, 0x80, 0, 0, 0x7F, 0xFF, 0xFF, 1},
+        {Fmt(1, 24), {0xFF, 0xFF, 0x7F, 0, 0, 0x80, 0x80, 0, 0, 0x7F, 0xFF, 0xFF, 1},
          {32767, -32768, 1, -1}},
-        {Fmt(1, 32),
-         {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0x80, 0, 0x80, 0, 0, 0xFF, 0x7F, 0xFF, 0xFF},
+        {Fmt(1, 32), {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0x80, 0, 0x80, 0, 0, 0xFF, 0x7F, 0xFF, 0xFF},
          {32767, -32768, 1, -1}},
-        {Fmt(3, 32),
-         Floats({1.5f, -2, 0.5f, -0.25f, 0, std::nanf(""), 0.1f, -0.3f}),
+        {Fmt(3, 32), Floats({1.5f, -2, 0.5f, -0.25f, 0, std::nanf(""), 0.1f, -0.3f}),
          {32767, -32768, 16384, -8192, 0, 0, 3277, -9830}},
         {Fmt(0xFFFE, 32, 40, 3), Floats({-1.0f}), {-32768}},
         {Fmt(0xFFFE, 16, 40, 1), {0x34, 0x12}, {0x1234}},
         {Fmt(1, 16, 20), {0x34, 0x12}, {0x1234}},  // a longer fmt chunk
     };
+    // clang-format on
     for (const auto& [fmt, data, values] : cases) {
         ASSERT_TRUE(Load(kWav, WaveBytes::Riff({fmt, WaveBytes::Chunk("data", data)})).first);
         EXPECT_EQ(std::tuple(sample.FormatRef(), Values16(sample)),
@@ -271,31 +270,23 @@ TEST_F(FileFormatsTest, BrokenFilesAreRefusedWithTheirMessages) {
     Bytes8 beyond = AuFile(".snd", 24, 2, 8000, 1, {}, 0xFFFFFFFF);
     beyond[7] = 0xFF;
     const Texts noSound = {"Input .voc file had no sound!"};
+    // clang-format off
     const std::tuple<int, Bytes8, bool, Texts> cases[] = {
         {kWav, {}, false, {"This File is NOT a wave file"}},
         {kWav, WaveBytes::Riff({}, "AVI "), false, {"This File is NOT a wave file"}},
         {kWav, WaveBytes::Riff({data4}), false, {"Cannot find Format information"}},
         {kWav,
          WaveBytes::Riff({WaveBytes::Chunk("fmt ", WaveBytes::FmtContents(1, 8000, 8, 14)), data4}),
-         false,
-         {"Format information too small"}},
+         false, {"Format information too small"}},
         {kWav, WaveBytes::Riff({fmt8}), false, {"Cannot find data information"}},
         {kWav, cut, false, {"Error reading format information"}},
-        {kWav,
-         WaveBytes::Riff({Fmt(1, 12), data4}),
-         false,
+        {kWav, WaveBytes::Riff({Fmt(1, 12), data4}), false,
          {"Cannot load 12-bit integer PCM wave data"}},
-        {kWav,
-         WaveBytes::Riff({Fmt(3, 64), data4}),
-         false,
+        {kWav, WaveBytes::Riff({Fmt(3, 64), data4}), false,
          {"Cannot load 64-bit floating-point wave data"}},
-        {kWav,
-         WaveBytes::Riff({Fmt(2, 4), data4}),
-         false,
+        {kWav, WaveBytes::Riff({Fmt(2, 4), data4}), false,
          {"Cannot load format code 0x0002 wave data"}},
-        {kWav,
-         WaveBytes::Riff({Fmt(0xFFFE, 16, 40, 1, 0x11), data4}),
-         false,
+        {kWav, WaveBytes::Riff({Fmt(0xFFFE, 16, 40, 1, 0x11), data4}), false,
          {"Cannot load an unknown extensible sub-format wave data"}},
         {kAu, {'R', 'I', 'F', 'F', 0, 0}, false, {"Don't understand .au magic word!"}},
         {kAu, AuFile(".snd", 20, 2, 8000, 1, {1}), false, {"Sun/NeXT header size too small."}},
@@ -314,6 +305,7 @@ TEST_F(FileFormatsTest, BrokenFilesAreRefusedWithTheirMessages) {
         {kVoc, Voc().Extended(1000, 0, 1).Sound(100, {1}).bytes, true,
          Texts(2, "Can only interpret 8-bit data (currently)!")},
     };
+    // clang-format on
     for (const auto& [handler, bytes, loads, texts] : cases) {
         SetBytes(sample, kLayoutMono8, {1, 2, 3}, 11025);
         EXPECT_EQ(Load(handler, bytes), std::pair(loads, texts)) << handler << " " << bytes.size();
@@ -339,31 +331,24 @@ TEST_F(FileFormatsTest, SunFilesLoadInEitherByteOrderAndEncoding) {
     Bytes8 expanded;  // 0x80 expands to 32124
     for (int i = 0; i < 8000; ++i) expanded = expanded + Le16({32124});
     // The file; the format, bytes and options word it loads as; the start of its description.
+    // clang-format off
     const std::tuple<Bytes8, SampleFormat, Bytes8, uint32_t, std::string> cases[] = {
         {AuFile(".snd", 24, 3, 44100, 2, {0x12, 0x34, 0xFF, 0xFE, 0x80, 0x00, 0x7F, 0xFF}),
          SampleFormat(44100, true, true), Le16({0x1234, -2, -32768, 32767}), 2,
          "Sun Linear 16-Bit (Big-endian) | 44100 Hz 16-Bit Stereo | 8 Bytes; 0.00 secs"},
-        {AuFile(little, 28, 3, 8000, 1, {0x34, 0x12, 0x01}),
-         SampleFormat(8000, false, true),
-         {0x34, 0x12, 0x01},
-         2,
-         "Sun Linear 16-Bit (Little-endian)"},  // a stray byte is kept
+        {AuFile(little, 28, 3, 8000, 1, {0x34, 0x12, 0x01}), SampleFormat(8000, false, true),
+         {0x34, 0x12, 0x01}, 2, "Sun Linear 16-Bit (Little-endian)"},  // a stray byte is kept
         {AuFile(".snd", 24, 1, 8000, 1, Bytes8(8000, 0x80)), SampleFormat(8000, false, true),
          expanded, 1, "Sun uLaw | 8000 Hz 16-Bit Mono | 16000 Bytes; 1.00 secs"},
-        {AuFile(".snd", 24, 2, 11025, 1, {0x00, 0x7F, 0x80}),
-         SampleFormat(11025, false, false),
-         {0x80, 0xFF, 0x00},
-         2,
-         ""},
+        {AuFile(".snd", 24, 2, 11025, 1, {0x00, 0x7F, 0x80}), SampleFormat(11025, false, false),
+         {0x80, 0xFF, 0x00}, 2, ""},
         {AuFile(oldBig, 24, 2, 8000, 1, {0}), SampleFormat(8000, false, false), {0x80}, 2, ""},
         {AuFile(oldLittle, 24, 2, 8000, 1, {0}), SampleFormat(8000, false, false), {0x80}, 2, ""},
         // An unknown encoding keeps the sound's format and the bytes as they are.
-        {AuFile(".snd", 24, 27, 8000, 1, {1, 2, 3, 4}),
-         SampleFormat(12345, true, true),
-         {1, 2, 3, 4},
-         0,
-         "Sun "},
+        {AuFile(".snd", 24, 27, 8000, 1, {1, 2, 3, 4}), SampleFormat(12345, true, true),
+         {1, 2, 3, 4}, 0, "Sun "},
     };
+    // clang-format on
     for (const auto& [file, format, bytes, options, type] : cases) {
         sample.SetFormat(12345, true, true);
         ASSERT_EQ(Load(kAu, file), std::pair(true, Texts{})) << type;
@@ -449,28 +434,24 @@ TEST_F(FileFormatsTest, SunOptionsDialogAndStoredOptions) {
 TEST_F(FileFormatsTest, VoiceBlocksChainIntoOneSoundAndSavesTheirRates) {
     Voc chain = Voc().Sound(156, {1, 2}).Block(4, {7, 0}).Block(5, {'h', 'i', 0}).Silence(3, 156);
     chain.Block(2, {9}).Silence(4, 56).Block(6, {2, 0}).Block(42, {1, 2, 3}).Block(42, {}).End();
+    // clang-format off
     const std::tuple<Voc, SampleFormat, Bytes8, Texts> cases[] = {
         {Voc().Sound(211, {1, 2, 3}).End(), SampleFormat(22222, false, false), {1, 2, 3}, {}},
-        {Voc().Extended(53927, 0).Sound(211, {1, 2}).End(),
-         SampleFormat(22051, false, false),
-         {1, 2},
-         {}},
-        {Voc().Extended(53927, 1).Sound(211, {1, 2}).End(),
-         SampleFormat(11025, true, false),
-         {1, 2},
-         {}},
+        {Voc().Extended(53927, 0).Sound(211, {1, 2}).End(), SampleFormat(22051, false, false),
+         {1, 2}, {}},
+        {Voc().Extended(53927, 1).Sound(211, {1, 2}).End(), SampleFormat(11025, true, false),
+         {1, 2}, {}},
         // Markers, texts and repeats are skipped; silence at the file's rate and at another
         // (4 * 200 / 100 = 8 bytes); a continuation block adds its bytes.
         {chain, SampleFormat(10000, false, false),
          Bytes8{1, 2, 0x80, 0x80, 0x80, 9} + Bytes8(8, 0x80),
          Texts(2, "Skipping unknown block code")},
         // A sound block promising 16 MB holds 3 bytes and no terminator follows.
-        {Voc().Block(1, {100, 0, 1, 2, 3}, 0xFFFFFF),
-         SampleFormat(6410, false, false),
-         {1, 2, 3},
+        {Voc().Block(1, {100, 0, 1, 2, 3}, 0xFFFFFF), SampleFormat(6410, false, false), {1, 2, 3},
          {}},
         {Voc().Block(1, {100, 0}, 1).End(), SampleFormat(6410, false, false), {}, {}},  // no data
     };
+    // clang-format on
     for (const auto& [voc, format, bytes, texts] : cases) {
         EXPECT_EQ(Load(kVoc, voc.bytes), std::pair(true, texts));
         EXPECT_EQ(std::tuple(sample.FormatRef(), Bytes(sample)), std::tuple(format, bytes));

@@ -96,19 +96,25 @@ inline void Do(QWidget* dialog, const QString& steps) {
     }
 }
 
-// Single steps, for the editor tests that answer a dialog in passing.
-inline void Click(QWidget* dialog, const char* id) {
-    Do(dialog, QString::fromLatin1(id));
-}
-inline void TypeOver(QWidget* dialog, const char* id, const QString& text) {
-    Do(dialog, QString::fromLatin1(id) + u'=' + text);
-}
-inline QRadioButton* RadioByText(QWidget* dialog, const char* text) {
-    for (auto* radio : dialog->findChildren<QRadioButton*>()) {
-        if (radio->text() == QString::fromUtf8(text))
-            return radio;
+// Plays mouse steps on a widget, separated by blanks: "p100,50" presses the left button at
+// (100, 50), "d110,60" drags there with it held, "r" releases it, "c" clicks, "h" hovers; a step
+// without a y is at mid-height. The events go to the widget itself, as they do while it holds the
+// mouse; `keys` are held throughout.
+inline void Mouse(QWidget* target, const QString& steps, Qt::KeyboardModifiers keys = {}) {
+    for (const QString& step : steps.split(u' ')) {
+        const QStringList xy = step.mid(1).split(u',');
+        const QPointF at(xy[0].toInt(), xy.size() > 1 ? xy[1].toInt() : target->height() / 2);
+        const auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
+            QMouseEvent event(type, at, target->mapToGlobal(at), button, held, keys);
+            QApplication::sendEvent(target, &event);
+        };
+        if (step[0] == u'p' || step[0] == u'c')
+            send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+        if (step[0] == u'r' || step[0] == u'c')
+            send(QEvent::MouseButtonRelease, Qt::LeftButton, {});
+        if (step[0] == u'd' || step[0] == u'h')
+            send(QEvent::MouseMove, Qt::NoButton, step[0] == u'd' ? Qt::LeftButton : Qt::NoButton);
     }
-    qFatal("no radio button %s", text);
 }
 
 // A script of {steps, the ids to look at afterwards, what they must show}.

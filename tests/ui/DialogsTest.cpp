@@ -27,26 +27,6 @@
 
 namespace {
 
-// Plays mouse steps on a widget, separated by blanks: "p100,50" presses the left button at
-// (100, 50), "d110,60" drags there with it held, "r" releases it, "c" clicks, "h" hovers. The
-// events go to the widget itself, as they do while it holds the mouse.
-void Mouse(QWidget* target, const QString& steps) {
-    for (const QString& step : steps.split(u' ')) {
-        const QStringList xy = step.mid(1).split(u',');
-        const QPointF at(xy[0].toInt(), xy[1].toInt());
-        const auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
-            QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
-            QApplication::sendEvent(target, &event);
-        };
-        if (step[0] == u'p' || step[0] == u'c')
-            send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
-        if (step[0] == u'r' || step[0] == u'c')
-            send(QEvent::MouseButtonRelease, Qt::LeftButton, {});
-        if (step[0] == u'd' || step[0] == u'h')
-            send(QEvent::MouseMove, Qt::NoButton, step[0] == u'd' ? Qt::LeftButton : Qt::NoButton);
-    }
-}
-
 // A curve editor on its own, reporting to a compressor readout. The default size puts points in
 // x 4..200 and y 4..150.
 struct Editor {

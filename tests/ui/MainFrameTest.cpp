@@ -99,19 +99,14 @@ QStringList Items(QComboBox* list) {
 }
 // Presses on the block's left edge, moves by `dx` pixels in steps of `step`, and releases.
 void Drag(CMixerStrip* strip, int dx, int step) {
-    auto send = [&](QEvent::Type type, int x, Qt::MouseButtons buttons) {
-        const QPointF at(x, strip->height() / 2);
-        QMouseEvent event(type, at, strip->mapToGlobal(at), Qt::LeftButton, buttons, {});
-        QApplication::sendEvent(strip, &event);
-    };
     strip->grab();  // places the block
     int x = strip->BlockLeft() + 1;
-    send(QEvent::MouseButtonPress, x, Qt::LeftButton);
+    QString steps = QStringLiteral("p%1").arg(x);
     for (const int end = x + dx; x != end;) {
         x += dx > 0 ? std::min(step, end - x) : std::max(-step, end - x);
-        send(QEvent::MouseMove, x, Qt::LeftButton);
+        steps += QStringLiteral(" d%1").arg(x);
     }
-    send(QEvent::MouseButtonRelease, x, Qt::NoButton);
+    Mouse(strip, steps + QStringLiteral(" r%1").arg(x));
 }
 
 // Records messages as a message box shows them: each runs an event loop of its own for a
@@ -315,11 +310,7 @@ private slots:
     void effectDialogsChangeTheMarkedFramesOnly() {
         Start(WriteFile("stereo.wav", Stereo(1000)));
         View()->SetSelection(10, 19, 0);
-        AnswerDialog([](QWidget* dialog) {  // unlocked: 200 % left, 50 % right
-            Click(dialog, "1015");
-            TypeOver(dialog, "1013", QStringLiteral("200"));
-            TypeOver(dialog, "1014", QStringLiteral("50"));
-        });
+        AnswerDialog([](QWidget* d) { Do(d, "1015; 1013=200; 1014=50"); });  // unlocked
         Run(ID_SAMPLE_AMPLIFY);
         QCOMPARE(Values(Sound(), 10), std::pair(20, -5));
         QCOMPARE(Values(Sound(), 20), std::pair(20, -20));
@@ -331,15 +322,12 @@ private slots:
                  (QList{std::pair(99, -99), std::pair(0, 0), std::pair(0, 0)}));
         // A flat envelope at 50 % halves both sides.
         View()->SetSelection(500, 599, 0);
-        AnswerDialog([](QWidget* dialog) { TypeOver(dialog, "1013", QStringLiteral("50")); });
+        AnswerDialog([](QWidget* d) { Do(d, "1013=50"); });
         Run(ID_SAMPLE_ENVELOPE);
         QCOMPARE(Values(Sound(), 550), std::pair(275, -275));
         QCOMPARE(Values(Sound(), 600), std::pair(600, -600));
         // Convert to 22050 Hz mono: half the frames, one window, a caret at the start.
-        AnswerDialog([](QWidget* dialog) {
-            TypeOver(dialog, "1001", QStringLiteral("22050 Hz"));
-            Click(RadioByText(dialog, "&Mono"));
-        });
+        AnswerDialog([](QWidget* d) { Do(d, "1001=22050 Hz; 1008"); });
         Run(ID_SAMPLE_CONVERT);
         QCOMPARE(Sound().FormatRef(), SampleFormat(22050, false, true));
         QCOMPARE(Sound().GetFrameCount(), 500u);

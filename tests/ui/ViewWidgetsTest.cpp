@@ -17,6 +17,7 @@
 #include "core/sample/SampleBuffer.h"
 #include "support/FakeAudioBackend.h"
 #include "support/SampleMaker.h"
+#include "ui/DialogDriver.h"
 #include "ui/effects/CFreqView.h"
 #include "ui/view/CTimeRuler.h"
 #include "ui/view/CWaveformWnd.h"
@@ -131,19 +132,6 @@ std::unique_ptr<CWaveformWnd> Window(SampleBuffer* sample, int width, int height
 void Show(QWidget& widget) {
     widget.show();
     QVERIFY(QTest::qWaitForWindowExposed(&widget));
-}
-void Press(QWidget& w, int x, Qt::KeyboardModifiers keys = {}) {
-    QTest::mousePress(&w, Qt::LeftButton, keys, QPoint(x, 10));
-}
-void Move(QWidget& w, int x) {
-    QTest::mouseMove(&w, QPoint(x, 10));
-}
-void Release(QWidget& w, int x, Qt::KeyboardModifiers keys = {}) {
-    QTest::mouseRelease(&w, Qt::LeftButton, keys, QPoint(x, 10));
-}
-void Click(QWidget& w, int x) {
-    Press(w, x);
-    Release(w, x);
 }
 std::pair<uint32_t, uint32_t> Band(const CWaveformWnd& w) {
     return {w.GetSelStart(), w.GetSelEnd()};
@@ -340,18 +328,18 @@ private slots:
         auto w = Window(sample.get(), 400, 50), plain = Window(sample.get(), 400, 50);
         Show(*w);
         const QImage reference = Picture(*plain);
-        Press(*w, press);
+        Mouse(w.get(), QStringLiteral("p%1").arg(press));
         QCOMPARE(Inverted(Screen(*w), reference), QList<int>{press});
         for (int leg = 1, x = press; leg < path.size(); ++leg) {
             while (x != path[leg]) {  // step by step, as a hand moves
                 x += path[leg] > x ? 1 : -1;
-                Move(*w, x);
+                Mouse(w.get(), QStringLiteral("d%1").arg(x));
                 if (x % 7 == 0 || x == path[leg])
                     QCOMPARE(Inverted(Screen(*w), reference),
                              Range(std::min(press, x), std::max(press, x)));
             }
         }
-        Release(*w, path.last());
+        Mouse(w.get(), QStringLiteral("r%1").arg(path.last()));
         const int lo = std::min(press, path.last()), hi = std::max(press, path.last());
         QVERIFY(w->HasSelection() && !w->HasCaret());
         QCOMPARE(Band(*w), std::pair(uint32_t(lo * zoom), uint32_t(hi * zoom)));
@@ -366,15 +354,12 @@ private slots:
         plain->SetRuler(&m_listen);
         SetSpectrumListener(&m_listen);
         g_log.clear();
-        Press(*plain, 10);
-        Move(*plain, 20);
-        Release(*plain, 20);
-        Click(*plain, 37);
+        Mouse(plain.get(), "p10 d20 r20 c37");
         QCOMPARE(g_log, (QStringList{"sheet 30 30 1", "ruler 30 30", "sheet 30 60 1", "ruler 30 60",
                                      "sheet 30 60 1", "spectrum 30", "sheet 111 111 1",
                                      "ruler 111 111", "sheet 111 0 0", "spectrum 111"}));
         Show(*w);
-        Click(*w, 37);
+        Mouse(w.get(), "c37");
         QVERIFY(w->HasCaret() && !w->HasSelection() && w->IsCaretShown() && w->IsBlinking());
         QCOMPARE(w->GetCaret(), 111u);
         QCOMPARE(Inverted(Screen(*w), reference), QList<int>{37});
@@ -386,7 +371,7 @@ private slots:
         // A press beyond the data marks the last frame.
         auto fifty = Silence(50);
         auto s = Window(fifty.get(), 100, 30);
-        Click(*s, 80);
+        Mouse(s.get(), "c80");
         QCOMPARE(s->GetCaret(), 49u);
     }
 
@@ -397,28 +382,24 @@ private slots:
         upper->SetPartner(lower.get());
         lower->SetPartner(upper.get());
         Show(*lower);
-        Press(*upper, 200);
-        Move(*upper, 120);
-        Move(*upper, 260);
+        Mouse(upper.get(), "p200 d120 d260");
         QCOMPARE(Inverted(Screen(*lower), reference), Range(200, 260));
-        Release(*upper, 260);
+        Mouse(upper.get(), "r260");
         QCOMPARE(Band(*upper), std::pair(200u, 260u));
         QCOMPARE(Band(*lower), std::pair(200u, 260u));
-        Click(*upper, 33);
+        Mouse(upper.get(), "c33");
         QVERIFY(lower->HasCaret() && lower->IsBlinking());
         QCOMPARE(lower->GetCaret(), 33u);
         QCOMPARE(Inverted(Screen(*lower), reference), QList<int>{33});
         // With Ctrl the partner loses its marks.
-        Press(*lower, 100, Qt::ControlModifier);
-        Move(*lower, 150);
-        Release(*lower, 150, Qt::ControlModifier);
+        Mouse(lower.get(), "p100 d150 r150", Qt::ControlModifier);
         QVERIFY(!lower->PartnerFollows());
         QCOMPARE(Band(*lower), std::pair(100u, 150u));
         QVERIFY(!upper->HasSelection() && !upper->HasCaret() && !upper->IsBlinking());
         QCOMPARE(Inverted(Picture(*upper), reference), QList<int>{});
         // A double click selects the whole sound in both, or with Ctrl in the clicked one only.
         upper->SetRuler(&m_listen);
-        Click(*upper, 50);
+        Mouse(upper.get(), "c50");
         g_log.clear();
         QTest::mouseDClick(upper.get(), Qt::LeftButton, {}, QPoint(50, 10));
         QCOMPARE(g_log, (QStringList{"sheet 0 399 1", "ruler 0 399"}));
@@ -437,35 +418,33 @@ private slots:
         lower->SetPartner(upper.get());
         upper->SetViewListener(&m_listen);
         for (CWaveformWnd* wnd : {upper.get(), lower.get()}) wnd->ShowRange(0, 399);  // zoom 2
-        Press(*upper, 100);
+        Mouse(upper.get(), "p100");
         g_log.clear();
-        Move(*upper, 399);  // inside: nothing scrolls
-        Move(*upper, 450);  // outside: an eighth of the window per move
+        Mouse(upper.get(), "d399 d450");  // inside nothing scrolls; outside an eighth per move
         QVERIFY(g_log.contains(QStringLiteral("scrollbar 100 3600")));
         for (CWaveformWnd* wnd : {upper.get(), lower.get()})
             QCOMPARE(std::pair(wnd->GetFirst(), wnd->GetSelEnd()), std::pair(100u, 1000u));
-        Move(*upper, 451);
+        Mouse(upper.get(), "d451");
         QCOMPARE(std::pair(upper->GetFirst(), upper->GetSelEnd()), std::pair(200u, 1102u));
-        for (int i = 0; i < 60; ++i) Move(*upper, 460 + i % 2);
-        Release(*upper, 461);
+        for (int i = 0; i < 60; ++i) Mouse(upper.get(), i % 2 ? "d461" : "d460");
+        Mouse(upper.get(), "r461");
         for (CWaveformWnd* wnd : {upper.get(), lower.get()}) {
             QCOMPARE(wnd->GetFirst(), upper->GetMaxFirst());
             QCOMPARE(Band(*wnd), std::pair(200u, 3999u));
         }
         // To the left, down to frame 0 and no further.
         upper->ScrollTo(250);
-        Press(*upper, 10);  // frame 270
+        Mouse(upper.get(), "p10");  // frame 270
         g_log.clear();
-        Move(*upper, -30);
+        Mouse(upper.get(), "d-30");
         QCOMPARE(g_log.first(), QStringLiteral("scrollbar 150 3600"));
         QCOMPARE(std::pair(upper->GetFirst(), upper->GetSelStart()), std::pair(150u, 150u));
-        Move(*upper, -30);
-        Move(*upper, -31);  // an eighth is more than is left
+        Mouse(upper.get(), "d-30 d-31");  // an eighth is more than is left
         QCOMPARE(upper->GetFirst(), 0u);
         g_log.clear();
-        Move(*upper, -40);
+        Mouse(upper.get(), "d-40");
         QCOMPARE(g_log, QStringList{});
-        Release(*upper, -40);
+        Mouse(upper.get(), "r-40");
         QCOMPARE(Band(*upper), std::pair(0u, 270u));
     }
 
@@ -569,7 +548,7 @@ private slots:
     void emptyOrRecordingSoundTakesNoMarks() {
         auto empty = Silence(0);
         auto w = Window(empty.get(), 100, 30);
-        Click(*w, 10);
+        Mouse(w.get(), "c10");
         QTest::mouseDClick(w.get(), Qt::LeftButton, {}, QPoint(10, 10));
         QVERIFY(!w->HasSelection() && w->HasCaret() && w->GetCaret() == 0);
         const QStringList blank(100, QString(30, '.'));
@@ -584,7 +563,7 @@ private slots:
         RecordingSession session(*recording, devices, messages);
         QCOMPARE(session.Record(&dialog, 200, kDefaultAudioDevice), uint16_t(1));
         auto r = Window(recording.get(), 100, 30);
-        Click(*r, 10);
+        Mouse(r.get(), "c10");
         QVERIFY(!r->HasSelection() && !r->IsCaretShown());
         QCOMPARE(Columns(Picture(*r), 0, 99), blank);
     }
@@ -658,9 +637,9 @@ private slots:
         // left of the ruler counts as 0.
         auto drag = [&](QList<int> xs) {
             ruler.SetSelection(1200, 1500, true);
-            QTest::mousePress(&ruler, Qt::LeftButton, {}, QPoint(xs[0], 5));
-            for (int x : xs.mid(1)) QTest::mouseMove(&ruler, QPoint(x, 5));
-            QTest::mouseRelease(&ruler, Qt::LeftButton, {}, QPoint(xs.last(), 5));
+            QString steps = QStringLiteral("p%1,5").arg(xs[0]);
+            for (int x : xs.mid(1)) steps += QStringLiteral(" d%1,5").arg(x);
+            Mouse(&ruler, steps + QStringLiteral(" r%1,5").arg(xs.last()));
         };
         drag({40, 45});
         drag({52, 70});  // the right marker's zone is the 7 columns right of it
