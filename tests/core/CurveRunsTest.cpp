@@ -25,28 +25,22 @@ CurveModel Zigzag() {
 }
 
 struct Case {
-    uint32_t layout;
-    uint32_t frames;
-    uint32_t start;
-    uint32_t end;
+    uint32_t layout, frames, start, end;
 };
 
 std::vector<Case> Cases() {
+    const uint32_t spans[][3] = {
+        {40, 0, 39}, {40, 3, 20}, {17, 0, 16}, {5000, 7, 4990}, {3000, 0, 9999}};
     std::vector<Case> cases;
-    for (uint32_t layout : {kLayoutMono8, kLayoutStereo8, kLayoutMono16, kLayoutStereo16}) {
-        for (auto [frames, start, end] : {std::tuple{40u, 0u, 39u},
-                                          {40u, 3u, 20u},
-                                          {17u, 0u, 16u},
-                                          {5000u, 7u, 4990u},
-                                          {3000u, 0u, 9999u}})
+    for (uint32_t layout : {kLayoutMono8, kLayoutStereo8, kLayoutMono16, kLayoutStereo16})
+        for (const auto& [frames, start, end] : spans)
             cases.push_back({layout, frames, start, end});
-    }
     return cases;
 }
 
 void Randomise(SampleBuffer& sample, uint32_t layout, uint32_t frames, uint32_t seed) {
     std::mt19937 random(seed);
-    std::vector<uint8_t> bytes(size_t{frames} * FormatOfLayout(22050, layout).GetBytesPerFrame());
+    Bytes8 bytes(size_t{frames} * FormatOfLayout(22050, layout).GetBytesPerFrame());
     for (auto& b : bytes) b = static_cast<uint8_t>(random());
     // Full-scale and silent values, where the clamps and infinite gains show.
     for (size_t i = 0; i + 3 < bytes.size(); i += 29) bytes[i] = bytes[i + 1] = 0;

@@ -26,11 +26,6 @@
 
 namespace {
 
-using Bytes8 = std::vector<uint8_t>;
-using Texts = std::vector<std::string>;
-constexpr uint32_t kAll = 0xFFFFFFFFu;
-constexpr auto M8 = kLayoutMono8, M16 = kLayoutMono16, S8 = kLayoutStereo8, S16 = kLayoutStereo16;
-
 class EditingTest : public ::testing::Test {
 protected:
     Bytes8 Block() { return *clipboard.GetSample(); }

@@ -40,10 +40,7 @@
 
 namespace {
 
-using Bytes8 = std::vector<uint8_t>;
-constexpr uint32_t kAll = 0xFFFFFFFFu;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-constexpr auto M8 = kLayoutMono8, M16 = kLayoutMono16, S8 = kLayoutStereo8, S16 = kLayoutStereo16;
 
 using Case = std::tuple<uint32_t, Bytes8, std::function<void(SampleBuffer&)>, Bytes8>;
 
@@ -431,16 +428,16 @@ TEST(SpectrumTest, WindowAroundTheCentreAndSilenceOutside) {
 
 constexpr uint32_t kLayouts[] = {kLayoutMono8, kLayoutStereo8, kLayoutMono16, kLayoutStereo16};
 
-std::vector<uint8_t> RandomBytes(size_t size, std::mt19937& random) {
-    std::vector<uint8_t> bytes(size);
+Bytes8 RandomBytes(size_t size, std::mt19937& random) {
+    Bytes8 bytes(size);
     for (auto& b : bytes) b = static_cast<uint8_t>(random());
     return bytes;
 }
 
 // The frames of `sample` as `layout` stores them, read one at a time.
-std::vector<uint8_t> FramesAs(const SampleBuffer& sample, uint32_t layout) {
+Bytes8 FramesAs(const SampleBuffer& sample, uint32_t layout) {
     const SampleFormat format = FormatOfLayout(1, layout);
-    std::vector<uint8_t> out;
+    Bytes8 out;
     for (uint32_t f = 0; f < sample.GetFrameCount(); ++f) {
         FrameValue value;
         sample.GetFrame(f, layout, value);
@@ -460,7 +457,7 @@ TEST(ConvertTest, EveryLayoutPairConvertsInPlaceAsEachFrameReads) {
         for (uint32_t to : kLayouts) {
             SampleBuffer sample;  // several runs of frames
             SetBytes(sample, from, RandomBytes(4 * 5000, random), 11025);
-            const std::vector<uint8_t> expected = FramesAs(sample, to);
+            const Bytes8 expected = FramesAs(sample, to);
             ASSERT_TRUE(ConvertLayout(messages, sample, from, to));
             EXPECT_EQ(sample.FormatRef(), FormatOfLayout(11025, to));
             EXPECT_EQ(Bytes(sample), expected) << from << " -> " << to;
@@ -473,14 +470,13 @@ TEST(ConvertTest, EveryLayoutPairConvertsInPlaceAsEachFrameReads) {
 // position i * oldRate / newRate, between frame k and the next (the last frame is its own next),
 // and takes a + (b - a) * fraction truncated toward zero. Trailing bytes of a partial frame are
 // silence.
-std::vector<uint8_t> Definition(const std::vector<uint8_t>& in, uint32_t layout, uint32_t oldRate,
-                                uint32_t newRate) {
+Bytes8 Definition(const Bytes8& in, uint32_t layout, uint32_t oldRate, uint32_t newRate) {
     const SampleFormat format = FormatOfLayout(oldRate, layout);
     const size_t valueBytes = format.GetBytesPerValue(), channels = format.GetChannels();
     const size_t frameBytes = valueBytes * channels;
     const size_t last = in.size() / frameBytes - 1;
     const auto length = static_cast<size_t>(double(newRate) / double(oldRate) * double(in.size()));
-    std::vector<uint8_t> out(length, format.Is16Bit() ? 0 : 0x80);
+    Bytes8 out(length, format.Is16Bit() ? 0 : 0x80);
     auto value = [&](size_t frame, size_t c) {
         const uint8_t* p = &in[frame * frameBytes + c * valueBytes];
         return valueBytes == 2 ? int(int16_t(p[0] | p[1] << 8)) : int(p[0]);
@@ -510,7 +506,7 @@ TEST(ConvertTest, EveryRatioGivesTheDefinitionsBytes) {
     for (uint32_t layout : kLayouts) {
         for (auto [from, to] : rates) {
             for (size_t size : {size_t{7}, size_t{4099}, size_t{9000}}) {
-                const std::vector<uint8_t> bytes = RandomBytes(size, random);
+                const Bytes8 bytes = RandomBytes(size, random);
                 SampleBuffer sample;
                 SetBytes(sample, layout, bytes, from);
                 ASSERT_TRUE(Resample(messages, sample, from, to));
@@ -543,21 +539,21 @@ TEST(ConvertTest, RefusalsLeaveTheSoundAsItWas) {
     SetBytes(sample, kLayoutMono8, {1, 2, 3}, 8000);
     for (uint32_t rate : {0u, 50001u, 96000u})
         EXPECT_FALSE(ChangeFormat(messages, sample, SampleFormat(rate, true, true))) << rate;
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>(3, kBadRateMessage));
+    EXPECT_EQ(messages.Texts(), Texts(3, kBadRateMessage));
     // Two bytes at 2^31 times the rate would be exactly 4 GiB: past the 32-bit byte count.
     SetBytes(sample, kLayoutMono8, {1, 2}, 1);
     EXPECT_FALSE(Resample(messages, sample, 1, 0x80000000u));
     EXPECT_EQ(std::tuple(Bytes(sample), messages.Texts().back()),
-              std::tuple(std::vector<uint8_t>{1, 2}, "Error manipulating memory!"));
-    SetBytes(sample, kLayoutMono8, std::vector<uint8_t>(100, 9), 8000);
+              std::tuple(Bytes8{1, 2}, "Error manipulating memory!"));
+    SetBytes(sample, kLayoutMono8, Bytes8(100, 9), 8000);
     SampleHeap::Instance().SetLimitForTesting(150);
     EXPECT_FALSE(ConvertLayout(messages, sample, kLayoutMono8, kLayoutStereo16));
     EXPECT_FALSE(Resample(messages, sample, 8000, 16000));
     EXPECT_FALSE(ChangeFormat(messages, sample, SampleFormat(8000, true, false)));
     SampleHeap::Instance().ClearLimitForTesting();
-    EXPECT_EQ(std::tuple(Bytes(sample), sample.FormatRef(), messages.Texts().back()),
-              std::tuple(std::vector<uint8_t>(100, 9), SampleFormat(8000, false, false),
-                         "Error manipulating memory!"));
+    EXPECT_EQ(
+        std::tuple(Bytes(sample), sample.FormatRef(), messages.Texts().back()),
+        std::tuple(Bytes8(100, 9), SampleFormat(8000, false, false), "Error manipulating memory!"));
     // Both at once: the rate doubles and the layout widens.
     ASSERT_TRUE(ChangeFormat(messages, sample, SampleFormat(16000, true, true)));
     EXPECT_EQ(sample.GetFrameCount(), 200u);
@@ -583,12 +579,12 @@ TEST(SampleRatePresetsTest, SaveFindLoadDelete) {
     const std::string studio = std::string(SampleRatePresets::kKey) + "\\Studio";
     const auto bytes = store.GetValue(studio, "Frequency");
     EXPECT_EQ(std::tuple(bytes->type, bytes->bytes),
-              std::tuple(SettingsValueType::None, std::vector<uint8_t>{0x00, 0x77, 0x01, 0x00}));
+              std::tuple(SettingsValueType::None, Bytes8{0x00, 0x77, 0x01, 0x00}));
 
     SampleRatePresets other(store);
-    std::vector<std::string> names;
+    Texts names;
     for (auto name = other.First(); name; name = other.Next()) names.push_back(*name);
-    EXPECT_EQ(names, (std::vector<std::string>{"CD", "Phone", "Studio"}));
+    EXPECT_EQ(names, (Texts{"CD", "Phone", "Studio"}));
     ASSERT_TRUE(other.Load("studio"));
     EXPECT_EQ(std::tuple(other.Frequency, other.Channels, other.Bits), std::tuple(96000u, 2u, 16u));
     // A preset missing one value, or holding a value of the wrong size, is not applied (saving
@@ -607,7 +603,7 @@ class CurveModelTest : public ::testing::Test {
 protected:
     CurveModelTest() { curve.Resize(205, 105); }  // W = 200, H = 100
     std::pair<int, int> Point(int i) const { return {curve.PointAt(i).x, curve.PointAt(i).y}; }
-    void Store(const std::string& name, const std::vector<uint8_t>& data) {
+    void Store(const std::string& name, const Bytes8& data) {
         store.SetBytes("SOFTWARE\\Orvex\\Compressor\\" + name, "Data", data,
                        SettingsValueType::None);
     }
@@ -686,17 +682,17 @@ TEST_F(CurveModelTest, PresetsAreFractionPairs) {
     ASSERT_TRUE(curve.SavePreset(store, CurveModel::kEnvelopePresets, "Ramp"));
     const auto data = store.GetValue("SOFTWARE\\Orvex\\Envelope Presets\\Ramp", "Data");
     EXPECT_EQ(std::tuple(data->type, data->bytes.size(),
-                         std::vector<uint8_t>(data->bytes.begin(), data->bytes.begin() + 12)),
+                         Bytes8(data->bytes.begin(), data->bytes.begin() + 12)),
               std::tuple(SettingsValueType::None, 2048u,
-                         std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0x80, 0x3F, 0, 0, 0x80, 0x3F}));
+                         Bytes8{0, 0, 0, 0, 0, 0, 0x80, 0x3F, 0, 0, 0x80, 0x3F}));
     EXPECT_FALSE(CurveModel::DeletePreset(store, CurveModel::kCompressorPresets, ""));
 }
 
 TEST_F(CurveModelTest, LoadingStopsAtTheRightEdgeAndSurvivesDamage) {
-    std::vector<uint8_t> block(2048, 0);
+    Bytes8 block(2048, 0);
     // (0, 0), (1, 0.5), then a pair that must be ignored.
-    const std::vector<uint8_t> pairs = {0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0x80, 0x3F,
-                                        0, 0, 0, 0x3F, 0, 0, 0, 0x3F, 0, 0, 0,    0};
+    const Bytes8 pairs = {0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0x80, 0x3F,
+                          0, 0, 0, 0x3F, 0, 0, 0, 0x3F, 0, 0, 0,    0};
     std::copy(pairs.begin(), pairs.end(), block.begin());
     Store("Knee", block);
     ASSERT_TRUE(curve.LoadPreset(store, CurveModel::kCompressorPresets, "Knee"));

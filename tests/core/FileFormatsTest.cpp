@@ -27,8 +27,6 @@
 
 namespace {
 
-using Bytes8 = std::vector<uint8_t>;
-using Texts = std::vector<std::string>;
 namespace fs = std::filesystem;
 constexpr int kWav = SoundFileRegistry::kWav, kVoc = SoundFileRegistry::kVoc,
               kAu = SoundFileRegistry::kAu;

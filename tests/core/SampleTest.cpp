@@ -34,7 +34,7 @@ TEST(SampleFormatTest, DescribesAndClamps) {
 // Frame 0 of `bytes` in `from`, read as `to`: each slot, or its low byte for an 8-bit `to`.
 TEST(SampleBufferTest, ReadsAFrameInAnyLayout) {
     constexpr int U = 1000;  // the slot keeps what it held
-    const std::tuple<uint32_t, std::vector<uint8_t>, uint32_t, int, int> cases[] = {
+    const std::tuple<uint32_t, Bytes8, uint32_t, int, int> cases[] = {
         {kLayoutMono8, {128}, kLayoutStereo16, 0, 0},
         {kLayoutMono8, {255}, kLayoutMono16, 32512, U},
         {kLayoutMono8, {0}, kLayoutStereo16, -32768, -32768},
@@ -69,14 +69,14 @@ TEST(SampleBufferTest, ReadsAFrameInAnyLayout) {
 
 TEST(SampleBufferTest, SetFrameWritesItsOwnLayout) {
     SampleBuffer buffer;
-    SetBytes(buffer, kLayoutStereo16, std::vector<uint8_t>(8, 0));
+    SetBytes(buffer, kLayoutStereo16, Bytes8(8, 0));
     FrameValue value{{-2, 0x1234}};
     buffer.SetFrame(1, value);
-    EXPECT_EQ(Bytes(buffer), (std::vector<uint8_t>{0, 0, 0, 0, 0xFE, 0xFF, 0x34, 0x12}));
+    EXPECT_EQ(Bytes(buffer), (Bytes8{0, 0, 0, 0, 0xFE, 0xFF, 0x34, 0x12}));
     SetBytes(buffer, kLayoutStereo8, {0, 0});
     value.SetByte(0, 200), value.SetByte(1, 7);
     buffer.SetFrame(0, value);
-    EXPECT_EQ(Bytes(buffer), (std::vector<uint8_t>{200, 7}));
+    EXPECT_EQ(Bytes(buffer), (Bytes8{200, 7}));
 }
 
 TEST(SampleBufferTest, ResizeKeepsContentsAndARefusalChangesNothing) {

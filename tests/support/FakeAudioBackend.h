@@ -11,7 +11,7 @@
 // A device the test drives by hand: positions are set, blocks finish and buffers fill when the
 // test says so, so that timing-dependent engine behaviour is checked without a clock.
 struct FakeDeviceLog {
-    int opened = 0, closed = 0, resets = 0, pauses = 0, stops = 0, writes = 0;
+    int opened = 0, closed = 0, resets = 0;
     int Live() const { return opened - closed; }
 };
 
@@ -45,12 +45,11 @@ public:
     using FakeDevice::FakeDevice;
     ~FakeOutput() override { Close(); }
     uint32_t Write(const uint8_t* data, uint32_t bytes) override {
-        ++m_log.writes;
         if (writeResult == kAudioOk)
             m_result = kAudioOk, block = data, blockBytes = bytes, position = 0;
         return writeResult;
     }
-    uint32_t Pause() override { return ++m_log.pauses, paused = true, kAudioOk; }
+    uint32_t Pause() override { return paused = true, kAudioOk; }
     uint32_t Reset() override { return ++m_log.resets, GiveBack(block), position = 0, kAudioOk; }
     uint32_t Close() override { return block = nullptr, CloseDevice(); }
     bool GetPositionBytes(uint32_t& bytes) override { return bytes = position, !m_closed; }
@@ -75,8 +74,8 @@ public:
         const bool taken = h != nullptr && h->bufferLength != 0 && header == nullptr;
         return taken ? (header = h, kAudioOk) : kAudioError;
     }
-    uint32_t Start() override { return started = startResult == kAudioOk, startResult; }
-    uint32_t Stop() override { return ++m_log.stops, GiveBack(header), kAudioOk; }
+    uint32_t Start() override { return startResult; }
+    uint32_t Stop() override { return GiveBack(header), kAudioOk; }
     uint32_t Reset() override { return ++m_log.resets, GiveBack(header), m_position = 0, kAudioOk; }
     uint32_t Close() override { return header = nullptr, CloseDevice(); }
     bool GetPositionBytes(uint32_t& bytes) override { return bytes = m_position, !m_closed; }
@@ -100,7 +99,6 @@ public:
 
     RecordHeader* header = nullptr;
     uint32_t frameBytes = 1;
-    bool started = false;
     uint32_t startResult = kAudioOk;
 
 private:

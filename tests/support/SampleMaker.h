@@ -3,9 +3,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "core/sample/SampleBuffer.h"
+
+using Bytes8 = std::vector<uint8_t>;
+using Texts = std::vector<std::string>;
+// A range's end that reaches past every frame: the whole sound.
+constexpr uint32_t kAll = 0xFFFFFFFFu;
+constexpr auto M8 = kLayoutMono8, M16 = kLayoutMono16, S8 = kLayoutStereo8, S16 = kLayoutStereo16;
 
 // Puts raw bytes into a sample of the given layout (rate 22050 unless said).
 void SetBytes(SampleBuffer& sample, uint32_t layout, const std::vector<uint8_t>& bytes,

@@ -20,8 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 struct BatchRun {
     int status;
     std::string out, err;
@@ -34,7 +32,7 @@ BatchRun RunBatch(const std::string& words, const std::string& prefix = "") {
     const std::string out = dir.File("out"), err = dir.File("err");
     const int status = std::system(
         (prefix + " exec " ORVEX_BATCH_PATH " " + words + " >" + out + " 2>" + err).c_str());
-    const Bytes outBytes = ReadBytes(out), errBytes = ReadBytes(err);
+    const Bytes8 outBytes = ReadBytes(out), errBytes = ReadBytes(err);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
             {outBytes.begin(), outBytes.end()},
             {errBytes.begin(), errBytes.end()}};
@@ -45,15 +43,15 @@ const std::string kSaveFailed = "Orvex: An error occured whilst trying to save t
 class BatchToolTest : public ::testing::Test {
 protected:
     // A wave file of these bytes, and a space to go on with the command.
-    std::string Wave(uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& data) {
+    std::string Wave(uint16_t channels, uint32_t rate, uint16_t bits, const Bytes8& data) {
         const std::string path = dir.File("in" + std::to_string(++inputs) + ".wav");
         WriteBytes(path, WaveBytes::Simple(channels, rate, bits, data));
         return path + " ";
     }
     // Runs "INPUT OPERATIONS -o FILE" and returns the bytes saved (raw unless FILE says else);
     // `prefix` as for RunBatch.
-    Bytes Result(const std::string& command, const std::string& out = "out.raw",
-                 const std::string& prefix = "") {
+    Bytes8 Result(const std::string& command, const std::string& out = "out.raw",
+                  const std::string& prefix = "") {
         fs::remove(dir.File(out));
         last = RunBatch(command + " -o " + dir.File(out), prefix);
         EXPECT_EQ(last.status, 0) << command << ": " << last.err;
@@ -75,7 +73,7 @@ TEST_F(BatchToolTest, EachOperationReachesItsEffect) {
         biased = Wave(1, 8000, 8, {144, 144, 144}),
         pan = Wave(2, 8000, 16, Le16({1000, 3000, 1000, 3000}));
     // The command, the bytes of the sound saved after it, and what it printed when that matters.
-    const std::vector<std::tuple<std::string, Bytes, std::string>> cases = {
+    const std::vector<std::tuple<std::string, Bytes8, std::string>> cases = {
         {s16 + "--amplify 50,200", Le16({500, -4000, 1500, -8000, 2500, -12000}), ""},
         {s16 + "--select 1:1:2 --amplify 50", Le16({1000, -2000, 3000, -2000, 5000, -6000}), ""},
         // A range past the end stops at the last frame; a range may be given backwards.
@@ -119,19 +117,19 @@ TEST_F(BatchToolTest, EachOperationReachesItsEffect) {
     // The Sun/NeXT options reach the saved header: encoding, rate and channels.
     const std::string stereo = Wave(2, 22050, 16, PatternBytes(400, 3)) + "--au-options ";
     // clang-format off
-    for (const auto& [options, header] : std::vector<std::pair<std::string, Bytes>>{
+    for (const auto& [options, header] : std::vector<std::pair<std::string, Bytes8>>{
              {"ulaw", {1, 0, 0, 0x56, 0x22, 0, 0, 0, 2}},
              {"ulaw,force8k", {1, 0, 0, 0x1F, 0x40, 0, 0, 0, 1}},
              {"linear", {3, 0, 0, 0x56, 0x22, 0, 0, 0, 2}},
              {"linear,force8k", {3, 0, 0, 0x56, 0x22, 0, 0, 0, 2}}}) {
         // clang-format on
-        const Bytes au = Result(stereo + options, "out.au");
-        EXPECT_EQ(Bytes(au.begin() + 15, au.begin() + 24), header) << options;
+        const Bytes8 au = Result(stereo + options, "out.au");
+        EXPECT_EQ(Bytes8(au.begin() + 15, au.begin() + 24), header) << options;
     }
 }
 
 TEST_F(BatchToolTest, SpectrumOfASinePeaksAtItsBin) {
-    Bytes sine(8192);
+    Bytes8 sine(8192);
     for (size_t i = 0; i < sine.size(); ++i)
         sine[i] = static_cast<uint8_t>(128 + std::lround(90 * std::sin(M_PI * i / 64)));
     const std::string input = Wave(1, 8000, 8, sine);
@@ -196,7 +194,7 @@ TEST_F(BatchToolTest, HelpVersionAndInformation) {
     EXPECT_EQ(help.out.find("Usage: orvex-batch [OPERATION]... INPUT\n"), 0u);
     EXPECT_NE(help.out.find("\n  -o, --output FILE    "), std::string::npos);
     EXPECT_EQ(RunBatch("--version").out.find("orvex-batch "), 0u);
-    EXPECT_EQ(RunBatch("--info " + Wave(2, 44100, 16, Bytes(176400)) + "--stat").out,
+    EXPECT_EQ(RunBatch("--info " + Wave(2, 44100, 16, Bytes8(176400)) + "--stat").out,
               "Windows RIFF\t44100 Hz 16-Bit Stereo\t176400 Bytes; 1.00 secs\n"
               "frames=44100 bytes=176400 rate=44100 bits=16 channels=2\n");
     // The program exports the big-endian readers by name.
@@ -207,9 +205,9 @@ TEST_F(BatchToolTest, HelpVersionAndInformation) {
 }
 
 TEST_F(BatchToolTest, FilesThatCannotBeReadOrProcessedGiveTheirStatus) {
-    const Bytes wave = WaveBytes::Simple(1, 8000, 8, Bytes(1000, 9));
-    WriteBytes(dir.File("short.wav"), Bytes(wave.begin(), wave.begin() + 600));
-    WriteBytes(dir.File("text.wav"), Bytes(300, 'x'));
+    const Bytes8 wave = WaveBytes::Simple(1, 8000, 8, Bytes8(1000, 9));
+    WriteBytes(dir.File("short.wav"), Bytes8(wave.begin(), wave.begin() + 600));
+    WriteBytes(dir.File("text.wav"), Bytes8(300, 'x'));
     fs::create_directory(dir.File("folder.wav"));
     const std::string notWave =
         "Orvex: Error - Couldn't open as Wave!\nOrvex: Couldn't open file\n";
@@ -227,9 +225,9 @@ TEST_F(BatchToolTest, FilesThatCannotBeReadOrProcessedGiveTheirStatus) {
         // A failed save does not stop the steps after it.
         {dir.File("text.wav -o ") + missing + " --stat", 3,
          notRiff + kSaveFailed + missing + ": No such file or directory\n", raw},
-        {Wave(1, 0, 16, Bytes(48)) + "--convert 44100,16,1", 5, "", ""},
+        {Wave(1, 0, 16, Bytes8(48)) + "--convert 44100,16,1", 5, "", ""},
         // 196611 frames at 1 Hz become 4294967296 bytes at 21845 Hz: one past what a sound holds.
-        {Wave(1, 1, 8, Bytes(196611)) + "--convert 21845,8,1", 5, "Orvex: Convert refused: the "
+        {Wave(1, 1, 8, Bytes8(196611)) + "--convert 21845,8,1", 5, "Orvex: Convert refused: the "
          "result (4294967296 bytes) would pass the 4 GiB limit of a sound\n", ""},
     };
     // clang-format on
@@ -242,8 +240,8 @@ TEST_F(BatchToolTest, FilesThatCannotBeReadOrProcessedGiveTheirStatus) {
 }
 
 TEST_F(BatchToolTest, SavesWriteWhatThePathNamesOrKeepTheOldFile) {
-    const std::string input = Wave(1, 8000, 8, Bytes(1000, 7)), real = dir.File("real.wav");
-    const Bytes saved = Result(input, "saved.wav"), old = {'o', 'l', 'd'};
+    const std::string input = Wave(1, 8000, 8, Bytes8(1000, 7)), real = dir.File("real.wav");
+    const Bytes8 saved = Result(input, "saved.wav"), old = {'o', 'l', 'd'};
     using Step = std::function<void(const std::string&)>;
     const Step none = [](auto&) {};
     // The path's name, how it is made, why a save is refused (empty: it succeeds), and a check.
@@ -296,7 +294,7 @@ protected:
 };
 
 TEST_F(BatchAudioTest, PlaysTheRangeAndRecordsWhatTheInputSupplied) {
-    const Bytes bytes = PatternBytes(24000, 7);
+    const Bytes8 bytes = PatternBytes(24000, 7);
     const std::string s16 = Wave(2, 22050, 16, bytes), m8 = Wave(1, 8000, 8, bytes);
     // The range played, and the bytes of the sound that reach the device.
     for (const auto& [command, from, to] : std::vector<std::tuple<std::string, int, int>>{
@@ -307,16 +305,16 @@ TEST_F(BatchAudioTest, PlaysTheRangeAndRecordsWhatTheInputSupplied) {
         const BatchRun run = RunBatch(command, devices + played + ";");
         EXPECT_EQ(run.status, 0) << command << run.err;
         EXPECT_EQ(run.err, "");  // no start-up chatter from the sound libraries
-        EXPECT_EQ(ReadBytes(played), Bytes(bytes.begin() + from, bytes.begin() + to)) << command;
+        EXPECT_EQ(ReadBytes(played), Bytes8(bytes.begin() + from, bytes.begin() + to)) << command;
     }
-    const Bytes supply = ReadBytes(supplied);
+    const Bytes8 supply = ReadBytes(supplied);
     const std::string saved = dir.File("r.raw");
     for (const auto& [format, length] : std::vector<std::pair<std::string, int>>{
              {"2,11025,16,2", 88200}, {"1,8000,8,1", 8000}, {"1,22050,16,1", 44100}}) {
         const BatchRun run =
             RunBatch("--record " + format + " -o " + saved + " " + m8, devices + played + ";");
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(ReadBytes(saved), Bytes(supply.begin(), supply.begin() + length)) << format;
+        EXPECT_EQ(ReadBytes(saved), Bytes8(supply.begin(), supply.begin() + length)) << format;
     }
     // Nothing to record: the recording does not start, and the sound takes the format asked for.
     const BatchRun run = RunBatch("--record 0,8000,8,1 --stat " + m8, devices + played + ";");

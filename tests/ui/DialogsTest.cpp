@@ -119,8 +119,7 @@ private slots:
     void AmplifyNormaliseWritesThePeakGain() {
         const auto loud = Le16({100, -16384, 16000, 5});
         const auto stereo = Le16({16384, 1000, -100, -8192});
-        const std::tuple<uint32_t, std::vector<uint8_t>, uint32_t, uint32_t, uint32_t, const char*,
-                         const char*>
+        const std::tuple<uint32_t, Bytes8, uint32_t, uint32_t, uint32_t, const char*, const char*>
             cases[] = {
                 {kLayoutMono16, loud, 0, 3, 0, "1067", "200.0|200.0"},
                 {kLayoutMono16, loud, 0, 3, 0, "1026; 1067", "6.02|6.02"},
@@ -147,9 +146,8 @@ private slots:
     }
 
     void AmplifyCommandAppliesTheChosenVolumes() {
-        const std::vector<uint8_t> wild = {0x00, 0xFF, 0x90};
-        const std::tuple<uint32_t, std::vector<uint8_t>, uint32_t, uint32_t, uint32_t, const char*,
-                         std::vector<uint8_t>>
+        const Bytes8 wild = {0x00, 0xFF, 0x90};
+        const std::tuple<uint32_t, Bytes8, uint32_t, uint32_t, uint32_t, const char*, Bytes8>
             cases[] = {
                 // Left doubled and clamped, right halved toward zero; frame 3 is outside.
                 {kLayoutStereo16, Le16({20000, 20000, -1, -3, -20000, 7, 9, 9}), 0, 2, 0,
@@ -214,11 +212,9 @@ private slots:
             d.show();
             Do(&d, QStringLiteral("1001=%1; 1").arg(rate));
             QCOMPARE(d.isVisible(), QString(rate) != "1" && QString(rate) != "50000 Hz");
-            QCOMPARE(
-                m_s->messages.Texts(),
-                d.isVisible()
-                    ? std::vector<std::string>{"Please enter a frequency between 1 and 50000 Hz."}
-                    : std::vector<std::string>{});
+            QCOMPARE(m_s->messages.Texts(),
+                     d.isVisible() ? Texts{"Please enter a frequency between 1 and 50000 Hz."}
+                                   : Texts{});
         }
     }
 
@@ -255,8 +251,7 @@ private slots:
             Do(d, "1001:11025 Hz; 119; 1008; 1");
         });
         QVERIFY(RunConvertCommand(nullptr, Svc(), sample, stored));
-        QCOMPARE(m_s->messages.Texts(),
-                 std::vector<std::string>{"Please enter a frequency between 1 and 50000 Hz."});
+        QCOMPARE(m_s->messages.Texts(), Texts{"Please enter a frequency between 1 and 50000 Hz."});
         SampleBuffer expected;
         SetBytes(expected, kLayoutMono16, bytes, 22050);
         QVERIFY(ChangeFormat(m_s->messages, expected, SampleFormat(11025, false, false)));
@@ -491,7 +486,7 @@ private slots:
 
     void CurveDialogsStartFromTheirShapes() {
         SampleBuffer sample;
-        SetBytes(sample, kLayoutStereo16, std::vector<uint8_t>(800, 0), 50);
+        SetBytes(sample, kLayoutStereo16, Bytes8(800, 0), 50);
         CEnvelopeDlg envelope(Svc(), &sample, 50, 150, 0);
         CCompressorDlg compressor(Svc());
         CStereoPanDlg panning(Svc(), sample, 0, 100);
@@ -521,7 +516,7 @@ private slots:
             {kLayoutMono8, 0, 199, 0, 1},    {kLayoutStereo16, 0, 99, 0, 2},
             {kLayoutStereo8, 30, 60, 0, 2}};
         // Loud enough in 8 and 16 bits to show any gain.
-        std::vector<uint8_t> bytes(400);
+        Bytes8 bytes(400);
         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 37 + 11);
         for (const auto& [layout, start, end, selector, which] : cases) {
             // Copies, as clang 14 lambdas cannot capture structured bindings.

@@ -28,7 +28,7 @@ class FileDialogsTest : public QObject {
     std::unique_ptr<EditorServices> m_editor;
     std::unique_ptr<TempDir> m_dir;
 
-    QString Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    QString Write(const std::string& name, const Bytes8& bytes) {
         WriteBytes(m_dir->File(name), bytes);
         return QString::fromStdString(m_dir->File(name));
     }
@@ -60,7 +60,7 @@ private slots:
     void PanelDescribesTheFileUnderTheCursor() {
         const std::string deep = std::string(150, 'f') + "/" + std::string(100, 'g');
         std::filesystem::create_directories(m_dir->Path() / deep);
-        const std::tuple<std::string, std::vector<uint8_t>, const char*> cases[] = {
+        const std::tuple<std::string, Bytes8, const char*> cases[] = {
             {"a.wav", WaveBytes::Simple(1, 22050, 8, RampBytes(22050)),
              "Windows RIFF|22050 Hz 8-Bit Mono|22050 Bytes; 1.00 secs"},
             {"b.voc", {'C', 'r', 'e', 'a'}, "Creative Voice File|Unknown|Unknown"},
@@ -80,7 +80,7 @@ private slots:
     }
 
     void PreviewPlaysStopsAndLeavesNoDeviceOpen() {
-        const std::vector<uint8_t> sound = RampBytes(3000);
+        const Bytes8 sound = RampBytes(3000);
         auto dialog = OpenDialogOn(Write("p.wav", WaveBytes::Simple(1, 11025, 8, sound)));
         FakeDeviceLog& log = m_editor->devices.log;
         for (int round = 1; round <= 3; ++round) {
@@ -89,7 +89,7 @@ private slots:
             QCOMPARE(log.Live(), round != 2 ? 1 : 0);
         }
         const FakeOutput& out = *m_editor->devices.output;
-        QCOMPARE(std::vector<uint8_t>(out.block, out.block + out.blockBytes), sound);
+        QCOMPARE(Bytes8(out.block, out.block + out.blockBytes), sound);
         // The end of the sound closes the device; the next click plays it again.
         m_editor->devices.output->Finish();
         QTRY_COMPARE(log.Live(), 0);
@@ -100,7 +100,7 @@ private slots:
         m_editor->devices.openResult = kAudioNoDriver;
         Do(dialog.get(), "1142; 1142");
         QVERIFY(!dialog->IsPreviewing());
-        QCOMPARE(m_editor->messages.Texts(), std::vector<std::string>{"Couldn't preview sample"});
+        QCOMPARE(m_editor->messages.Texts(), Texts{"Couldn't preview sample"});
         dialog->reject();
         QCOMPARE(log.Live(), 0);
         QCOMPARE(log.opened, 3);
@@ -138,7 +138,7 @@ private slots:
     void ChosenOptionsReachTheSavedFile() {
         // Mu-law or linear (or Cancel), whether to force 8 kHz, then encoding, rate and channels
         // saved.
-        const std::tuple<int, bool, std::vector<uint8_t>> cases[] = {
+        const std::tuple<int, bool, Bytes8> cases[] = {
             {-1, true, {0, 0, 0, 1, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
             {0, false, {0, 0, 0, 1, 0, 0, 0xAC, 0x44, 0, 0, 0, 2}},
             {0, true, {0, 0, 0, 1, 0, 0, 0x1F, 0x40, 0, 0, 0, 1}},
@@ -175,8 +175,8 @@ private slots:
             if (radio < 0)
                 QCOMPARE(sample.GetFormatOptions(), 0u);  // nothing chosen, nothing kept
             QVERIFY(m_editor->registry.Save(path.toStdString(), sample));
-            const std::vector<uint8_t> saved = ReadBytes(path.toStdString());
-            QCOMPARE(std::vector<uint8_t>(saved.begin() + 12, saved.begin() + 24), header);
+            const Bytes8 saved = ReadBytes(path.toStdString());
+            QCOMPARE(Bytes8(saved.begin() + 12, saved.begin() + 24), header);
         }
         QCOMPARE(m_editor->settings.GetString(kOrvexKey, kLoadPathValue).value_or(""),
                  m_dir->Path().string() + "/");

@@ -41,9 +41,8 @@ namespace {
 
 // Frames whose value is the frame's index (the right channel's its negation), so that every
 // edit shows in the numbers.
-std::vector<uint8_t> Wave(uint32_t frames, uint16_t channels = 1, uint16_t bits = 8,
-                          uint32_t rate = 11025) {
-    std::vector<uint8_t> data;
+Bytes8 Wave(uint32_t frames, uint16_t channels = 1, uint16_t bits = 8, uint32_t rate = 11025) {
+    Bytes8 data;
     for (uint32_t i = 0; i < frames * channels; ++i) {
         const auto value = static_cast<uint16_t>(i % channels == 0 ? i / channels : -(i / 2));
         if (bits == 16)
@@ -53,7 +52,7 @@ std::vector<uint8_t> Wave(uint32_t frames, uint16_t channels = 1, uint16_t bits 
     }
     return WaveBytes::Simple(channels, rate, bits, data);
 }
-std::vector<uint8_t> Stereo(uint32_t frames) {
+Bytes8 Stereo(uint32_t frames) {
     return Wave(frames, 2, 16, 44100);
 }
 std::pair<int, int> Values(const SampleBuffer& buffer, uint32_t frame) {
@@ -204,7 +203,7 @@ class MainFrameTest : public QObject, private EditorHarness {
         mixer->RowList(row)->setCurrentIndex(index);
         emit mixer->RowList(row)->activated(index);
     }
-    COrvexView* OpenRaw(const std::string& name, const std::vector<uint8_t>& data, int bits = 8) {
+    COrvexView* OpenRaw(const std::string& name, const Bytes8& data, int bits = 8) {
         return OpenFile(name, WaveBytes::Simple(1, 11025, static_cast<uint16_t>(bits), data));
     }
     static void Settle() {
@@ -523,12 +522,11 @@ private slots:
 
     void saveAsThenSaveWritesTheNewFileByItsExtension() {
         const QString song = WriteFile("song.wav", Wave(64));
-        const std::vector<uint8_t> original = ReadBytes(song.toStdString());
-        const std::vector<uint8_t> frames(original.end() - 64, original.end());
+        const Bytes8 original = ReadBytes(song.toStdString());
+        const Bytes8 frames(original.end() - 64, original.end());
         auto tail = [](const std::string& path) {
-            const std::vector<uint8_t> bytes = ReadBytes(path);
-            return std::vector<uint8_t>(bytes.end() - std::min<size_t>(64, bytes.size()),
-                                        bytes.end());
+            const Bytes8 bytes = ReadBytes(path);
+            return Bytes8(bytes.end() - std::min<size_t>(64, bytes.size()), bytes.end());
         };
         Start(song);
         Run(ID_SAMPLE_REVERSE);
@@ -551,11 +549,11 @@ private slots:
 
     void closingAModifiedSoundAsksToSaveIt() {
         const QString path = WriteFile("mono.wav", Wave(100));
-        const std::vector<uint8_t> original = ReadBytes(path.toStdString());
+        const Bytes8 original = ReadBytes(path.toStdString());
         Start(path);
         Run(ID_FILE_CLOSE);  // unchanged: no question
         QTRY_COMPARE(Windows(), 0);
-        const std::vector<std::string> asked{"Save changes to mono.wav?"};
+        const Texts asked{"Save changes to mono.wav?"};
         m_app->OpenDocumentFile(path);
         Run(ID_SAMPLE_REVERSE);
         // Cancel keeps everything open, whichever way the close came.
@@ -563,7 +561,7 @@ private slots:
         Run(ID_FILE_CLOSE);
         QVERIFY(!Frame()->CloseAll());
         QVERIFY(!Frame()->close());
-        QCOMPARE(Messages().Questions(), (std::vector<std::string>(3, asked[0])));
+        QCOMPARE(Messages().Questions(), (Texts(3, asked[0])));
         QTest::qWait(20);
         QCOMPARE(Windows(), 1);
         QCOMPARE(ReadBytes(path.toStdString()), original);
@@ -579,7 +577,7 @@ private slots:
         m_app->OpenDocumentFile(path);
         Run(ID_SAMPLE_REVERSE);
         Run(ID_FILE_SAVE);
-        const std::vector<uint8_t> saved = ReadBytes(path.toStdString());
+        const Bytes8 saved = ReadBytes(path.toStdString());
         Run(ID_SAMPLE_REVERSE);
         Messages().SetSaveAnswer(SaveChoice::kDiscard);
         QVERIFY(Frame()->CloseAll());
@@ -654,9 +652,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(View() ? View()->GetDocument()->GetTitle() : QString(),
                                   QStringLiteral("good.wav"), 10000);
         QCOMPARE(Frame()->Views().size(), 2);  // the empty file opens as an empty sound
-        QCOMPARE(modal.Texts(),
-                 (std::vector<std::string>{"Error - Couldn't open as Wave!", "Couldn't open file",
-                                           "This File is NOT a wave file"}));
+        QCOMPARE(modal.Texts(), (Texts{"Error - Couldn't open as Wave!", "Couldn't open file",
+                                       "This File is NOT a wave file"}));
     }
 
     // ---- The properties window ----
@@ -711,7 +708,7 @@ private slots:
         Start();
         COrvexView* view = OpenFile("a.wav", Wave(1000, 1, 8, 22050));
         SampleBuffer& sound = view->Buffer();
-        const std::vector<uint8_t> bytes = Bytes(sound);
+        const Bytes8 bytes = Bytes(sound);
         view->SetSelection(100, 199, 0);
         // Relabelled as 16-bit: the same bytes, half the frames, the marks on the same bytes.
         Do(Format(), "1055");
@@ -734,8 +731,7 @@ private slots:
         QTest::keyClick(frequency, Qt::Key_Return);
         QCOMPARE(std::pair(frequency->text(), sound.GetFrequency()),
                  std::pair(QStringLiteral("6000 Hz"), 6000u));
-        QCOMPARE(Messages().Texts(),
-                 std::vector<std::string>{"The frequency must be a number from 1 to 50000 Hz."});
+        QCOMPARE(Messages().Texts(), Texts{"The frequency must be a number from 1 to 50000 Hz."});
         // Revert goes back to the format the file had, the bytes untouched.
         Do(Format(), "1057");
         QCOMPARE(sound.FormatRef(), SampleFormat(22050, false, false));
@@ -885,9 +881,8 @@ private slots:
         mixer->SelectRow(0);
         QTest::keyClick(mixer, Qt::Key_Delete);
         Run(ID_MIXER_REMOVEINPUT);
-        QCOMPARE(Messages().Texts(),
-                 (std::vector<std::string>{"Error : Mixers must always have an output!",
-                                           "Error : Mixers must always have at least one input"}));
+        QCOMPARE(Messages().Texts(), (Texts{"Error : Mixers must always have an output!",
+                                            "Error : Mixers must always have at least one input"}));
         QCOMPARE(mixer->RowCount(), 2);
         QCOMPARE(mixer->RowList(0)->currentText(), QStringLiteral("a.wav"));
         QTest::mouseClick(mixer->RowStrip(1), Qt::LeftButton);  // a click selects the row
@@ -896,8 +891,8 @@ private slots:
 
     void mixerBlocksDragAlongTheTimeLineAndPaddingGoes() {
         Start();
-        OpenRaw("long.wav", std::vector<uint8_t>(1000, 128));
-        OpenRaw("short.wav", std::vector<uint8_t>(250, 128));
+        OpenRaw("long.wav", Bytes8(1000, 128));
+        OpenRaw("short.wav", Bytes8(250, 128));
         CMixerView* mixer = NewMixer();
         Choose(mixer, 0, "long.wav");
         Choose(mixer, 1, "short.wav");
@@ -963,7 +958,7 @@ private slots:
         QVERIFY(mixer->RemoveInput());
         Run(ID_MIXER_REMOVEENDPADDING);
         QVERIFY(mixer->Mix());
-        QCOMPARE(Bytes(copy->Buffer()), (std::vector<uint8_t>{200, 200, 200, 200, 0, 255}));
+        QCOMPARE(Bytes(copy->Buffer()), (Bytes8{200, 200, 200, 200, 0, 255}));
     }
 
     void mixerRowsStayValidAsWindowsOpenAndClose() {
@@ -982,7 +977,7 @@ private slots:
         mixer->RowStrip(0)->grab();
         QVERIFY(mixer->RowStrip(0)->Source() == nullptr);
         QVERIFY(mixer->Mix());
-        QCOMPARE(Bytes(out->GetDocument()->sample), (std::vector<uint8_t>{100, 100, 100}));
+        QCOMPARE(Bytes(out->GetDocument()->sample), (Bytes8{100, 100, 100}));
         Settle();
         QCOMPARE(Items(mixer->RowList(0)), (QStringList{"b.wav", "out.wav*"}));
         QCOMPARE(mixer->RowList(0)->currentIndex(), -1);

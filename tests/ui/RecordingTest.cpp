@@ -158,14 +158,13 @@ private slots:
     }
 
     void RefusedRecordingsLeaveTheSoundAlone() {
-        const std::vector<uint8_t> before = {1, 2, 3, 4, 5, 6};
+        const Bytes8 before = {1, 2, 3, 4, 5, 6};
         SetBytes(*m_sample, kLayoutMono16, before, 11025);
         m_s->devices.openResult = kAudioNoDriver;
         QCOMPARE(RunProgress(8000, 8000, true, true, nullptr), -1);
-        QCOMPARE(
-            m_s->messages.Texts(),
-            (std::vector<std::string>{"Could not open wave input device. No device driver present.",
-                                      "Not enough memory to record\n"}));
+        QCOMPARE(m_s->messages.Texts(),
+                 (Texts{"Could not open wave input device. No device driver present.",
+                        "Not enough memory to record\n"}));
         QCOMPARE(Bytes(*m_sample), before);
         QCOMPARE(m_sample->GetFrequency(), 11025u);
         // Too large for memory: refused before the device is even asked.
@@ -175,8 +174,7 @@ private slots:
         SampleHeap::Instance().SetLimitForTesting(100000);
         QCOMPARE(RunProgress(4294967295u, 44100, true, true, nullptr), -1);
         QCOMPARE(m_s->messages.Texts(),
-                 (std::vector<std::string>{"Could not allocate enough memory",
-                                           "Not enough memory to record\n"}));
+                 (Texts{"Could not allocate enough memory", "Not enough memory to record\n"}));
         QCOMPARE(m_s->devices.log.opened, opened);
         QCOMPARE(Bytes(*m_sample), before);
     }
@@ -207,15 +205,14 @@ private slots:
         // A first recording offers five seconds; the choices are kept for the next.
         QCOMPARE(record("1002", "120; 103; 1001=8000 Hz; 1002=2; 1"), "5");
         QCOMPARE(e.Frame()->Views().size(), 1);
-        QCOMPARE(Bytes(e.Sound()),
-                 std::vector<uint8_t>(supplied.begin(), supplied.begin() + 64000));
+        QCOMPARE(Bytes(e.Sound()), Bytes8(supplied.begin(), supplied.begin() + 64000));
         QVERIFY(e.Frame()->ActiveView()->IsStereoLayout());
         QCOMPARE(e.Frame()->ActiveView()->GetDocument()->originalFormat.GetFrequency(), 8000u);
         QCOMPARE(e.Frame()->PaneText(4), "2.00 secs");
         QVERIFY(e.fakes.messages.Texts().empty());
         // Without a capture device the sound stays as it was.
         setenv("ORVEX_TEST_AUDIO_IN", dir.File("missing.raw").c_str(), 1);
-        const std::vector<uint8_t> before = PatternBytes(3000);
+        const Bytes8 before = PatternBytes(3000);
         SetBytes(e.Sound(), kLayoutStereo16, before, 11025);
         QCOMPARE(record("1001 120 103 1002", "1000; 1"), "8000 Hz|on|on|2");
         const auto texts = e.fakes.messages.Texts();

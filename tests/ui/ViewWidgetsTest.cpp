@@ -32,13 +32,13 @@ namespace {
 constexpr QRgb kBlack = 0xFF000000u, kWhite = 0xFFFFFFFFu, kRed = 0xFFFF0000u, kCyan = 0xFF00FFFFu,
                kUnpainted = 0xFF123456u;
 
-std::unique_ptr<SampleBuffer> Mono8(const std::vector<uint8_t>& values) {
+std::unique_ptr<SampleBuffer> Mono8(const Bytes8& values) {
     auto sample = std::make_unique<SampleBuffer>();
     SetBytes(*sample, kLayoutMono8, values);
     return sample;
 }
 std::unique_ptr<SampleBuffer> Silence(uint32_t count) {
-    return Mono8(std::vector<uint8_t>(count, 128));
+    return Mono8(Bytes8(count, 128));
 }
 
 // Columns from..to of an image, each top to bottom: '#' black, '.' white, '?' anything else.
@@ -196,7 +196,7 @@ private slots:
 
     void peaksSpanEveryFrameOfAColumnAndStripsMatchAWholePaint() {
         // Each column spans the frames it covers, reaching to the column before when apart.
-        auto spans = [](const std::vector<uint8_t>& frames, QList<int> ends) {
+        auto spans = [](const Bytes8& frames, QList<int> ends) {
             const uint32_t zoom = static_cast<uint32_t>(frames.size() / 4);
             const QImage image = Painted(*Mono8(frames), {0, zoom, kStylePeaks}, 4, 256);
             for (int x = 0; x < 4; ++x) {
@@ -206,7 +206,7 @@ private slots:
                                                       QString(255 - bottom, '.'));
             }
         };
-        std::vector<uint8_t> click(40, 128);
+        Bytes8 click(40, 128);
         click[13] = 255;  // inside the second column, not its first frame
         spans(click, {128, 128, 128, 255, 128, 128, 128, 128});
         spans({0, 10, 100, 110, 50, 60, 200, 255}, {0, 10, 11, 110, 50, 99, 61, 255});
@@ -214,7 +214,7 @@ private slots:
         QCOMPARE(Painted(*Mono8(click), {0, 10, kStyleLines}, 4, 256).pixel(1, 255), kWhite);
         // A scroll paints only the uncovered strip: its pixels must be those of a whole paint.
         std::mt19937 random(5);
-        std::vector<uint8_t> frames(3000);
+        Bytes8 frames(3000);
         for (uint8_t& v : frames) v = static_cast<uint8_t>(96 + random() % 64);
         const auto sound = Mono8(frames);
         for (int style : {kStyleLines, kStyleDots, kStyleBars, kStylePeaks}) {
@@ -516,7 +516,7 @@ private slots:
     }
 
     void scrollByWholeColumnsMovesThePixels() {
-        std::vector<uint8_t> values(4000);
+        Bytes8 values(4000);
         for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<uint8_t>(i * 37 % 251);
         auto sample = Mono8(values);
         for (int style : {kStyleLines, kStyleDots, kStyleBars, kStylePeaks}) {
@@ -710,7 +710,7 @@ private slots:
         QVERIFY(top(2048).contains(34));  // a new size redraws without a new sound
         // A sound at the midpoint throughout (8-bit 127) has no magnitude at all and draws
         // flat on the zero row; no sound leaves the last spectrum.
-        view.UpdateSpectrum(Mono8(std::vector<uint8_t>(5000, 127)).get(), 2500);
+        view.UpdateSpectrum(Mono8(Bytes8(5000, 127)).get(), 2500);
         QVERIFY(std::all_of(m.begin(), m.end(), [](float v) { return v == 0.0f; }));
         view.resize(1024, 200);
         const QImage flat = Picture(view);
