@@ -2,29 +2,19 @@
 // panes, the commands as selection, clipboard and playback change, the edits, two windows of one
 // sound, the layouts, saving and closing, what a restart keeps, the hand-over of files between
 // two processes, the frequency view, the "Sample Properties" window and the mixer.
-#include <QComboBox>
-#include <QDropEvent>
-#include <QEventLoop>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLocalSocket>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QToolBar>
 #include <QtTest>
+#include <QtWidgets>
 #include <functional>
 
 #include "support/SampleMaker.h"
+#include "support/TempDir.h"
+#include "support/TestServices.h"
 #include "support/WaveBytes.h"
 #include "ui/DialogDriver.h"
-#include "ui/EditorHarness.h"
+#include "ui/app/CMainFrame.h"
+#include "ui/app/COrvexApp.h"
+#include "ui/app/COrvexDoc.h"
 #include "ui/app/CommandIds.h"
 #include "ui/controls/UpDown.h"
 #include "ui/mixer/CMixerStrip.h"
@@ -34,6 +24,7 @@
 #include "ui/properties/CPptySample.h"
 #include "ui/properties/CPptyView.h"
 #include "ui/properties/CSampleProperties.h"
+#include "ui/view/COrvexView.h"
 #include "ui/view/CTimeRuler.h"
 #include "ui/view/CWaveformWnd.h"
 
@@ -122,9 +113,36 @@ public:
 
 }  // namespace
 
-class MainFrameTest : public QObject, private EditorHarness {
+class MainFrameTest : public QObject {
     Q_OBJECT
+    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<TempDir> m_dir;  // a scratch folder for every case
+    std::unique_ptr<COrvexApp> m_app;
 
+    CMainFrame* Frame() const { return m_app->MainFrame(); }
+    // The editor started without the splash, on `services`.
+    bool StartEditor(Services& services, const QString& commandLine = QString(),
+                     const QString& server = QString()) {
+        m_app = std::make_unique<COrvexApp>(services);
+        COrvexApp::Options options;
+        options.showSplash = false;
+        options.shellServerName = server;
+        return m_app->InitInstance(commandLine, options);
+    }
+    QString WriteFile(const std::string& name, const Bytes8& bytes) {
+        WriteBytes(m_dir->File(name), bytes);
+        return QString::fromStdString(m_dir->File(name));
+    }
+    // Opens the file's bytes as the user does and lets the new window settle.
+    COrvexView* OpenFile(const std::string& name, const Bytes8& bytes) {
+        COrvexView* view = m_app->OpenDocumentFile(WriteFile(name, bytes));
+        QCoreApplication::processEvents();
+        return view;
+    }
+    void Activate(COrvexView* view) {
+        Frame()->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
+        QCoreApplication::processEvents();
+    }
     void Start(const QString& commandLine = QString()) {
         QVERIFY(StartEditor(m_services->services, commandLine));
     }
@@ -212,8 +230,16 @@ class MainFrameTest : public QObject, private EditorHarness {
     }
 
 private slots:
-    void init() { PrepareEditor(); }
-    void cleanup() { DropEditor(); }
+    void init() {  // untitled windows count from 1 again in every case
+        m_services = std::make_unique<TestServices>();
+        m_dir = std::make_unique<TempDir>();
+        COrvexDoc::ResetUntitledCountForTesting();
+    }
+    void cleanup() {  // the application goes before the services it uses
+        m_app.reset();
+        m_services.reset();
+        m_dir.reset();
+    }
 
     // ---- The frame ----
 

@@ -1,8 +1,6 @@
 // Recording through the progress dialog on the fake input device (readouts and level meter at
 // given inputs, stopping, recordings refused before they start), then the editor's Record command
 // on the file-backed ALSA device of tests/alsa-test.conf.
-#include <QProgressBar>
-
 #include "core/audio/RecordingSession.h"
 #include "core/sample/SampleHeap.h"
 #include "platform/audio/PortAudioBackend.h"

@@ -1,11 +1,8 @@
 // The parts of a sample window: the waveform as painted, the columns its marks take and the
 // scroll bar's mapping as plain functions on small known sounds; then the waveform window, the
 // time ruler and the frequency view driven as a user drives them.
-#include <QGuiApplication>
-#include <QMenu>
-#include <QScreen>
-#include <QStyleHints>
-#include <QtTest/QtTest>
+#include <QtTest>
+#include <QtWidgets>
 #include <cmath>
 #include <cstdarg>
 #include <memory>
