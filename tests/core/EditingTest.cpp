@@ -117,8 +117,7 @@ TEST_F(EditingTest, InsertSpaceMovesOneChannelAndFillsTheOther) {
     EXPECT_EQ(messages.Texts(), Texts{"Not enough memory while resizing sample (Inserting space)"});
     SetBytes(sample, S8, {10, 20, 11, 21});  // at the first frame: the right channel moves on
     ASSERT_TRUE(InsertSpace(messages, sample, 0, 1, 2));
-    EXPECT_EQ(Bytes(sample)[3], 20);
-    EXPECT_EQ(Bytes(sample)[5], 21);
+    EXPECT_EQ(std::pair(Bytes(sample)[3], Bytes(sample)[5]), (std::pair<uint8_t, uint8_t>(20, 21)));
 }
 
 TEST_F(EditingTest, PasteConvertsToTheTargetAndPlacesIt) {
@@ -409,8 +408,7 @@ TEST_F(SessionTest, PositionPauseResetAndTheEnd) {
     backend.output->Finish();
     EXPECT_EQ(view.queue.RunPending(), 0);
     playback.ClosePlay();
-    EXPECT_EQ(State(), kIdle);
-    EXPECT_EQ(owner.playbackEnded, 0);
+    EXPECT_EQ(std::tuple(State(), owner.playbackEnded), std::tuple(kIdle, 0));
 }
 
 TEST_F(SessionTest, ADeviceFailingMidBlockIsClosedAndTheOwnerTold) {
@@ -420,9 +418,8 @@ TEST_F(SessionTest, ADeviceFailingMidBlockIsClosedAndTheOwnerTold) {
     EXPECT_TRUE(playback.IsPlaying());  // until the completion arrives on the target's thread
     EXPECT_EQ(view.queue.RunPending(), 1);
     EXPECT_EQ(playback.GetBlockResult(), uint32_t{kAudioError});
-    EXPECT_EQ(State(), kIdle);
-    EXPECT_EQ(owner.playbackEnded, 1);
-    EXPECT_EQ(view.playDone, 1);             // the target still learns that the block came back
+    // The target still learns that the block came back.
+    EXPECT_EQ(std::tuple(State(), owner.playbackEnded, view.playDone), std::tuple(kIdle, 1, 1));
     ASSERT_EQ(Play(kLayoutMono8, 100), 0u);  // and a new block starts with a clean result
     EXPECT_EQ(playback.GetBlockResult(), uint32_t{kAudioOk});
 }
@@ -472,10 +469,8 @@ TEST_F(SessionTest, RecordingEndedEarlyKeepsWhatWasCaptured) {
     backend.input->Fail();
     EXPECT_EQ(DeliverAll(), 1);
     EXPECT_EQ(recording.GetBlockResult(), uint32_t{kAudioError});
-    EXPECT_EQ(State(), kIdle);
-    EXPECT_EQ(sample.GetByteLength(), 1234u);
-    EXPECT_EQ(Byte(1233), static_cast<uint8_t>(1233 ^ 0x33));
-    EXPECT_EQ(owner.recordingEnded, 1);
+    EXPECT_EQ(std::tuple(State(), sample.GetByteLength(), Byte(1233), owner.recordingEnded),
+              std::tuple(kIdle, 1234u, uint8_t(1233 ^ 0x33), 1));
     // Foreign and stale headers are ignored; Stop keeps what was recorded, drops late data and
     // tells the owner as a change of the block would.
     ASSERT_EQ(recording.Record(&view, 1000, -1), 1u);
@@ -487,8 +482,7 @@ TEST_F(SessionTest, RecordingEndedEarlyKeepsWhatWasCaptured) {
     recording.Stop();
     EXPECT_EQ(State(), kIdle);
     EXPECT_EQ(DeliverAll(), 0);
-    EXPECT_EQ(sample.GetByteLength(), 123u);
-    EXPECT_EQ(owner.recordingEnded, 2);
+    EXPECT_EQ(std::pair(sample.GetByteLength(), owner.recordingEnded), std::pair(123u, 2));
     // Recording stops playback before it frees the old sound.
     SetBytes(sample, kLayoutMono8, RampBytes(100));
     ASSERT_EQ(playback.Play(&view, -1, 0, 99), 0u);

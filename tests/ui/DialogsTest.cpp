@@ -112,8 +112,7 @@ private slots:
                  });
         // Typed dB texts give percentages on OK: 20 dB is 1000 %, 0 dB unchanged.
         Do(&d, "1013=20; 1014=0; 1");
-        QCOMPARE(d.m_fLeft, 1000.0f);
-        QCOMPARE(d.m_fRight, 100.0f);
+        QCOMPARE(std::pair(d.m_fLeft, d.m_fRight), std::pair(1000.0f, 100.0f));
     }
 
     void AmplifyNormaliseWritesThePeakGain() {
@@ -323,11 +322,9 @@ private slots:
             });
             QCOMPARE(dialog.Run(5), result);
             QCOMPARE(shown, readout);
-            if (result != CRecordOptionsDlg::kCancel) {
-                QCOMPARE(dialog.m_frequency, frequency);
-                QCOMPARE(dialog.m_blockSize, block);
-                QCOMPARE(dialog.FormatCode(), format);
-            }
+            if (result != CRecordOptionsDlg::kCancel)
+                QCOMPARE(std::tuple(dialog.m_frequency, dialog.m_blockSize, dialog.FormatCode()),
+                         std::tuple(frequency, block, format));
         }
     }
 
@@ -352,8 +349,7 @@ private slots:
             Do(d, "1");
         });
         QCOMPARE(dialog.Run(7), CRecordOptionsDlg::kRecordAsNew);
-        QCOMPARE(dialog.m_blockSize, 12346u * 120);
-        QCOMPARE(dialog.FormatCode(), 5u);
+        QCOMPARE(std::pair(dialog.m_blockSize, dialog.FormatCode()), std::pair(12346u * 120, 5u));
     }
 
     void DialogsLayTheirControlsOutApart() {

@@ -101,9 +101,8 @@ private slots:
             // then shows on both bars.
             QCOMPARE(Level(d, 99, 255), 0.0f);
             QCOMPARE(Level(d, 1001, 255), 1.0f);
-            QCOMPARE(d->HeldRight(), 1.0f);
-            QCOMPARE(meter->LeftEnd(), meter->width() - 2);
-            QCOMPARE(meter->RightEnd(), meter->LeftEnd());
+            QCOMPARE(std::tuple(d->HeldRight(), meter->LeftEnd(), meter->RightEnd()),
+                     std::tuple(1.0f, meter->width() - 2, meter->width() - 2));
             // The last 100 loud frames are read only now; then silence lets the held level fall
             // by a tenth per step.
             QCOMPARE(Level(d, 100, 127), 1.0f);
@@ -163,8 +162,7 @@ private slots:
         QCOMPARE(m_s->messages.Texts(),
                  (Texts{"Could not open wave input device. No device driver present.",
                         "Not enough memory to record\n"}));
-        QCOMPARE(Bytes(*m_sample), before);
-        QCOMPARE(m_sample->GetFrequency(), 11025u);
+        QCOMPARE(std::pair(Bytes(*m_sample), m_sample->GetFrequency()), std::pair(before, 11025u));
         // Too large for memory: refused before the device is even asked.
         m_s->messages.Clear();
         m_s->devices.openResult = kAudioOk;
@@ -173,8 +171,7 @@ private slots:
         QCOMPARE(RunProgress(4294967295u, 44100, true, true, nullptr), -1);
         QCOMPARE(m_s->messages.Texts(),
                  (Texts{"Could not allocate enough memory", "Not enough memory to record\n"}));
-        QCOMPARE(m_s->devices.log.opened, opened);
-        QCOMPARE(Bytes(*m_sample), before);
+        QCOMPARE(std::pair(m_s->devices.log.opened, Bytes(*m_sample)), std::pair(opened, before));
     }
 
     void RecordCommandRecordsWhatTheDeviceSupplies() {
